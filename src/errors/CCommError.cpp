@@ -1,0 +1,12 @@
+#include "errors/CCommError.h"
+
+CCommError::CCommError(std::int32_t code, const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    text_.Assign(code, kNoErrorMessageText, format, args);
+    va_end(args);
+}
+
+MessageResult CCommError::Show() const {
+    return MessageBoxService::ShowMessage(GetText(), "", MessageIcon::None, MessageButtons::Ok);
+}

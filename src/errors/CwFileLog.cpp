@@ -1,0 +1,64 @@
+#include "errors/CwFileLog.h"
+
+#include <ctime>
+#include <string>
+#include <system_error>
+
+#include "errors/MessageBoxService.h"
+#include "errors/StringTable.h"
+
+namespace {
+
+std::filesystem::path& LogDirectory() {
+    static std::filesystem::path directory;
+    return directory;
+}
+
+std::string TimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    const std::size_t length = std::strftime(stamp, sizeof stamp, "%m/%d/%y %H:%M:%S  ", &local);
+    return std::string(stamp, length);
+}
+
+}  // namespace
+
+void CwFileLog::SetDirectory(const std::filesystem::path& directory) { LogDirectory() = directory; }
+
+const std::filesystem::path& CwFileLog::Directory() { return LogDirectory(); }
+
+CwFileLog::CwFileLog(const char* fileName) : path_(Directory() / fileName) {
+    file_.reset(std::fopen(path_.c_str(), "wb"));
+    if (!file_) {
+        MessageBoxService::ShowMessage("Unable to open Log file for writing", "", MessageIcon::None,
+                                       MessageButtons::Ok);
+    }
+}
+
+bool CwFileLog::Clear() {
+    if (file_) {
+        std::fflush(file_.get());
+        std::error_code ignored;
+        std::filesystem::resize_file(path_, 0, ignored);
+        // Later lines start the file again instead of leaving a hole where the old ones were.
+        std::fseek(file_.get(), 0, SEEK_SET);
+    }
+    return true;
+}
+
+void CwFileLog::WriteResource(unsigned id) {
+    if (const auto text = StringTable::Find(id)) WriteStamped(*text);
+}
+
+void CwFileLog::WriteLine(const char* text) { WriteStamped(text != nullptr ? text : ""); }
+
+void CwFileLog::WriteStamped(std::string_view text) {
+    if (!IsEnabled() || !file_) return;
+    std::string line = TimeStamp();
+    line.append(text);
+    line += "\r\n";
+    std::fwrite(line.data(), 1, line.size(), file_.get());
+    std::fflush(file_.get());
+}

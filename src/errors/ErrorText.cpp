@@ -1,0 +1,23 @@
+#include "errors/ErrorText.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "errors/TextFormat.h"
+
+void ErrorText::Assign(std::int32_t code, const char* defaultText, const char* format, std::va_list args) {
+    code_ = code;
+    const std::string text = format != nullptr ? FormatTextV(format, args) : std::string(defaultText);
+    const std::size_t length = std::min(text.size(), kCapacity - 1);
+    std::memcpy(text_.data(), text.data(), length);
+    text_[length] = '\0';
+}
+
+std::size_t ErrorText::CopyTo(std::span<char> destination) const {
+    if (destination.empty()) return 0;
+    const std::size_t length = std::min(std::strlen(text_.data()), destination.size() - 1);
+    std::memcpy(destination.data(), text_.data(), length);
+    destination[length] = '\0';
+    return length + 1;
+}

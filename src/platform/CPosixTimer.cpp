@@ -1,0 +1,30 @@
+#include "platform/CPosixTimer.h"
+
+namespace {
+
+std::uint64_t ToCounts(double seconds) { return static_cast<std::uint64_t>(Clock::kCountsPerSecond * seconds); }
+
+}  // namespace
+
+void CPosixTimer::SetPeriod(double seconds) {
+    periodCounts_ = static_cast<std::int64_t>(Clock::kCountsPerSecond * seconds);
+}
+
+void CPosixTimer::Start() { startCount_ = nextDeadline_ = clock_.Now(); }
+
+void CPosixTimer::Wait(double seconds) { SpinUntil(clock_.Now() + ToCounts(seconds)); }
+
+double CPosixTimer::Elapsed() {
+    return static_cast<double>(clock_.Now() - startCount_) / Clock::kCountsPerSecond;
+}
+
+void CPosixTimer::WaitPeriods(unsigned n) {
+    nextDeadline_ += static_cast<std::uint64_t>(periodCounts_) * n;
+    SpinUntil(nextDeadline_);
+}
+
+void CPosixTimer::SpinUntil(std::uint64_t target) {
+    // The signed difference stays right when the counter wraps between now and the target.
+    while (static_cast<std::int64_t>(clock_.Now() - target) < 0) {
+    }
+}

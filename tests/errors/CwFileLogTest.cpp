@@ -1,0 +1,54 @@
+#include "errors/CwFileLog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "TempDir.h"
+#include "errors/StringTable.h"
+
+namespace {
+
+class CwFileLogTest : public ::testing::Test {
+protected:
+    CwFileLogTest() { CwFileLog::SetDirectory(folder_.Path()); }
+    ~CwFileLogTest() override { CwFileLog::SetDirectory({}); }
+
+    std::string Content() const { return folder_.ReadFile("test.log"); }
+
+    TempDir folder_;
+};
+
+TEST_F(CwFileLogTest, WritesNothingUntilStarted) {
+    CwFileLog sink("test.log");
+    EXPECT_EQ(sink.Path(), folder_.Path() / "test.log");
+    sink.WriteLine("not yet");
+    EXPECT_EQ(Content(), "");
+    sink.Start();
+    EXPECT_TRUE(sink.IsEnabled());
+    EXPECT_NE(Content().find("Start Logging\r\n"), std::string::npos);
+}
+
+TEST_F(CwFileLogTest, ClearEmptiesTheFileAndLaterLinesStartAtItsBeginning) {
+    CwFileLog sink("test.log");
+    sink.Start();
+    sink.WriteLine("a line that goes");
+    EXPECT_TRUE(sink.Clear());
+    sink.WriteLine("fresh");
+    const std::string content = Content();
+    EXPECT_EQ(content.substr(19), "fresh\r\n");
+    EXPECT_EQ(content.find('\0'), std::string::npos);
+}
+
+TEST_F(CwFileLogTest, WriteResourceWritesTheNumberedText) {
+    CwFileLog sink("test.log");
+    sink.Start();
+    sink.WriteResource(StringTable::kUpdateSuccessfulId);
+    sink.WriteResource(1);  // no such entry
+    const std::string content = Content();
+    EXPECT_NE(content.find("  Radio Update is successful\r\n"), std::string::npos);
+    EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 2);
+}
+
+}  // namespace

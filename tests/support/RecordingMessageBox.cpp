@@ -1,0 +1,16 @@
+#include "RecordingMessageBox.h"
+
+RecordingMessageBox::RecordingMessageBox() : previous_(MessageBoxService::Installed()) {
+    MessageBoxService::Install(this);
+}
+
+RecordingMessageBox::~RecordingMessageBox() { MessageBoxService::Install(previous_); }
+
+MessageResult RecordingMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon icon,
+                                        MessageButtons buttons) {
+    boxes_.push_back({text, caption, icon, buttons});
+    if (answers_.empty()) return MessageResult::Ok;
+    const MessageResult answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "errors/MessageBoxService.h"
+
+// A message-box service that records every box and answers from a script (OK once the script is
+// used up). It installs itself for its lifetime.
+class RecordingMessageBox : public MessageBoxService {
+public:
+    struct Box {
+        std::string text;
+        std::string caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+
+    RecordingMessageBox();
+    ~RecordingMessageBox() override;
+
+    MessageResult Show(const std::string& text, const std::string& caption, MessageIcon icon,
+                       MessageButtons buttons) override;
+
+    void Answer(MessageResult result) { answers_.push_back(result); }
+    const std::vector<Box>& Boxes() const { return boxes_; }
+
+private:
+    MessageBoxService* previous_;
+    std::deque<MessageResult> answers_;
+    std::vector<Box> boxes_;
+};
