@@ -156,7 +156,16 @@ void SimLine::FailNextRead(unsigned flags) { failNextRead_ = flags; }
 
 void SimLine::CatchUp() {
     const std::uint64_t now = clock_->Peek();
-    if (now < quietUntilNs_) return;
+    // A peer that calls in while it is being told of an event is inside already.
+    if (catchingUp_ || now < quietUntilNs_) return;
+    struct Inside {
+        explicit Inside(SimLine& line) : line(line) { line.catchingUp_ = true; }
+        ~Inside() {
+            line.catchingUp_ = false;
+            line.peerEventNs_.reset();
+        }
+        SimLine& line;
+    } inside(*this);
     // The peer goes first: what it sends in answer may reach the program before now.
     RunPeer(now);
     ReceiveAtProgram(now);
@@ -188,7 +197,6 @@ void SimLine::RunPeer(std::uint64_t untilNs) {
         peerEventNs_ = frame->character.timeNs;
         if (peer_) peer_->OnCharacter(*this, frame->character);
     }
-    peerEventNs_.reset();
 }
 
 void SimLine::ReceiveAtProgram(std::uint64_t untilNs) {

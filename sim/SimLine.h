@@ -104,6 +104,7 @@ private:
     std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> wakes_;
     std::optional<std::uint64_t> peerEventNs_;
     std::uint64_t quietUntilNs_ = 0;  // nothing can happen before this; 0 when something changed
+    bool catchingUp_ = false;
     bool programEndOpen_ = false;
     bool echoBox_ = false;
     bool refuseLineChanges_ = false;

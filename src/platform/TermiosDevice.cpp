@@ -14,13 +14,13 @@
 #include <cstdlib>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "errors/CErrorLog.h"
 #include "platform/CSerial.h"
 
 namespace {
 
-constexpr std::uint8_t kMarkByte = 0xFF;
 constexpr std::size_t kReadChunkBytes = 256;
 constexpr std::size_t kMaxReadsPerDrain = TermiosDevice::kQueueBytes / kReadChunkBytes + 1;
 constexpr std::size_t kSlaveNameBytes = 128;
@@ -168,7 +168,7 @@ bool TermiosDevice::SetLine(const LineSettings& line) {
     settings.c_ispeed = line.baud;
     settings.c_ospeed = line.baud;
     if (ioctl(fd_, TCSETS2, &settings) != 0) return false;
-    parityOn_ = line.parity != Parity::None;
+    marks_.SetParityChecked(line.parity != Parity::None);
     // Some drivers replace a rate they cannot make by another and say so only in what they report.
     termios2 taken{};
     return ioctl(fd_, TCGETS2, &taken) == 0 && WithinTolerance(taken.c_ospeed, line.baud);
@@ -197,7 +197,7 @@ bool TermiosDevice::Read(std::span<std::uint8_t> destination) {
 CommDevice::Status TermiosDevice::ClearErrors() {
     Drain();
     Status status;
-    status.errors = std::exchange(errors_, 0) | CounterErrors();
+    status.errors = std::exchange(errors_, 0) | marks_.TakeErrors() | CounterErrors();
     status.inputQueued = received_.size();
     int queued = 0;
     if (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0)
@@ -217,7 +217,7 @@ void TermiosDevice::Purge(unsigned directions) {
     }
     if (input) {
         received_.clear();
-        markState_ = MarkState::Data;
+        marks_.Reset();
     }
 }
 
@@ -225,59 +225,28 @@ void TermiosDevice::Purge(unsigned directions) {
 // cannot hold us here.
 void TermiosDevice::Drain() {
     std::array<std::uint8_t, kReadChunkBytes> chunk{};
+    std::vector<std::uint8_t> data;
     for (std::size_t reads = 0; reads < kMaxReadsPerDrain; ++reads) {
         const ssize_t got = ::read(fd_, chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return;  // nothing more now, or a device that has gone: Read then finds too little
-        std::for_each(chunk.begin(), chunk.begin() + got, [this](std::uint8_t byte) { Accept(byte); });
+        const std::span<const std::uint8_t> raw = std::span(chunk).first(static_cast<std::size_t>(got));
+        data.clear();
+        if (source_ == ErrorSource::Marks) {
+            marks_.Accept(raw, data);
+        } else {
+            data.assign(raw.begin(), raw.end());
+        }
+        Queue(data);
     }
 }
 
-void TermiosDevice::Accept(std::uint8_t byte) {
-    if (source_ == ErrorSource::Marks) {
-        AcceptMarked(byte);
-    } else {
-        Queue(byte);
-    }
-}
-
-void TermiosDevice::AcceptMarked(std::uint8_t byte) {
-    switch (markState_) {
-        case MarkState::Data:
-            if (byte == kMarkByte) {
-                markState_ = MarkState::Escape;
-            } else {
-                Queue(byte);
-            }
-            return;
-        case MarkState::Escape:
-            if (byte == 0) {
-                markState_ = MarkState::Event;
-                return;
-            }
-            markState_ = MarkState::Data;
-            Queue(kMarkByte);  // FF FF is a real FF; anything else was no mark at all
-            if (byte != kMarkByte) Queue(byte);
-            return;
-        case MarkState::Event:
-            markState_ = MarkState::Data;
-            if (byte == 0) {
-                errors_ |= CSerial::kBreak;
-                return;
-            }
-            // The marks do not say which error it was; with parity checked it is most likely that.
-            errors_ |= parityOn_ ? CSerial::kParityError : CSerial::kFramingError;
-            Queue(byte);
-            return;
-    }
-}
-
-void TermiosDevice::Queue(std::uint8_t byte) {
-    if (received_.size() >= kQueueBytes) {
-        errors_ |= CSerial::kReceiveOverflow;
-        return;
-    }
-    received_.push_back(byte);
+// What does not fit is dropped and reported as a receive overflow.
+void TermiosDevice::Queue(std::span<const std::uint8_t> data) {
+    const std::size_t room = kQueueBytes - std::min(kQueueBytes, received_.size());
+    if (data.size() > room) errors_ |= CSerial::kReceiveOverflow;
+    const std::span<const std::uint8_t> kept = data.first(std::min(room, data.size()));
+    received_.insert(received_.end(), kept.begin(), kept.end());
 }
 
 std::optional<TermiosDevice::EventCounts> TermiosDevice::ReadCounts() const {

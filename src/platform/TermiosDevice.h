@@ -8,15 +8,16 @@
 #include <string>
 
 #include "platform/CommDevice.h"
+#include "platform/MarkedInput.h"
 
 // A real serial device or a pseudo-terminal, driven through termios2 and ioctl. The only place in the
 // system that knows the Linux terminal interface.
 //
 // Line errors come from the driver's event counters where it keeps them (an increase since the last
 // query sets the flag, and IGNBRK keeps a break out of the data). Elsewhere the driver marks events in
-// the data (PARMRK: a break as FF 00 00, a bad character c as FF 00 c, a real FF as FF FF); the marks are
-// stripped here and turned into the same flags. Received data is taken from the driver into a queue of
-// kQueueBytes; what arrives beyond it is dropped and reported as a receive overflow.
+// the data (PARMRK), and MarkedInput strips the marks and turns them into the same flags. Received data is
+// taken from the driver into a queue of kQueueBytes; what arrives beyond it is dropped and reported as a
+// receive overflow.
 class TermiosDevice : public CommDevice {
     // Devices are made only by Open and OpenPseudoTerminal.
     struct ConstructionKey {
@@ -57,23 +58,19 @@ public:
     void Purge(unsigned directions) override;
 
 private:
-    enum class MarkState { Data, Escape, Event };
     // The driver's counts of break, framing, overrun, parity and receive-overflow events.
     using EventCounts = std::array<int, 5>;
 
     bool MakeRaw();
     void Drain();
-    void Accept(std::uint8_t byte);
-    void AcceptMarked(std::uint8_t byte);
-    void Queue(std::uint8_t byte);
+    void Queue(std::span<const std::uint8_t> data);
     unsigned CounterErrors();
     std::optional<EventCounts> ReadCounts() const;
 
     int fd_;
     ErrorSource source_;
     EventCounts counts_{};
-    MarkState markState_ = MarkState::Data;
-    bool parityOn_ = false;
+    MarkedInput marks_;
     unsigned errors_ = 0;
     std::deque<std::uint8_t> received_;
 };

@@ -120,6 +120,24 @@ TEST_F(TermiosDeviceTest, SettingsNoUartCanFrameAreRefused) {
     EXPECT_EQ(program_->GetLine(), before);
 }
 
+TEST_F(TermiosDeviceTest, InputBeyondTheQueueIsDroppedAndReported) {
+    const std::size_t sent = TermiosDevice::kQueueBytes + 100;
+    std::size_t handedOver = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (handedOver < sent && std::chrono::steady_clock::now() < deadline) {
+        if (master_->TransmitChar(static_cast<std::uint8_t>(handedOver))) {
+            ++handedOver;
+        } else {
+            program_->InputCount();  // make room in the terminal
+        }
+    }
+    ASSERT_EQ(handedOver, sent);
+    ASSERT_TRUE(
+        Eventually([&] { return (program_->ClearErrors().errors & CSerial::kReceiveOverflow) != 0; }));
+    EXPECT_EQ(program_->InputCount(), TermiosDevice::kQueueBytes);
+    EXPECT_EQ(Receive(*program_, 3), (std::vector<std::uint8_t>{0, 1, 2}));
+}
+
 TEST_F(TermiosDeviceTest, PurgeDiscardsWhatIsWaiting) {
     Send(*master_, {1, 2, 3});
     ASSERT_TRUE(Eventually([&] { return program_->InputCount() == 3; }));
