@@ -1,41 +1,35 @@
 #include "platform/CPosixPlatform.h"
 
-#include "errors/CCommError.h"
+#include "errors/CErrorLog.h"
 #include "errors/CwFileLog.h"
+#include "platform/CPosixSerial.h"
 #include "platform/SteadyClock.h"
+#include "platform/TermiosDevice.h"
 
 namespace {
 
 constexpr int kFileLogKind = 0;
 
-// Stands in until the termios serial port is built: every Open fails as an absent device does.
-class UnavailableSerial : public CSerial {
-public:
-    void PurgeInput() override {}
-    double ByteTime() override { return 10.0 / 9600; }
-    void Open(unsigned port) override { throw CCommError(1, "CWinSerial::Open: Unable to open com%u", port); }
-    void Close() override {}
-    int GetPort() const override { return 0; }
-    void Read(std::span<std::uint8_t>, unsigned) override { throw CCommError(2); }
-    void Write(std::span<const std::uint8_t>, unsigned) override { throw CCommError(2); }
-    bool WaitForCommError(unsigned, unsigned) override { return false; }
-    bool DetectPulse(unsigned) override { return false; }
-    void WaitForBytesUnless(unsigned, unsigned) override { throw CCommError(2); }
-    void SetParams(unsigned, int, int, int) override {}
-    int GetStopBits() const override { return 0; }
-    void SetStopBits(int) override {}
-    int GetCharSize() const override { return 8; }
-    void SetCharSize(int) override {}
-    int GetParity() const override { return 0; }
-    void SetParity(int) override {}
-    unsigned GetBaud() const override { return 9600; }
-    void SetBaud(unsigned) override {}
-};
+// The machine's ports: COM n is the device the numbering gives it, opened through termios.
+CPosixSerial::DeviceOpener TermiosOpener(std::shared_ptr<const ComPortMap> ports) {
+    return [ports = std::move(ports)](unsigned port) -> std::unique_ptr<CommDevice> {
+        const std::string path = ports->PathFor(port);
+        if (path.empty()) {
+            ErrorLog().Log("CPosixSerial::Open: No device is known for com%u", port);
+            return nullptr;
+        }
+        return TermiosDevice::Open(path);
+    };
+}
 
 }  // namespace
 
-CPosixPlatform::CPosixPlatform()
-    : CPosixPlatform(std::make_shared<SteadyClock>(), std::make_unique<UnavailableSerial>()) {}
+CPosixPlatform::CPosixPlatform() : CPosixPlatform(std::make_shared<ComPortMap>()) {}
+
+CPosixPlatform::CPosixPlatform(std::shared_ptr<ComPortMap> ports)
+    : CPosixPlatform(std::make_shared<SteadyClock>(), std::make_unique<CPosixSerial>(TermiosOpener(ports))) {
+    ports_ = std::move(ports);
+}
 
 CPosixPlatform::CPosixPlatform(std::shared_ptr<Clock> clock, std::unique_ptr<CSerial> serial)
     : clock_(std::move(clock)),

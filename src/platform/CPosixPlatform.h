@@ -5,13 +5,14 @@
 #include "platform/CPlatform.h"
 #include "platform/CPosixTimer.h"
 #include "platform/Clock.h"
+#include "platform/ComPortMap.h"
 
 // The platform of this system: the steady clock, three busy-wait timers on it, one serial port and the
 // file log sink. The lend counts follow the original rules to the letter: the timers count down on
 // release, the port's count must be exactly 0 to lend it.
 class CPosixPlatform : public CPlatform {
 public:
-    // The machine's clock and serial port.
+    // The machine's clock, and a CPosixSerial on the termios device that the COM numbering names.
     CPosixPlatform();
     // Another clock and port, for simulation; a null port leaves the platform without one.
     CPosixPlatform(std::shared_ptr<Clock> clock, std::unique_ptr<CSerial> serial);
@@ -29,9 +30,14 @@ public:
     void Sleep(unsigned milliseconds) override;
 
     Clock& GetClock() { return *clock_; }
+    // The COM numbering the machine's port opens through (for a simulated port it is not used).
+    ComPortMap& ComPorts() { return *ports_; }
 
 private:
+    explicit CPosixPlatform(std::shared_ptr<ComPortMap> ports);
+
     std::shared_ptr<Clock> clock_;
+    std::shared_ptr<ComPortMap> ports_ = std::make_shared<ComPortMap>();
     int delayTimerLends_ = 0;
     int portTimerLends_ = 0;
     std::unique_ptr<CSerial> serial_;

@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "errors/CErrorLog.h"
+#include "errors/CwFileLog.h"
 
 VirtualTimeTest::VirtualTimeTest() {
+    CwFileLog::SetDirectory(logFolder_.Path());
     UseSerial(nullptr);
     ErrorLog().SetFileLogging(false);
     ErrorLog().SetAuxLogging(true);
@@ -13,6 +15,7 @@ VirtualTimeTest::VirtualTimeTest() {
 VirtualTimeTest::~VirtualTimeTest() {
     ErrorLog().SetAuxLogging(false);
     scope_.reset();
+    CwFileLog::SetDirectory({});
 }
 
 void VirtualTimeTest::UseSerial(std::unique_ptr<CSerial> serial) {

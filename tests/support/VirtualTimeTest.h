@@ -7,10 +7,12 @@
 #include <string>
 
 #include "ScopedPlatform.h"
+#include "TempDir.h"
 #include "VirtualPlatform.h"
 
 // A test on virtual time: a VirtualPlatform is the platform for the test's duration, and the error
-// log's lines are captured in memory (its auxiliary switch on, the file switch off).
+// log's lines are captured in memory (its auxiliary switch on, the file switch off; the file sink, which
+// the log makes all the same, lies in a temporary folder).
 class VirtualTimeTest : public ::testing::Test {
 protected:
     VirtualTimeTest();
@@ -18,6 +20,7 @@ protected:
 
     VirtualPlatform& Platform() { return *platform_; }
     VirtualClock& Clock() { return *clock_; }
+    std::shared_ptr<VirtualClock> SharedClock() const { return clock_; }
     // Seconds of virtual time since the test began.
     double Seconds() const;
 
@@ -29,6 +32,7 @@ protected:
     void UseSerial(std::unique_ptr<CSerial> serial);
 
 private:
+    TempDir logFolder_;
     std::shared_ptr<VirtualClock> clock_ = std::make_shared<VirtualClock>();
     VirtualPlatform* platform_ = nullptr;
     std::optional<ScopedPlatform> scope_;

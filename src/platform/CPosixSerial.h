@@ -1,0 +1,76 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/CSerial.h"
+#include "platform/CommDevice.h"
+#include "platform/LineSettings.h"
+
+// The serial port of the system. Time-outs are counted by the program itself in character times on
+// the platform's port timer; the device underneath only counts, reads and transmits. The texts of its
+// errors keep the names of the Windows class they were first written for: logs and support documents
+// search for them.
+class CPosixSerial : public CSerial {
+public:
+    // Opens the device behind COM port n; null when there is none or it cannot be opened (the opener
+    // logs why).
+    using DeviceOpener = std::function<std::unique_ptr<CommDevice>(unsigned port)>;
+
+    explicit CPosixSerial(DeviceOpener opener);
+    ~CPosixSerial() override;
+    CPosixSerial(const CPosixSerial&) = delete;
+    CPosixSerial& operator=(const CPosixSerial&) = delete;
+
+    void PurgeInput() override;
+    double ByteTime() override;
+
+    void Open(unsigned port) override;
+    void Close() override;
+    int GetPort() const override { return port_; }
+
+    void Read(std::span<std::uint8_t> destination, unsigned timeoutMs) override;
+    // With the echo flag 1 the echo is compared in pieces of kEchoBufferBytes, so any length is safe.
+    void Write(std::span<const std::uint8_t> source, unsigned timeoutMs) override;
+    bool WaitForCommError(unsigned mask, unsigned timeoutMs) override;
+    bool DetectPulse(unsigned timeoutMs) override;
+    void WaitForBytesUnless(unsigned count, unsigned timeoutMs) override;
+
+    void SetParams(unsigned baud, int parity, int stopBits, int charSize) override;
+    int GetStopBits() const override;
+    void SetStopBits(int stopBits) override;
+    int GetCharSize() const override { return line_.dataBits; }
+    void SetCharSize(int charSize) override;
+    int GetParity() const override;
+    void SetParity(int parity) override;
+    unsigned GetBaud() const override { return line_.baud; }
+    void SetBaud(unsigned baud) override;
+
+    // Raises the CCommError for a set of line-error flags, the first in the order break, framing,
+    // overrun, parity, receive overflow, transmit queue full, then any other flag; nothing for none.
+    static void RaiseLineError(unsigned flags);
+
+    static constexpr std::size_t kEchoBufferBytes = 1024;
+
+private:
+    CommDevice& Device();
+    std::size_t InputCount();
+    unsigned ToByteTimes(double seconds);
+    bool WaitForErrorClear(unsigned mask, unsigned timeoutMs);
+    bool PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilSet);
+    [[noreturn]] void RaiseOpenFailure(const char* text);
+    void ApplyLine(const LineSettings& line, const char* refusedText);
+    bool TakeLine(const LineSettings& line);
+    unsigned TransmitAll(std::span<const std::uint8_t> source, unsigned timeoutMs);
+    void CompareEcho(std::span<const std::uint8_t> sent, unsigned timeoutMs);
+    bool ReadPulse(unsigned timeoutMs);
+
+    DeviceOpener opener_;
+    int parity_ = kParityNone;
+    int stopBits_ = kOneStopBit;
+    int charSize_ = 8;
+    unsigned baud_ = 9600;
+    LineSettings line_;
+    std::unique_ptr<CommDevice> device_;
+    int port_ = 0;
+};

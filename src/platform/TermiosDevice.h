@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/CommDevice.h"
+#include "platform/MarkedInput.h"
+
+// A real serial device or a pseudo-terminal, driven through termios2 and ioctl. The only place in the
+// system that knows the Linux terminal interface.
+//
+// Line errors come from the driver's event counters where it keeps them (an increase since the last
+// query sets the flag, and IGNBRK keeps a break out of the data). Elsewhere the driver marks events in
+// the data (PARMRK), and MarkedInput strips the marks and turns them into the same flags. Received data is
+// taken from the driver into a queue of kQueueBytes; what arrives beyond it is dropped and reported as a
+// receive overflow.
+class TermiosDevice : public CommDevice {
+    // Devices are made only by Open and OpenPseudoTerminal.
+    struct ConstructionKey {
+        explicit ConstructionKey() = default;
+    };
+    enum class ErrorSource { Counters, Marks, None };
+
+public:
+    static constexpr std::size_t kQueueBytes = 65536;
+    static constexpr unsigned kRateTolerancePercent = 3;
+
+    // A new pseudo-terminal: its master end, and the slave's path for the program to open.
+    struct PseudoTerminal {
+        std::unique_ptr<TermiosDevice> master;
+        std::string slavePath;
+    };
+
+    // Opens a serial device or pseudo-terminal slave: non-blocking, raw, used by us alone (TIOCEXCL,
+    // which root ignores, and an flock, which it does not), DTR and RTS off, low latency where the driver
+    // offers it. Null when any of that fails; the system's reason goes to the error log.
+    static std::unique_ptr<TermiosDevice> Open(const std::string& path);
+    // The master end's GetLine reports what the program set on the slave; nothing else of the slave's
+    // settings is touched from here. Nothing when the system has no pseudo-terminal to give (logged).
+    static std::optional<PseudoTerminal> OpenPseudoTerminal();
+
+    TermiosDevice(ConstructionKey, int fd, ErrorSource source);
+    ~TermiosDevice() override;
+    TermiosDevice(const TermiosDevice&) = delete;
+    TermiosDevice& operator=(const TermiosDevice&) = delete;
+
+    std::optional<LineSettings> GetLine() override;
+    // Also refuses a rate the driver replaced by one more than kRateTolerancePercent away.
+    bool SetLine(const LineSettings& line) override;
+    bool TransmitChar(std::uint8_t byte) override;
+    std::size_t InputCount() override;
+    bool Read(std::span<std::uint8_t> destination) override;
+    Status ClearErrors() override;
+    void Purge(unsigned directions) override;
+
+private:
+    // The driver's counts of break, framing, overrun, parity and receive-overflow events.
+    using EventCounts = std::array<int, 5>;
+
+    bool MakeRaw();
+    void Drain();
+    void Queue(std::span<const std::uint8_t> data);
+    unsigned CounterErrors();
+    std::optional<EventCounts> ReadCounts() const;
+
+    int fd_;
+    ErrorSource source_;
+    EventCounts counts_{};
+    MarkedInput marks_;
+    unsigned errors_ = 0;
+    std::deque<std::uint8_t> received_;
+};
