@@ -140,7 +140,10 @@ std::string FileManager::ReadField(std::uint32_t line, std::uint32_t field, bool
 }
 
 std::uint32_t FileManager::ReadNumber(std::uint32_t line, std::uint32_t field) const {
-    const std::string_view text = FieldText(line, field);
+    return DecodeNumber(FieldText(line, field));
+}
+
+std::uint32_t FileManager::DecodeNumber(std::string_view text) {
     const std::vector<std::uint8_t> bytes = HexDigits::LenientPairs(text.substr(0, text.size() / 2 * 2));
     std::uint32_t value = 0;
     for (const std::uint8_t byte : bytes)

@@ -66,6 +66,9 @@ public:
     std::optional<std::size_t> ReadBytes(std::uint32_t line, std::uint32_t field,
                                          std::span<std::uint8_t> destination) const;
 
+    // A field's text read as ReadNumber reads it.
+    static std::uint32_t DecodeNumber(std::string_view text);
+
     // True when line n of the current block starts before the end of the text.
     bool HasLine(std::uint32_t line) const;
     // Line n of the current block as a line number of the whole text (1-based), for messages.

@@ -9,6 +9,7 @@ namespace {
 constexpr char kRecordStart = 'S';
 constexpr char kEndType = '9';
 constexpr std::size_t kTypeOffset = 1;
+constexpr char kNoType = '?';  // a line too short to hold a type
 constexpr std::size_t kCountOffset = 2;
 constexpr std::size_t kAddressOffset = 4;
 
@@ -62,7 +63,7 @@ std::optional<SRecord::RecordLine> SRecord::NextRecordLine() {
 }
 
 SRecord::Decoded SRecord::Decode(const RecordLine& line, SRecordData& record) {
-    const char type = line.chars.size() > kTypeOffset ? line.chars[kTypeOffset] : 0;
+    const char type = line.chars.size() > kTypeOffset ? line.chars[kTypeOffset] : kNoType;
     ClearRecord(record, type);
     const std::size_t addressBytes = AddressBytes(type);
     if (line.chars.empty() || line.chars[0] != kRecordStart || !line.count)

@@ -16,7 +16,9 @@ struct SRecordData {
     std::array<std::uint8_t, kMaxDataBytes> data{};
     std::uint32_t length = 0;   // data bytes decoded
     std::uint32_t address = 0;  // 16 bits (S1) or 24 bits (S2)
-    char type = 0;              // the record's type digit, '1' to '8'; 0 when no record was read
+    // The character after the record's "S" ('?' for a line too short to have one); 0 only when no
+    // record was read.
+    char type = 0;
 };
 
 // Reads the S-record text attached to it, in place: S1 and S2 data records, S9 as the end record.

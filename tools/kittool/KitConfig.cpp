@@ -1,0 +1,147 @@
+#include "KitConfig.h"
+
+#include <algorithm>
+
+namespace KitConfig {
+namespace {
+
+Line ReadLineOf(const FileManager& config, std::uint32_t n) {
+    Line line;
+    line.present = config.HasLine(n);
+    if (!line.present)
+        return line;
+    line.text = config.ReadLine(n);
+    line.fields = SplitFields(line.text);
+    line.fileLine = config.TextLineNumber(n);
+    return line;
+}
+
+// Counts the lines from `first` on that would belong to no item: non-empty lines up to the next header.
+std::uint32_t SurplusFrom(const FileManager& config, std::uint32_t first, std::uint32_t& firstSurplusLine) {
+    std::uint32_t surplus = 0;
+    for (std::uint32_t n = first; config.HasLine(n); ++n) {
+        const std::string text = config.ReadLine(n);
+        if (IsBlockHeader(text))
+            break;
+        if (text.empty())
+            continue;
+        if (surplus++ == 0)
+            firstSurplusLine = config.TextLineNumber(n);
+    }
+    return surplus;
+}
+
+CountedLines ReadCounted(const FileManager& config, std::uint32_t countLine, std::uint32_t firstLine,
+                         std::uint32_t count) {
+    CountedLines counted;
+    counted.countLine = ReadLineOf(config, countLine);
+    counted.count = count;
+    // A count larger than the data holds would only announce missing lines; stop where the data ends.
+    for (std::uint32_t i = 0; i < count; ++i) {
+        counted.lines.push_back(ReadLineOf(config, firstLine + i));
+        if (!counted.lines.back().present)
+            break;
+    }
+    counted.surplus = SurplusFrom(config, firstLine + count, counted.surplusLine);
+    return counted;
+}
+
+void ReadRegion(FileManager& config, std::uint32_t g, RadioGroup& group) {
+    config.FindBlock(kRadioGroupBlock, g);
+    group.name = ReadLineOf(config, 1);
+    for (std::size_t rate = 0; rate < group.bootFiles.size(); ++rate) {
+        group.bootFiles[rate] = ReadLineOf(config, static_cast<std::uint32_t>(rate + 2));
+    }
+    group.identities = ReadCounted(config, kFirstIdentityLine - 1, kFirstIdentityLine,
+                                   config.ReadNumber(kFirstIdentityLine - 1, 1));
+}
+
+void ReadVerification(FileManager& config, std::uint32_t g, RadioGroup& group) {
+    group.hasVerification = config.FindBlock(kVerificationBlock, g);
+    if (group.hasVerification)
+        group.verification = ReadCounted(config, 1, 2, config.ReadNumber(1, 1));
+}
+
+void ReadModels(FileManager& config, std::uint32_t g, RadioGroup& group) {
+    group.hasModels = config.FindBlock(kModelMatchingBlock, g);
+    if (!group.hasModels)
+        return;
+    group.setCount = config.ReadNumber(1, 1);
+    group.entriesPerSet = config.ReadNumber(2, 1);
+    group.entriesPerSetLine = ReadLineOf(config, 2);
+    const std::uint64_t entries = std::uint64_t{group.setCount} * group.entriesPerSet;
+    group.models =
+        ReadCounted(config, 1, 3, static_cast<std::uint32_t>(std::min<std::uint64_t>(entries, UINT32_MAX)));
+}
+
+void ReadMatching(FileManager& config, std::uint32_t g, RadioGroup& group) {
+    group.hasMatching = config.FindBlock(kRadioMatchingBlock, g);
+    if (group.hasMatching)
+        group.matching = ReadCounted(config, 1, 2, config.ReadNumber(1, 1));
+}
+
+void ReadPatchData(FileManager& config, std::uint32_t g, RadioGroup& group) {
+    group.hasPatchData = config.FindBlock(kPatcherDataBlock, g);
+    if (!group.hasPatchData)
+        return;
+    std::uint32_t nextLine = 1;
+    for (std::uint32_t e = 0; e < group.entriesPerSet && config.HasLine(nextLine); ++e) {
+        const PatchSection section = LoadPatchSection(config, e);
+        PatchLines lines;
+        lines.records = section.records;
+        lines.closed = section.closed;
+        for (std::uint32_t i = 0; i < section.records.size(); ++i) {
+            lines.lines.push_back(ReadLineOf(config, section.firstLine + i));
+        }
+        nextLine = section.firstLine + static_cast<std::uint32_t>(section.records.size());
+        group.patchSections.push_back(std::move(lines));
+    }
+    group.patchSurplus = SurplusFrom(config, nextLine, group.patchSurplusLine);
+}
+
+}  // namespace
+
+std::vector<std::string> SplitFields(std::string_view line) {
+    std::vector<std::string> fields;
+    for (;;) {
+        const std::size_t comma = line.find(',');
+        fields.emplace_back(line.substr(0, comma));
+        if (comma == std::string_view::npos)
+            return fields;
+        line.remove_prefix(comma + 1);
+    }
+}
+
+bool IsBlockHeader(std::string_view line) {
+    return std::find(kBlockNames.begin(), kBlockNames.end(), line) != kBlockNames.end();
+}
+
+Kit Read(FileManager& config) {
+    Kit kit;
+    kit.firstLine = config.ReadFirstLine();
+    for (std::size_t i = 0; i < kBlockNames.size(); ++i)
+        kit.blockCounts[i] = config.CountBlocks(kBlockNames[i]);
+
+    if (config.FindBlock(kVersionTag)) {
+        for (std::uint32_t n = 1; n <= kit.version.size(); ++n)
+            kit.version[n - 1] = ReadLineOf(config, n);
+        kit.codeplugType = config.ReadNumber(4, 1);
+    }
+    kit.productLineBlocks = config.CountBlocks(FileManager::kProductLineBlock);
+    if (config.FindBlock(FileManager::kProductLineBlock))
+        kit.productLine = ReadLineOf(config, 1);
+
+    const std::uint32_t groupCount = config.CountBlocks(kRadioGroupBlock);
+    for (std::uint32_t g = 1; g <= groupCount; ++g) {
+        RadioGroup group;
+        ReadRegion(config, g, group);
+        ReadVerification(config, g, group);
+        ReadModels(config, g, group);
+        ReadMatching(config, g, group);
+        ReadPatchData(config, g, group);
+        kit.groups.push_back(std::move(group));
+    }
+    return kit;
+}
+
+}  // namespace KitConfig
