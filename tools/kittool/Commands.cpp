@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -33,10 +34,11 @@ std::optional<std::string> ResolveKey(const KeyChoice& key, Streams io) {
     return std::nullopt;
 }
 
+// A plain S-record file is printable text that starts with "S"; a deciphered-looking file is almost
+// never all printable.
 bool LooksLikeSRecords(std::string_view text) {
-    SRecord reader;
-    reader.AttachText(text);
-    return reader.CheckFirstRecord();
+    const auto printable = [](char c) { return c == '\r' || c == '\n' || (c >= ' ' && c <= '~'); };
+    return text.starts_with('S') && std::all_of(text.begin(), text.end(), printable);
 }
 
 // Bytes that look like an image without being anyone's code: the seed text, a zero, then a

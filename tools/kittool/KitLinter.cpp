@@ -127,8 +127,8 @@ void KitLinter::CheckCount(const KitConfig::CountedLines& counted, const char* w
         Report(counted.countLine.fileLine, "the count of %s is %u, but the block holds %u", what,
                counted.count, inBlock);
     } else if (counted.surplus > 0) {
-        Report(counted.surplusLine, "%u more lines of %s follow than the count of %u announces",
-               counted.surplus, what, counted.count);
+        Report(counted.surplusLine, "the count of %s is %u, but %u more lines follow it", what, counted.count,
+               counted.surplus);
     }
 }
 
