@@ -16,8 +16,8 @@ void FileModule::AttachString(std::string& text) {
 }
 
 void FileModule::Detach() {
-    if (attachedString_ != nullptr)
-        attachedString_->shrink_to_fit();
+    // The string keeps its reserve: giving it back could move the characters under a view the caller
+    // still holds (re-attaching the same string, for one).
     attachedString_ = nullptr;
     text_ = {};
     position_ = 0;

@@ -15,8 +15,8 @@ public:
 
     // Attaches `text` up to its first zero byte (or its end), position 0; any previous text is detached.
     void AttachText(std::string_view text);
-    // As AttachText, but first reserves the string's length + kStringSlack characters; Detach gives
-    // the reserve back. The string must not change while it is attached.
+    // As AttachText, but first reserves the string's length + kStringSlack characters and keeps a
+    // reference to the string until Detach. The string must not change while it is attached.
     void AttachString(std::string& text);
     // Drops the text: position 0, size 0.
     void Detach();

@@ -245,6 +245,8 @@ TEST(SRecordTest, AttachAndDetach) {
     EXPECT_GE(text.capacity(), text.size() + FileModule::kStringSlack);
     SRecordData record;
     ASSERT_TRUE(reader.ReadNextRecord(record));
+    reader.AttachText(text);  // the same string again, through a view taken before the detach
+    EXPECT_TRUE(reader.CheckFirstRecord());
     reader.Detach();
     EXPECT_FALSE(reader.IsAttached());
     EXPECT_EQ(reader.Size(), 0u);
