@@ -5,8 +5,9 @@
 
 namespace {
 
-const std::string& FieldOr(const KitConfig::Line& line, std::size_t index, const std::string& fallback) {
-    return index < line.fields.size() ? line.fields[index] : fallback;
+// Field `index` (0-based) of a line, or empty when the line has fewer.
+std::string FieldOf(const KitConfig::Line& line, std::size_t index) {
+    return index < line.fields.size() ? line.fields[index] : std::string();
 }
 
 const char* CodeplugTypeName(std::uint32_t type) {
@@ -44,9 +45,9 @@ void KitPrinter::PrintGroup(std::size_t g, const KitConfig::RadioGroup& group, b
     out_ << "\nRadio group " << g << ": " << group.name.text << "\n  Boot code:\n";
     for (std::size_t rate = 0; rate < group.bootFiles.size(); ++rate) {
         out_ << FormatText("    %6u Bd  %s\n", KitConfig::kFlashRates[rate],
-                           FieldOr(group.bootFiles[rate], 0, "").c_str());
+                           FieldOf(group.bootFiles[rate], 0).c_str());
     }
-    const std::string& bootName = FieldOr(group.bootFiles[0], 0, "");
+    const std::string bootName = FieldOf(group.bootFiles[0], 0);
     if (firstGroup && !bootName.empty() && (bootName[0] == 't' || bootName[0] == 'T')) {
         out_ << "  (a test kit: the first boot-code name starts with \"" << bootName[0] << "\")\n";
     }
@@ -66,10 +67,9 @@ void KitPrinter::PrintVerification(const KitConfig::RadioGroup& group) {
     for (const KitConfig::Line& entry : group.verification.lines) {
         if (!Listed(entry))
             continue;
-        static const std::string kNone;
-        const bool hex = FieldOr(entry, 2, kNone) == "01";
-        out_ << "    status " << FieldOr(entry, 0, kNone) << ": compare 0x" << FieldOr(entry, 4, kNone)
-             << " bytes with " << (hex ? "hex " : "text \"") << FieldOr(entry, 5, kNone) << (hex ? "" : "\"")
+        const bool hex = FieldOf(entry, 2) == "01";
+        out_ << "    status " << FieldOf(entry, 0) << ": compare 0x" << FieldOf(entry, 4)
+             << " bytes with " << (hex ? "hex " : "text \"") << FieldOf(entry, 5) << (hex ? "" : "\"")
              << "\n";
     }
 }
