@@ -50,7 +50,7 @@ void ReadRegion(FileManager& config, std::uint32_t g, RadioGroup& group) {
     config.FindBlock(kRadioGroupBlock, g);
     group.name = ReadLineOf(config, 1);
     for (std::size_t rate = 0; rate < group.bootFiles.size(); ++rate) {
-        group.bootFiles[rate] = ReadLineOf(config, static_cast<std::uint32_t>(rate + 2));
+        group.bootFiles[rate] = ReadLineOf(config, static_cast<std::uint32_t>(kFirstBootFileLine + rate));
     }
     group.identities = ReadCounted(config, kFirstIdentityLine - 1, kFirstIdentityLine,
                                    config.ReadNumber(kFirstIdentityLine - 1, 1));

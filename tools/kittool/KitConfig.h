@@ -30,6 +30,7 @@ inline constexpr std::array<std::string_view, 7> kBlockNames = {
     FileManager::kProductLineBlock,
 };
 inline constexpr std::array<unsigned, 3> kFlashRates = {19200, 38400, 115200};
+inline constexpr std::uint32_t kFirstBootFileLine = 2;  // then one line per flash rate
 inline constexpr std::uint32_t kFirstIdentityLine = 6;
 inline constexpr std::uint32_t kModelFieldCount = 8;
 inline constexpr std::uint32_t kVerificationFieldCount = 6;

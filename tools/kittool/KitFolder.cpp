@@ -33,6 +33,19 @@ KitFolder::KitFolder(std::filesystem::path path, std::string_view programKey) : 
         return;
     config_.LoadConfigFile(programKey);
     configFailure_ = config_.LastFailure();
+    TakeKitKey();
+}
+
+KitFolder KitFolder::WithPlainConfig(std::filesystem::path path, std::string_view configText) {
+    KitFolder kit;
+    kit.path_ = std::move(path);
+    kit.config_.LoadText(configText);
+    kit.configFailure_ = KitFileFailure::kNone;
+    kit.TakeKitKey();
+    return kit;
+}
+
+void KitFolder::TakeKitKey() {
     if (HasConfig())
         kitKey_ = KitKeyOf(config_);
 }

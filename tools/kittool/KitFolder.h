@@ -12,6 +12,8 @@
 class KitFolder {
 public:
     explicit KitFolder(std::filesystem::path path, std::string_view programKey = kProgramKey);
+    // A kit whose configuration is already plain text (its other files still come from `path`).
+    static KitFolder WithPlainConfig(std::filesystem::path path, std::string_view configText);
 
     const std::filesystem::path& Path() const { return path_; }
     // False when "patcher.dat" could not be read; ConfigFailure tells why.
@@ -23,6 +25,9 @@ public:
     KitFileResult ReadFile(const std::string& name) const;
 
 private:
+    KitFolder() = default;
+    void TakeKitKey();
+
     std::filesystem::path path_;
     FileManager config_;
     KitFileFailure configFailure_ = KitFileFailure::kOpen;

@@ -12,6 +12,11 @@ namespace {
 constexpr const char* kConfigFile = FileManager::kConfigFileName;
 constexpr std::string_view kAnyRelease = "*";
 constexpr std::string_view kNoCodeplugFile = "#";
+constexpr std::string_view kHexEncoding = "01";  // verification field 3: the value is hex pairs
+constexpr std::uint64_t kByteLimit = 0xFF;
+constexpr std::uint64_t kWordLimit = 0xFFFF;
+constexpr std::uint8_t kPreviousReply = 0xFF;  // CheckRadioType's status code that re-reads the last reply
+constexpr unsigned kMaxDecimalByte = 255;
 
 struct FirmwareFile {
     const char* name;
@@ -226,7 +231,7 @@ void KitLinter::CheckVerificationEntry(const KitConfig::Line& line) {
     static constexpr const char* kFields[] = {"status code", "field 2", "value encoding", "field 4",
                                               "compare length"};
     for (std::uint32_t f = 1; f <= 5; ++f)
-        CheckNumber(line, f, kFields[f - 1], f == 5 ? kStatusReplyBytes : 0xFF);
+        CheckNumber(line, f, kFields[f - 1], f == 5 ? kStatusReplyBytes : kByteLimit);
     if (line.fields.size() < KitConfig::kVerificationFieldCount) {
         Report(line.fileLine, "a verification entry has 6 fields, this one %u",
                static_cast<unsigned>(line.fields.size()));
@@ -235,7 +240,7 @@ void KitLinter::CheckVerificationEntry(const KitConfig::Line& line) {
     const std::string& value = line.fields[5];
     if (value.starts_with("*"))
         return;
-    const bool hex = line.fields[2] == "01";
+    const bool hex = line.fields[2] == kHexEncoding;
     if (hex && !HexDigits::IsUpperHex(value)) {
         Report(line.fileLine, "the expected value \"%s\" is to be hex digits (encoding 01)", value.c_str());
     }
@@ -267,7 +272,8 @@ void KitLinter::CheckModels(const KitConfig::RadioGroup& group) {
                    static_cast<unsigned>(entry.fields.size()));
         }
         if (entry.fields.size() >= 4 && entry.fields[3] != "00" &&
-            (!IsDecimal(entry.fields[3]) || std::stoul(entry.fields[3]) > 255)) {
+            (!IsDecimal(entry.fields[3]) || entry.fields[3].size() > 3 ||
+             std::stoul(entry.fields[3]) > kMaxDecimalByte)) {
             Report(entry.fileLine, "field 4 \"%s\" is to be a decimal number from 0 to 255",
                    entry.fields[3].c_str());
         }
@@ -303,7 +309,7 @@ void KitLinter::CheckMatching(const KitConfig::RadioGroup& group) {
         }
         for (std::uint32_t f = 2; f <= row.fields.size(); ++f) {
             const bool mode = (f - 2) % KitConfig::kMatchingValuesPerModel == 2;
-            CheckNumber(row, f, mode ? "codeplug mode" : "flag", mode ? kMaxCodeplugMode : 0xFF);
+            CheckNumber(row, f, mode ? "codeplug mode" : "flag", mode ? kMaxCodeplugMode : kByteLimit);
         }
         for (std::uint32_t e = 0; e < group.entriesPerSet; ++e) {
             if (MatchingValue(row, e, 0) != 0 && MatchingValue(row, e, 1) != 0) {
@@ -347,7 +353,8 @@ void KitLinter::CheckPatchData(std::uint32_t g, const KitConfig::RadioGroup& gro
 void KitLinter::CheckPatchSection(std::uint32_t e, const KitConfig::PatchLines& section) {
     static constexpr const char* kOperands[] = {"opcode",    "operand 1", "operand 2",
                                                 "operand 3", "operand 4", "operand 5"};
-    static constexpr std::uint64_t kLimits[] = {0xFF, 0xFF, 0xFF, 0xFFFF, 0xFF, 0xFF};
+    static constexpr std::uint64_t kLimits[] = {kByteLimit, kByteLimit, kByteLimit,
+                                                kWordLimit, kByteLimit, kByteLimit};
     bool blockSelected = false;
     bool statusRequested = false;
     for (std::size_t i = 0; i < section.lines.size(); ++i) {
@@ -371,11 +378,11 @@ void KitLinter::CheckPatchSection(std::uint32_t e, const KitConfig::PatchLines& 
                     Report(line.fileLine, "reply index %u lies outside the %u-byte status reply",
                            record.operand2, kPatchReplyBytes);
                 }
-                if (record.operand1 == 0xFF && !statusRequested) {
+                if (record.operand1 == kPreviousReply && !statusRequested) {
                     Report(line.fileLine,
                            "status code FF re-examines a reply, but no status was requested before");
                 }
-                statusRequested = statusRequested || record.operand1 != 0xFF;
+                statusRequested = statusRequested || record.operand1 != kPreviousReply;
                 break;
             case PatchOpcode::kSelectBlock:
                 blockSelected = true;

@@ -68,9 +68,8 @@ void KitPrinter::PrintVerification(const KitConfig::RadioGroup& group) {
         if (!Listed(entry))
             continue;
         const bool hex = FieldOf(entry, 2) == "01";
-        out_ << "    status " << FieldOf(entry, 0) << ": compare 0x" << FieldOf(entry, 4)
-             << " bytes with " << (hex ? "hex " : "text \"") << FieldOf(entry, 5) << (hex ? "" : "\"")
-             << "\n";
+        out_ << "    status " << FieldOf(entry, 0) << ": compare 0x" << FieldOf(entry, 4) << " bytes with "
+             << (hex ? "hex " : "text \"") << FieldOf(entry, 5) << (hex ? "" : "\"") << "\n";
     }
 }
 
