@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
+constexpr const char* kLineEnds = "\r\n";
 constexpr char kFieldSeparator = ',';
 
 }  // namespace
@@ -47,19 +47,17 @@ void FileManager::TakeBuffer(std::vector<char> buffer) {
 
 std::size_t FileManager::NextLineStart(std::size_t position) const {
     const std::string_view text = Text();
-    while (position < text.size() && text[position] != kLineFeed && text[position] != kCarriageReturn) {
-        ++position;
-    }
-    if (position >= text.size())
+    const std::size_t lineEnd = text.find_first_of(kLineEnds, position);
+    if (lineEnd == std::string_view::npos)
         return text.size();
     // A CR is taken as the first byte of CR LF: the byte after it is skipped unseen.
-    const std::size_t lineEnd = text[position] == kCarriageReturn ? 2 : 1;
-    return std::min(position + lineEnd, text.size());
+    const std::size_t lineEndLength = text[lineEnd] == kCarriageReturn ? 2 : 1;
+    return std::min(lineEnd + lineEndLength, text.size());
 }
 
 std::string_view FileManager::LineAt(std::size_t position) const {
     const std::string_view rest = Text().substr(std::min(position, Text().size()));
-    return rest.substr(0, rest.find_first_of("\r\n"));
+    return rest.substr(0, rest.find_first_of(kLineEnds));
 }
 
 std::size_t FileManager::LineStart(std::uint32_t line) const {

@@ -36,13 +36,18 @@ CountedLines ReadCounted(const FileManager& config, std::uint32_t countLine, std
     CountedLines counted;
     counted.countLine = ReadLineOf(config, countLine);
     counted.count = count;
-    // A count larger than the data holds would only announce missing lines; stop where the data ends.
+    // Lines past the block's end are no items of it: stop at the next header or the end of the data.
     for (std::uint32_t i = 0; i < count; ++i) {
         counted.lines.push_back(ReadLineOf(config, firstLine + i));
-        if (!counted.lines.back().present)
+        const Line& line = counted.lines.back();
+        if (!line.present || IsBlockHeader(line.text))
             break;
     }
-    counted.surplus = SurplusFrom(config, firstLine + count, counted.surplusLine);
+    const bool complete =
+        counted.lines.size() == count &&
+        (count == 0 || (counted.lines.back().present && !IsBlockHeader(counted.lines.back().text)));
+    if (complete)
+        counted.surplus = SurplusFrom(config, firstLine + count, counted.surplusLine);
     return counted;
 }
 
@@ -80,23 +85,23 @@ void ReadMatching(FileManager& config, std::uint32_t g, RadioGroup& group) {
         group.matching = ReadCounted(config, 1, 2, config.ReadNumber(1, 1));
 }
 
+// The sections one after the other in a single walk; LoadPatchSection gives each the same records.
 void ReadPatchData(FileManager& config, std::uint32_t g, RadioGroup& group) {
     group.hasPatchData = config.FindBlock(kPatcherDataBlock, g);
     if (!group.hasPatchData)
         return;
-    std::uint32_t nextLine = 1;
-    for (std::uint32_t e = 0; e < group.entriesPerSet && config.HasLine(nextLine); ++e) {
-        const PatchSection section = LoadPatchSection(config, e);
-        PatchLines lines;
-        lines.records = section.records;
-        lines.closed = section.closed;
-        for (std::uint32_t i = 0; i < section.records.size(); ++i) {
-            lines.lines.push_back(ReadLineOf(config, section.firstLine + i));
+    constexpr auto kEnd = static_cast<std::uint32_t>(PatchOpcode::kEnd);
+    std::uint32_t line = 1;
+    for (std::uint32_t e = 0; e < group.entriesPerSet && config.HasLine(line); ++e) {
+        PatchLines section;
+        for (; config.HasLine(line) && !section.closed; ++line) {
+            section.records.push_back(ReadPatchRecord(config, line));
+            section.lines.push_back(ReadLineOf(config, line));
+            section.closed = section.records.back().opcode == kEnd;
         }
-        nextLine = section.firstLine + static_cast<std::uint32_t>(section.records.size());
-        group.patchSections.push_back(std::move(lines));
+        group.patchSections.push_back(std::move(section));
     }
-    group.patchSurplus = SurplusFrom(config, nextLine, group.patchSurplusLine);
+    group.patchSurplus = SurplusFrom(config, line, group.patchSurplusLine);
 }
 
 }  // namespace

@@ -44,8 +44,9 @@ struct Line {
     bool present = false;
 };
 
-// A count and the lines it announces. `surplus` counts the non-empty lines between the announced
-// ones and the next block header (or the end of the data), which the program never reads.
+// A count and the lines it announces, up to and including a block header or a line past the data
+// that cuts them short. `surplus` counts the non-empty lines between the announced ones and the next
+// block header (or the end of the data), which the program never reads.
 struct CountedLines {
     Line countLine;
     std::uint32_t count = 0;
