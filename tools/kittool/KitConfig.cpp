@@ -117,6 +117,17 @@ std::vector<std::string> SplitFields(std::string_view line) {
     }
 }
 
+std::uint32_t ModelsInRow(const Line& row, std::uint32_t entriesPerSet) {
+    const std::size_t values = row.fields.empty() ? 0 : row.fields.size() - 1;
+    const std::size_t models = (values + kMatchingValuesPerModel - 1) / kMatchingValuesPerModel;
+    return static_cast<std::uint32_t>(std::min<std::size_t>(models, entriesPerSet));
+}
+
+std::uint32_t MatchingValue(const Line& row, std::uint32_t e, MatchingValueIndex k) {
+    const std::size_t f = 1 + kMatchingValuesPerModel * e + k;
+    return f < row.fields.size() ? FileManager::DecodeNumber(row.fields[f]) : 0;
+}
+
 bool IsBlockHeader(std::string_view line) {
     return std::find(kBlockNames.begin(), kBlockNames.end(), line) != kBlockNames.end();
 }

@@ -92,6 +92,17 @@ struct Kit {
 
 Kit Read(FileManager& config);
 
+// The four values of a matching row for each model entry, in field order.
+enum MatchingValueIndex : std::uint32_t { kUpgrade = 0, kFlash = 1, kCodeplugMode = 2, kPatch = 3 };
+
+// Value k of a matching row for model entry e, read as the program reads numbers; 0 when the row has
+// no such field.
+std::uint32_t MatchingValue(const Line& row, std::uint32_t e, MatchingValueIndex k);
+
+// The model entries a matching row holds values for, at most `entriesPerSet`: loops over a row's
+// entries stay within its fields whatever count the kit announces.
+std::uint32_t ModelsInRow(const Line& row, std::uint32_t entriesPerSet);
+
 // The fields of a line, split at every comma.
 std::vector<std::string> SplitFields(std::string_view line);
 

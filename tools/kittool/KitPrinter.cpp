@@ -97,7 +97,7 @@ void KitPrinter::PrintMatching(const KitConfig::RadioGroup& group) {
         if (!Listed(row))
             continue;
         out_ << "    release \"" << row.fields[0] << "\":";
-        for (std::uint32_t e = 0; e < group.entriesPerSet; ++e) {
+        for (std::uint32_t e = 0; e < KitConfig::ModelsInRow(row, group.entriesPerSet); ++e) {
             const std::size_t f = 1 + KitConfig::kMatchingValuesPerModel * e;
             auto value = [&](std::size_t k) {
                 return f + k < row.fields.size() ? row.fields[f + k] : std::string("-");

@@ -50,6 +50,26 @@ TEST(KitLinterTest, AMissingConfigurationIsOneProblem) {
     EXPECT_EQ(problems[0].file, "patcher.dat");
 }
 
+TEST(KitLinterTest, CountsPastTheDataStopAtItsEnd) {
+    // Every count at its largest: each block's lines end at the next header or the end of the data.
+    const std::string config =
+        "PATCH-D01.01.07\nT\nD\nkey\n01\nPRODUCT_LINE\nBASIC\n"
+        "RADIO_GROUP_REGION\nG\nb1\nb2\nb3\nFFFFFFFF\n"
+        "VERIFICATION_BLOCK\nFFFFFFFF\n"
+        "MODEL_MATCHING_BLOCK\nFFFFFFFF\nFFFFFFFF\nX,000000000,0000000000,00,00,01,#,n\n"
+        "RADIO_MATCHING_BLOCK\nFFFFFFFF\n*,01,00,00,01\n"
+        "PATCHER_DATA_BLOCK\n99,00,00,0000,00,00\n";
+    TempDir empty;
+    KitFolder kit = KitFolder::WithPlainConfig(empty.Path(), config);
+    const std::string problems = Describe(KitLinter(kit).Run());
+    for (const char* words :
+         {"patcher.dat:13: the count of radio identities is 4294967295, but the block holds 0",
+          "the count of verification entries is 4294967295, but the block holds 0",
+          "the count of matching rows is 4294967295, but the block holds 1"}) {
+        EXPECT_NE(problems.find(words), std::string::npos) << words << "\n" << problems;
+    }
+}
+
 class BrokenKitTest : public ::testing::Test {
 protected:
     void SetUp() override {
