@@ -1,0 +1,61 @@
+#include "ImageLinter.h"
+
+#include "ImageScan.h"
+
+namespace {
+
+unsigned Count(std::size_t value) {
+    return static_cast<unsigned>(value);
+}
+
+}  // namespace
+
+void ImageLinter::Check(const std::string& name, Role role, std::uint32_t flashBytes) {
+    if (!checked_.emplace(name, true).second)
+        return;
+    const KitFileResult file = kit_.ReadFile(name);
+    if (!file.Ok()) {
+        problems_.Add(name, 0, "the file is %s", std::string(DescribeFailure(file.failure)).c_str());
+        return;
+    }
+    CheckContent(name, role, flashBytes, file.Text(), file.fileSize);
+}
+
+void ImageLinter::CheckContent(const std::string& name, Role role, std::uint32_t flashBytes,
+                               std::string_view text, std::size_t fileSize) {
+    const ImageScan scan = ImageScan::Of(text);
+    for (const ImageScan::Fault& fault : scan.faults)
+        problems_.Add(name, fault.line, "%s", fault.message.c_str());
+    if (!scan.imageComplete && scan.faults.empty())
+        problems_.Add(name, 0, "the byte image cannot be read");
+
+    switch (role) {
+        case Role::kBootCode:
+            if (fileSize > kMaxBootCodeFileBytes) {
+                problems_.Add(name, 0, "the file has %u bytes; a boot-code file may have at most %u",
+                              Count(fileSize), Count(kMaxBootCodeFileBytes));
+            }
+            if (scan.image.size() > kMaxBootCodeImageBytes) {
+                problems_.Add(name, 0, "the boot code has %u bytes of data; at most %u fit",
+                              Count(scan.image.size()), Count(kMaxBootCodeImageBytes));
+            }
+            break;
+        case Role::kFirmware:
+            if (scan.largestRecord > kMaxKwipWriteBytes) {
+                problems_.Add(name, 0, "a record holds %u data bytes; one KWIP write carries at most %u",
+                              scan.largestRecord, kMaxKwipWriteBytes);
+            }
+            // Record addresses are relative to the flash or already inside its window at 0x400000.
+            if ((scan.highestAddress | kFlashBase) > kFlashBase + flashBytes) {
+                problems_.Add(name, 0, "data reaches address 0x%X, past the end of a %u KiB flash",
+                              scan.highestAddress, flashBytes / 1024);
+            }
+            break;
+        case Role::kCodeplug:
+            if (scan.image.size() > kMaxCodeplugImageBytes) {
+                problems_.Add(name, 0, "the codeplug image has %u bytes; at most %u fit",
+                              Count(scan.image.size()), Count(kMaxCodeplugImageBytes));
+            }
+            break;
+    }
+}

@@ -1,0 +1,55 @@
+#include "KitFolder.h"
+
+#include "KitConfig.h"
+
+namespace {
+
+constexpr std::uint32_t kKitKeyLine = 3;
+
+}  // namespace
+
+std::string KitKeyOf(FileManager& config) {
+    if (!config.FindBlock(KitConfig::kVersionTag))
+        return {};
+    return config.ReadLine(kKitKeyLine);
+}
+
+std::string_view DescribeFailure(KitFileFailure failure) {
+    switch (failure) {
+        case KitFileFailure::kNone:
+            return "read";
+        case KitFileFailure::kOpen:
+            return "missing or not readable";
+        case KitFileFailure::kCorrupt:
+            return "empty, not a multiple of 8 bytes long, or not readable in full";
+        case KitFileFailure::kAllocation:
+            return "too large to hold in memory";
+    }
+    return "unknown failure";
+}
+
+KitFolder::KitFolder(std::filesystem::path path, std::string_view programKey) : path_(std::move(path)) {
+    if (!config_.OpenConfigFile(path_ / FileManager::kConfigFileName))
+        return;
+    config_.LoadConfigFile(programKey);
+    configFailure_ = config_.LastFailure();
+    TakeKitKey();
+}
+
+KitFolder KitFolder::WithPlainConfig(std::filesystem::path path, std::string_view configText) {
+    KitFolder kit;
+    kit.path_ = std::move(path);
+    kit.config_.LoadText(configText);
+    kit.configFailure_ = KitFileFailure::kNone;
+    kit.TakeKitKey();
+    return kit;
+}
+
+void KitFolder::TakeKitKey() {
+    if (HasConfig())
+        kitKey_ = KitKeyOf(config_);
+}
+
+KitFileResult KitFolder::ReadFile(const std::string& name) const {
+    return ReadKitFile(path_ / name, kitKey_);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// Writes a byte image as S-record text: S1 (16-bit) or S2 (24-bit) data records of up to
+// `recordBytes` bytes from `address` on, then the end record "S9030000FC".
+struct SRecordLayout {
+    static constexpr unsigned kMaxS1RecordBytes = 252;
+    static constexpr unsigned kMaxS2RecordBytes = 251;
+
+    std::uint32_t address = 0;
+    unsigned recordBytes = 32;
+    int type = 1;  // 1 or 2
+    std::string_view lineEnd = "\r\n";
+};
+
+// Throws std::invalid_argument when the image does not fit the layout's address width or the record
+// size is 0 or over the type's limit.
+std::string WriteSRecords(std::span<const std::uint8_t> image, const SRecordLayout& layout);

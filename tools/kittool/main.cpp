@@ -1,0 +1,90 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+
+#include "Commands.h"
+
+namespace {
+
+void AddKeyOptions(CLI::App& command, Commands::KeyChoice& key) {
+    auto* program = command.add_flag("--program-key", key.programKey, "use the program key (patcher.dat)");
+    auto* kit = command.add_option("--kit", key.kit, "use the kit key of the kit in this folder")
+                    ->check(CLI::ExistingDirectory);
+    auto* text = command.add_option("--key", key.text, "use this text as the key");
+    program->excludes(kit, text);
+    kit->excludes(text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"kittool: builds, deciphers, inspects and lints Corvida upgrade kits"};
+    app.require_subcommand(1);
+    const Commands::Streams io{std::cout, std::cerr};
+    int status = Commands::kSuccess;
+
+    std::filesystem::path in, out, kit, file;
+    Commands::KeyChoice key;
+    bool raw = false;
+    std::optional<std::filesystem::path> rawOut;
+
+    auto* encrypt = app.add_subcommand("encrypt", "encipher a file (padded with zeros to a multiple of 8)");
+    encrypt->add_option("IN", in)->required()->check(CLI::ExistingFile);
+    encrypt->add_option("OUT", out)->required();
+    AddKeyOptions(*encrypt, key);
+    encrypt->callback([&] { status = Commands::Encrypt(in, out, key, io); });
+
+    auto* decrypt = app.add_subcommand("decrypt", "decipher a file; the text ends at its first zero byte");
+    decrypt->add_option("IN", in)->required()->check(CLI::ExistingFile);
+    decrypt->add_option("OUT", out)->required();
+    decrypt->add_flag("--raw", raw, "write every deciphered byte, zero bytes included");
+    AddKeyOptions(*decrypt, key);
+    decrypt->callback([&] { status = Commands::Decrypt(in, out, key, raw, io); });
+
+    auto* build = app.add_subcommand("build", "build an enciphered kit from plain sources");
+    build->add_option("SRC", in, "folder with patcher.txt and the kit's other files")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    build->add_option("OUT", out, "the kit folder to write")->required();
+    build->callback([&] { status = Commands::Build(in, out, io); });
+
+    auto* show = app.add_subcommand("show", "print a kit's configuration");
+    show->add_option("KIT", kit)->required()->check(CLI::ExistingDirectory);
+    show->callback([&] { status = Commands::Show(kit, io); });
+
+    auto* lint =
+        app.add_subcommand("lint", "report every problem the program would meet with a kit (exit 1 if any)");
+    lint->add_option("KIT", kit)->required()->check(CLI::ExistingDirectory);
+    lint->callback([&] { status = Commands::Lint(kit, io); });
+
+    auto* image = app.add_subcommand("image", "the byte image of a plain or enciphered S-record file");
+    image->add_option("FILE", file)->required()->check(CLI::ExistingFile);
+    image->add_option("-o,--output", rawOut, "write the image's bytes to this file");
+    AddKeyOptions(*image, key);
+    image->callback([&] { status = Commands::Image(file, key, rawOut, io); });
+
+    Commands::SRecordSource source;
+    SRecordLayout layout;
+    std::string lineEnd = "crlf";
+    auto* srec =
+        app.add_subcommand("srec", "write an S-record file from a binary, or a deterministic demo image");
+    srec->add_option("OUT", out)->required();
+    auto* from = srec->add_option("--from", source.from, "the binary to convert")->check(CLI::ExistingFile);
+    auto* size = srec->add_option("--size", source.size, "bytes of demo image to make");
+    from->excludes(size);
+    srec->add_option("--seed", source.seed, "text that starts the demo image and seeds its bytes");
+    srec->add_option("--address", layout.address, "load address of the first byte");
+    srec->add_option("--record-bytes", layout.recordBytes, "data bytes per record");
+    srec->add_option("--type", layout.type, "1 for S1 (16-bit addresses), 2 for S2 (24-bit)")
+        ->check(CLI::IsMember({1, 2}));
+    srec->add_option("--line-end", lineEnd, "crlf, lf or cr")->check(CLI::IsMember({"crlf", "lf", "cr"}));
+    srec->callback([&] {
+        static const std::map<std::string, std::string_view> kLineEnds = {
+            {"crlf", "\r\n"}, {"lf", "\n"}, {"cr", "\r"}};
+        layout.lineEnd = kLineEnds.at(lineEnd);
+        status = Commands::WriteSRecordFile(out, source, layout, io);
+    });
+
+    CLI11_PARSE(app, argc, argv);
+    return status;
+}
