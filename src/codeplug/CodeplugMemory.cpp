@@ -1,0 +1,77 @@
+#include "codeplug/CodeplugMemory.h"
+
+#include <algorithm>
+
+#include "errors/CErrorLog.h"
+#include "errors/CGenError.h"
+
+void CodeplugMemory::Fetch(std::uint64_t address, std::span<std::uint8_t> destination) {
+    std::uint64_t chunk = address;
+    if (source_ == Source::kImage)
+        image_.Read(address, destination);
+    else
+        RadioRead(address, destination, chunk);
+}
+
+void CodeplugMemory::Store(std::uint64_t address, std::span<const std::uint8_t> source) {
+    std::uint64_t chunk = address;
+    if (source_ == Source::kImage)
+        image_.Write(address, source);
+    else
+        RadioWrite(address, source, chunk);
+}
+
+void CodeplugMemory::Read(std::uint64_t address, std::span<std::uint8_t> destination, FailureLine line,
+                          const char* text) {
+    if (source_ == Source::kImage) {
+        image_.Read(address, destination);
+        return;
+    }
+    std::uint64_t chunk = address;
+    try {
+        RadioRead(address, destination, chunk);
+    } catch (const CError& error) {
+        ErrorLog().Log("%s", error.GetText());
+        line(static_cast<unsigned>(chunk));
+        throw CGenError(3, "%s", text);
+    }
+}
+
+void CodeplugMemory::Write(std::uint64_t address, std::span<const std::uint8_t> source, FailureLine line,
+                           const char* text) {
+    if (source_ == Source::kImage) {
+        image_.Write(address, source);
+        return;
+    }
+    std::uint64_t chunk = address;
+    try {
+        RadioWrite(address, source, chunk);
+    } catch (const CError& error) {
+        ErrorLog().Log("%s", error.GetText());
+        line(static_cast<unsigned>(chunk));
+        throw CGenError(3, "%s", text);
+    }
+}
+
+bool CodeplugMemory::TryFetch(std::uint64_t address, std::span<std::uint8_t> destination) {
+    try {
+        Fetch(address, destination);
+        return true;
+    } catch (const CError& error) {
+        ErrorLog().Log("%s", error.GetText());
+        return false;
+    }
+}
+
+void CodeplugMemory::RadioRead(std::uint64_t address, std::span<std::uint8_t> destination, std::uint64_t& chunk) {
+    (void)destination;
+    chunk = address;
+    throw CGenError(3, "The radio is not reachable yet");
+}
+
+void CodeplugMemory::RadioWrite(std::uint64_t address, std::span<const std::uint8_t> source,
+                                std::uint64_t& chunk) {
+    (void)source;
+    chunk = address;
+    throw CGenError(3, "The radio is not reachable yet");
+}
