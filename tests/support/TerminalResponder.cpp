@@ -50,28 +50,31 @@ void TerminalResponder::Serve() {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     std::vector<std::uint8_t> request;
     std::size_t next = 0;  // the step whose request is awaited
-    while (!stop_ && next < steps_.size()) {
-        if (std::chrono::steady_clock::now() > deadline) return Fail(FormatText("step %d never came", static_cast<int>(next) + 1));
+    done_ = steps_.empty();
+    while (!stop_) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            if (!done_) Fail(FormatText("step %d never came", static_cast<int>(next) + 1));
+            return;
+        }
         std::uint8_t byte = 0;
         if (master_->InputCount() == 0 || !master_->Read(std::span(&byte, 1))) {
             std::this_thread::sleep_for(kPoll);
             continue;
         }
         request.push_back(byte);
-        const Step& current = steps_[next];
+        const Step* current = next < steps_.size() ? &steps_[next] : nullptr;
         const Step* previous = next > 0 ? &steps_[next - 1] : nullptr;
-        if (!StartsWith(current.expect, request) && !(previous && StartsWith(previous->expect, request))) {
+        const auto awaits = [&](const Step* step) { return step && StartsWith(step->expect, request); };
+        if (!awaits(current) && !awaits(previous)) {
             return Fail(FormatText("step %d: unexpected byte %02X", static_cast<int>(next) + 1, byte));
         }
-        const Step* answered = request == current.expect                 ? &current
-                               : previous && request == previous->expect ? previous
-                                                                         : nullptr;
+        const auto complete = [&](const Step* step) { return step && request == step->expect; };
+        const Step* answered = complete(current) ? current : complete(previous) ? previous : nullptr;
         if (answered == nullptr) continue;
         if (!Send(answered->reply)) return Fail("the reply could not be sent");
-        if (answered == &current) ++next;
+        if (answered == current && ++next == steps_.size()) done_ = true;
         request.clear();
     }
-    done_ = true;
 }
 
 bool TerminalResponder::Send(const std::vector<std::uint8_t>& bytes) {

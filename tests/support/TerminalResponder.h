@@ -13,8 +13,8 @@
 
 // The far end of a pseudo-terminal, in real time on a thread of its own: the counterpart of the
 // ScriptedPeer for the few tests that show the program on a real terminal. Once started it answers each
-// expected request with its reply, in order; a request repeated right after its answer (the program's
-// retry) is answered again. Every wait is bounded by kDeadline.
+// expected request with its reply, in order, until it is stopped; a request repeated after its answer
+// (the program's retry) is answered again. Every wait is bounded by kDeadline.
 //
 //     TerminalResponder radio;
 //     radio.Answer(request, Acked(reply));
@@ -37,7 +37,7 @@ public:
     TerminalResponder& Answer(std::vector<std::uint8_t> expect, std::vector<std::uint8_t> reply);
     void Start();
     // Waits until every step has been answered (or the deadline), stops the thread and returns what went
-    // wrong: empty when the program kept to the script.
+    // wrong: empty when the program kept to the script. A program that is done answers no more.
     std::string Stop();
 
 private:
