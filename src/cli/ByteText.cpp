@@ -39,7 +39,8 @@ std::string Quoted(std::string_view text) {
 
 void Dump(std::ostream& out, std::span<const std::uint8_t> bytes, unsigned firstAddress) {
     for (std::size_t offset = 0; offset < bytes.size(); offset += kDumpBytesPerLine) {
-        const std::span<const std::uint8_t> line = bytes.subspan(offset, std::min(kDumpBytesPerLine, bytes.size() - offset));
+        const std::span<const std::uint8_t> line =
+            bytes.subspan(offset, std::min(kDumpBytesPerLine, bytes.size() - offset));
         std::string characters;
         for (const std::uint8_t byte : line) characters += IsPrintable(byte) ? static_cast<char>(byte) : '.';
         std::string hex = Hex(line);

@@ -17,7 +17,8 @@ constexpr const char* kDescription = "Examines and upgrades two-way radios on a 
 // With --log DIR the error log writes its file into DIR for the run; afterwards the log is as before.
 class FileLogging {
 public:
-    explicit FileLogging(const std::string& directory) : on_(!directory.empty()), previous_(CwFileLog::Directory()) {
+    explicit FileLogging(const std::string& directory)
+        : on_(!directory.empty()), previous_(CwFileLog::Directory()) {
         if (!on_) return;
         CwFileLog::SetDirectory(directory);
         ErrorLog().CloseSinks();  // the next line opens the file in the new folder

@@ -52,7 +52,8 @@ std::optional<std::vector<std::uint8_t>> HexBytes(std::string_view text) {
             ++at;
             continue;
         }
-        const std::optional<unsigned> byte = at + 2 <= text.size() ? Parse(text.substr(at, 2), 16) : std::nullopt;
+        const std::optional<unsigned> byte =
+            at + 2 <= text.size() ? Parse(text.substr(at, 2), 16) : std::nullopt;
         if (!byte) return std::nullopt;
         bytes.push_back(static_cast<std::uint8_t>(*byte));
         at += 2;
@@ -76,7 +77,8 @@ CLI::Validator HexNumberUpTo(unsigned max) {
 }
 
 CLI::Validator HexByteString() {
-    return Checked("a string of hex byte pairs", [](const std::string& text) { return HexBytes(text).has_value(); });
+    return Checked("a string of hex byte pairs",
+                   [](const std::string& text) { return HexBytes(text).has_value(); });
 }
 
 }  // namespace CliArgument

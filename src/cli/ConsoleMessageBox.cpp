@@ -15,7 +15,9 @@ struct Choice {
 };
 
 Choice ChoiceOf(MessageButtons buttons) {
-    if (buttons == MessageButtons::YesNo) return {"[yes/no]", "yes", "no", MessageResult::Yes, MessageResult::No};
+    if (buttons == MessageButtons::YesNo) {
+        return {"[yes/no]", "yes", "no", MessageResult::Yes, MessageResult::No};
+    }
     return {"[ok/cancel]", "ok", "cancel", MessageResult::Ok, MessageResult::Cancel};
 }
 

@@ -52,7 +52,8 @@ void KwipCommands::Register(CLI::App& app, Command& chosen) {
 
 void KwipCommands::Status() {
     std::vector<char> buffer(NumberOf(size_));
-    const std::string_view text = link_.Broker().RadioStatusRequest(static_cast<std::uint8_t>(NumberOf(code_)), buffer);
+    const std::string_view text =
+        link_.Broker().RadioStatusRequest(static_cast<std::uint8_t>(NumberOf(code_)), buffer);
     if (text.empty()) {
         out_ << "(no data)\n";
         return;

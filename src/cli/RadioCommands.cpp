@@ -31,7 +31,8 @@ constexpr std::array<InfoItem, 8> kInfoItems = {{
 }};
 
 std::string Shows(std::string_view data, Shown shown) {
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.data()),
+                                              data.size());
     switch (shown) {
         case Shown::Hex: return ByteText::Hex(bytes, "");
         case Shown::Bytes: return ByteText::Hex(bytes);
@@ -54,7 +55,7 @@ void RadioCommands::Info() {
     for (const InfoItem& item : kInfoItems) {
         std::vector<char> buffer(item.bufferSize);
         const std::string_view data = broker.RadioStatusRequest(item.code, buffer);
-        out_ << FormatText("%-10s (%2u)  ", item.label, static_cast<unsigned>(item.code)) << Shows(data, item.shown)
-             << '\n';
+        out_ << FormatText("%-10s (%2u)  ", item.label, static_cast<unsigned>(item.code))
+             << Shows(data, item.shown) << '\n';
     }
 }

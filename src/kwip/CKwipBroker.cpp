@@ -17,6 +17,9 @@ std::array<std::uint8_t, CKwipBroker::kAddressBytes> AddressBytes(unsigned addre
 
 constexpr std::size_t kReadReplySkippedBytes = 3;  // the reply's address field, not compared
 
+constexpr const char* kWrongStatusReplyLine =
+    "CKwipBroker::RadioStatusRequest: Did not receive good Radio Status reply for KWIP Radio Status Request";
+
 }  // namespace
 
 CKwipBroker::CKwipBroker() {
@@ -45,8 +48,9 @@ void CKwipBroker::ReadRequest(unsigned address, std::span<std::uint8_t> destinat
     // A reply with other than the count of data bytes would leave part of the destination stale, or
     // overrun it.
     if (message_.Opcode() != kReadDataReply || reply.size() != kReadReplySkippedBytes + destination.size()) {
-        ErrorLog().Log("CKwipBroker::ReadRequest: Read from address %X did not receive correct Read Reply from radio",
-                       address);
+        ErrorLog().Log(
+            "CKwipBroker::ReadRequest: Read from address %X did not receive correct Read Reply from radio",
+            address);
         RaiseWrongReply("Did not received Read Data Reply for KWIP Read Request");
     }
     const std::span<const std::uint8_t> data = reply.subspan(kReadReplySkippedBytes);
@@ -64,7 +68,8 @@ void CKwipBroker::WriteRequest(unsigned address, std::span<const std::uint8_t> s
     message_.Build(kWriteOpcode, std::span(payload).first(kAddressBytes + source.size()), KwipForm::Long);
     Exchange(true);
     if (message_.Opcode() != kGoodWriteReply) {
-        ErrorLog().Log("CKwipBroker::WriteRequest: Write to ddress %X did not receive Good Write Reply", address);
+        ErrorLog().Log("CKwipBroker::WriteRequest: Write to ddress %X did not receive Good Write Reply",
+                       address);
         RaiseWrongReply("Did not received Good Write Reply for KWIP Write Request");
     }
 }
@@ -98,12 +103,12 @@ std::string_view CKwipBroker::RadioStatusRequest(std::uint8_t code, std::span<ch
         return {destination.data(), 0};
     }
     if (message_.Opcode() != kRadioStatusReply || reply.empty() || reply[0] != code) {
-        ErrorLog().Log(
-            "CKwipBroker::RadioStatusRequest: Did not receive good Radio Status reply for KWIP Radio Status Request");
+        ErrorLog().Log("%s", kWrongStatusReplyLine);
         RaiseWrongReply("Did not receive good Radio Status reply for KWIP Radio Status Request");
     }
     if (destination.empty()) return {destination.data(), 0};
-    const std::span<const std::uint8_t> text = reply.subspan(1).first(std::min(reply.size() - 1, destination.size() - 1));
+    const std::span<const std::uint8_t> text =
+        reply.subspan(1).first(std::min(reply.size() - 1, destination.size() - 1));
     std::copy(text.begin(), text.end(), destination.begin());
     destination[text.size()] = '\0';
     return {destination.data(), text.size()};
@@ -119,8 +124,10 @@ void CKwipBroker::RaiseForStatus(int status) const {
     switch (status) {
         case CKwipComm::kSucceeded: return;
         case CKwipComm::kNegativeAck: throw CKwipError(status, "Received NACK from external device");
-        case CKwipComm::kCorruptReply: throw CKwipError(status, "Reply from external device contained checksum error");
-        case CKwipComm::kSerialFailure: throw CKwipError(status, "Timeout occurred while sending KWIP command");
+        case CKwipComm::kCorruptReply:
+            throw CKwipError(status, "Reply from external device contained checksum error");
+        case CKwipComm::kSerialFailure:
+            throw CKwipError(status, "Timeout occurred while sending KWIP command");
         default: throw CKwipError(status);  // the exchange gives no other status; never let one pass
     }
 }

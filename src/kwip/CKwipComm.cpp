@@ -52,7 +52,8 @@ int CKwipComm::SendCommand(CKwipMessage& message, bool expectReply) {
     int status = kSucceeded;
     for (unsigned attempt = 0; attempt < attempts; ++attempt) {
         if (attempt > 0) {
-            ErrorLog().Log("CKwipComm::SendCommand: Request failed! Retry number = %d", static_cast<int>(attempt));
+            ErrorLog().Log("CKwipComm::SendCommand: Request failed! Retry number = %d",
+                           static_cast<int>(attempt));
         }
         try {
             RunAttempt(expectReply);
@@ -125,7 +126,8 @@ void CKwipComm::LogFailure(const CError& error) const {
     ErrorLog().Log("%s", error.GetText());
     switch (phase_) {
         case Phase::SendingRequest:
-            ErrorLog().Log("CKwipComm::SendCommand: Encountered the above error while sending the following message");
+            ErrorLog().Log(
+                "CKwipComm::SendCommand: Encountered the above error while sending the following message");
             ErrorLog().LogHex(request_.GetFrame());
             break;
         case Phase::GettingAck:

@@ -20,7 +20,8 @@ struct FrameShape {
 std::optional<FrameShape> ShapeOf(std::span<const std::uint8_t> raw) {
     if (raw.empty()) return std::nullopt;
     if ((raw[0] & CKwipMessage::kSizeNibble) != CKwipMessage::kSizeNibble) {
-        return FrameShape{CKwipMessage::kShortHeaderBytes, static_cast<std::size_t>(raw[0] & CKwipMessage::kSizeNibble)};
+        return FrameShape{CKwipMessage::kShortHeaderBytes,
+                          static_cast<std::size_t>(raw[0] & CKwipMessage::kSizeNibble)};
     }
     if (raw.size() < CKwipMessage::kLongHeaderBytes) return std::nullopt;
     return FrameShape{CKwipMessage::kLongHeaderBytes, static_cast<std::size_t>(raw[2] << 8 | raw[3])};

@@ -31,7 +31,8 @@ public:
 
     // Builds a request frame and returns its checksum. Raises CGenError 3, and leaves the message as it
     // was, for a payload over kMaxPayload bytes or a forced short form over kMaxShortPayload.
-    std::uint8_t Build(std::uint8_t opcode, std::span<const std::uint8_t> payload, KwipForm form = KwipForm::Auto);
+    std::uint8_t Build(std::uint8_t opcode, std::span<const std::uint8_t> payload,
+                       KwipForm form = KwipForm::Auto);
     // The short frames F2 opcode value checksum and F1 opcode checksum.
     std::uint8_t BuildByte(std::uint8_t opcode, std::uint8_t value);
     std::uint8_t BuildEmpty(std::uint8_t opcode);

@@ -59,13 +59,21 @@ TEST_F(CliAppTest, EachKwipCommandMakesOneRequestAndPrintsWhatTheReplyCarries) {
     };
     const std::string fifteen = "ABCDEFGHIJKLMNO";
     const Case cases[] = {
-        {{"--port", "1", "kwip", "read", "1234", "2"}, kReadRequest, Acked(kReadReply),
+        {{"--port", "1", "kwip", "read", "1234", "2"},
+         kReadRequest,
+         Acked(kReadReply),
          "001234  5A A5" + std::string(42, ' ') + "  Z.\n"},
-        {{"kwip", "status", "5", "--size", "10", "--port", "1"}, StatusRequest(5), Acked(StatusReply(5, fifteen)),
+        {{"kwip", "status", "5", "--size", "10", "--port", "1"},
+         StatusRequest(5),
+         Acked(StatusReply(5, fifteen)),
          "000000  41 42 43 44 45 46 47 48 49" + std::string(21, ' ') + "  ABCDEFGHI\n"},
-        {{"kwip", "status", "0x0B", "--port", "1"}, StatusRequest(11), Acked(KwipFrame(0x86, {})), "(no data)\n"},
+        {{"kwip", "status", "0x0B", "--port", "1"},
+         StatusRequest(11),
+         Acked(KwipFrame(0x86, {})),
+         "(no data)\n"},
         {{"--port", "1", "kwip", "write", "0x400000", "AA BB"},
-         {0xFF, 0x17, 0x00, 0x06, 0x40, 0x00, 0x00, 0xAA, 0xBB, 0x3E}, Acked(KwipFrame(0x84, {})),
+         {0xFF, 0x17, 0x00, 0x06, 0x40, 0x00, 0x00, 0xAA, 0xBB, 0x3E},
+         Acked(KwipFrame(0x84, {})),
          "Wrote 2 bytes at 400000\n"},
         {{"--port", "1", "kwip", "reset"}, kResetRequest, {kPositiveAck}, "Reset acknowledged\n"},
     };
@@ -82,7 +90,8 @@ TEST_F(CliAppTest, EachKwipCommandMakesOneRequestAndPrintsWhatTheReplyCarries) {
 }
 
 TEST_F(CliAppTest, RadioInfoPrintsTheIdentityAndEachStatusWithItsLabel) {
-    const Bytes identity = {0xE5, 0x8E, 0xC1, 0x54, 0x19, 0x9D, 0x11, 0xD1, 0x80, 0x18, 0x00, 0x60, 0xB0, 0x3C, 0x8A, 0xFF};
+    const Bytes identity = {0xE5, 0x8E, 0xC1, 0x54, 0x19, 0x9D, 0x11, 0xD1,
+                            0x80, 0x18, 0x00, 0x60, 0xB0, 0x3C, 0x8A, 0xFF};
     Bytes identityReply = {0x0F};
     identityReply.insert(identityReply.end(), identity.begin(), identity.end());
     Peer()
@@ -91,7 +100,8 @@ TEST_F(CliAppTest, RadioInfoPrintsTheIdentityAndEachStatusWithItsLabel) {
         .Answer(StatusRequest(3), Acked(StatusReply(3, "R03.01")))
         .Answer(StatusRequest(4), Acked(StatusReply(4, "A1")))
         .Answer(StatusRequest(5), Acked(StatusReply(5, std::string("\x00\x12", 2))))
-        .Answer(StatusRequest(11), Acked(StatusReply(11, "H25KDF9PW7AN")))  // cut to 10 as the upgrade sees it
+        .Answer(StatusRequest(11),
+                Acked(StatusReply(11, "H25KDF9PW7AN")))  // cut to 10 as the upgrade sees it
         .Answer(StatusRequest(14), Acked(StatusReply(14, "\xFE ")))
         .Answer(StatusRequest(16), Acked(KwipFrame(0x86, {})));
     EXPECT_EQ(Run({"radio", "info", "--port", "1"}), CliApp::kSucceeded);

@@ -25,7 +25,8 @@ Outcome RunProgram(const std::string& arguments, const TempDir& folder) {
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
     char buffer[256];
-    while (const std::size_t length = std::fread(buffer, 1, sizeof buffer, pipe)) outcome.out.append(buffer, length);
+    while (const std::size_t length = std::fread(buffer, 1, sizeof buffer, pipe))
+        outcome.out.append(buffer, length);
     const int status = pclose(pipe);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.err = folder.ReadFile("stderr");
@@ -42,7 +43,8 @@ protected:
 };
 
 TEST_F(CliTerminalTest, ReadsRadioMemoryOverTheDeviceGiven) {
-    radio_.Answer({0xF5, 0x11, 0x02, 0x00, 0x12, 0x34, 0xB1}, Acked({0xF6, 0x80, 0x00, 0x12, 0x34, 0x5A, 0xA5, 0x44}));
+    radio_.Answer({0xF5, 0x11, 0x02, 0x00, 0x12, 0x34, 0xB1},
+                  Acked({0xF6, 0x80, 0x00, 0x12, 0x34, 0x5A, 0xA5, 0x44}));
     radio_.Start();
     const Outcome outcome = RunProgram("--device " + radio_.SlavePath() + " kwip read 1234 2", folder_);
     EXPECT_EQ(radio_.Stop(), "");
@@ -55,13 +57,15 @@ TEST_F(CliTerminalTest, ARefusedRequestExitsWithItsErrorAndLogsWhereAsked) {
     radio_.Answer({0xF1, 0x10, 0xFE}, {kNegativeAck});
     radio_.Start();
     const std::string log = folder_.Path().string();
-    const Outcome outcome = RunProgram("--log " + log + " kwip reset --device " + radio_.SlavePath(), folder_);
+    const Outcome outcome =
+        RunProgram("--log " + log + " kwip reset --device " + radio_.SlavePath(), folder_);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, "Received NACK from external device\n");
     EXPECT_EQ(radio_.Stop(), "");
     const std::string file = folder_.ReadFile("cvErrlog.txt");
-    EXPECT_NE(file.find("CKwipComm::SendCommand: Request failed! Retry number = 3\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("CKwipComm::SendCommand: Request failed! Retry number = 3\r\n"), std::string::npos)
+        << file;
 }
 
 }  // namespace

@@ -18,12 +18,15 @@ using Lines = std::vector<std::string>;
 
 const Bytes kReadRequest = {0xF5, 0x11, 0x02, 0x00, 0x12, 0x34, 0xB1};  // 2 bytes at 0x001234
 const Bytes kReadReply = {0xF6, 0x80, 0x00, 0x12, 0x34, 0x5A, 0xA5, 0x44};
-const Bytes kWriteRequest = {0xFF, 0x17, 0x00, 0x06, 0x40, 0x00, 0x00, 0xAA, 0xBB, 0x3E};  // AA BB at 0x400000
+const Bytes kWriteRequest = {0xFF, 0x17, 0x00, 0x06, 0x40,
+                             0x00, 0x00, 0xAA, 0xBB, 0x3E};  // AA BB at 0x400000
 const Bytes kEraseRequest = {0xF2, 0x15, 0x40, 0xB8};
 const Bytes kResetRequest = {0xF1, 0x10, 0xFE};
 const Bytes kStatusRequest = {0xF2, 0x23, 0x05, 0xE5};  // status 5
 const Bytes kGoodWriteReply = KwipFrame(0x84, {});
 
+const std::string kWrongStatusReplyLine =
+    "CKwipBroker::RadioStatusRequest: Did not receive good Radio Status reply for KWIP Radio Status Request";
 const std::string kExhausted = "CKwipComm::SendCommand: Retry exhuasted, so exit request";
 
 // One of the broker's five requests, made as its user makes it, with the frame it sends and a reply of
@@ -123,16 +126,17 @@ TEST_F(CKwipBrokerTest, AReplyOfTheWrongKindIsLoggedWithItsBytesAndRaised) {
          "Did not received Read Data Reply for KWIP Read Request"},
         {1, kReadReply, "CKwipBroker::WriteRequest: Write to ddress 400000 did not receive Good Write Reply",
          "Did not received Good Write Reply for KWIP Write Request"},
-        {2, KwipFrame(0x8B, {0x05}), "CKwipBroker::WriteRequest: Erase flash did not receive Good Write Reply",
+        {2, KwipFrame(0x8B, {0x05}),
+         "CKwipBroker::WriteRequest: Erase flash did not receive Good Write Reply",
          "Did not received Good Write Reply for KWIP Erase Flash Request"},
         {4, kGoodWriteReply,
-         "CKwipBroker::RadioStatusRequest: Did not receive good Radio Status reply for KWIP Radio Status Request",
+         kWrongStatusReplyLine,
          "Did not receive good Radio Status reply for KWIP Radio Status Request"},
         {4, KwipFrame(0x8B, {0x04, 'R', 'E', 'A', 'D', 'Y'}),  // the status of another code
-         "CKwipBroker::RadioStatusRequest: Did not receive good Radio Status reply for KWIP Radio Status Request",
+         kWrongStatusReplyLine,
          "Did not receive good Radio Status reply for KWIP Radio Status Request"},
         {4, KwipFrame(0x8B, {}),  // no code at all
-         "CKwipBroker::RadioStatusRequest: Did not receive good Radio Status reply for KWIP Radio Status Request",
+         kWrongStatusReplyLine,
          "Did not receive good Radio Status reply for KWIP Radio Status Request"},
     };
     for (const Case& c : cases) {
@@ -168,7 +172,8 @@ TEST_F(CKwipBrokerTest, AReadReplyWithOtherThanTheCountOfDataBytesLeavesTheDesti
 }
 
 TEST_F(CKwipBrokerTest, AReadSendsOnlyTheLow24BitsOfTheAddressAndSkipsTheReplysAddress) {
-    Peer().Answer(KwipFrame(0x11, {0x01, 0xAB, 0xCD, 0xEF}), Acked(KwipFrame(0x80, {0x99, 0x99, 0x99, 0x42})));
+    Peer().Answer(KwipFrame(0x11, {0x01, 0xAB, 0xCD, 0xEF}),
+                  Acked(KwipFrame(0x80, {0x99, 0x99, 0x99, 0x42})));
     std::array<std::uint8_t, 1> data{};
     broker_.ReadRequest(0x12ABCDEF, data);
     EXPECT_EQ(data[0], 0x42);
@@ -212,7 +217,8 @@ TEST_F(CKwipBrokerTest, AStatusTextIsCutToTheBufferAndEndsInANul) {
 }
 
 TEST_F(CKwipBrokerTest, AStatusTextMayHoldZeroBytes) {
-    const Bytes identity = {0xE5, 0x8E, 0xC1, 0x54, 0x00, 0x9D, 0x11, 0xD1, 0x80, 0x18, 0x00, 0x60, 0xB0, 0x3C, 0x8A, 0xFF};
+    const Bytes identity = {0xE5, 0x8E, 0xC1, 0x54, 0x00, 0x9D, 0x11, 0xD1,
+                            0x80, 0x18, 0x00, 0x60, 0xB0, 0x3C, 0x8A, 0xFF};
     Bytes reply = {0x0F};
     reply.insert(reply.end(), identity.begin(), identity.end());
     Peer().Answer(KwipFrame(0x23, {0x0F}), Acked(KwipFrame(0x8B, reply)));

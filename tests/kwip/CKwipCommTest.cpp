@@ -22,7 +22,8 @@ const Bytes kStatusReply = KwipFrame(0x8B, {0x05, 'O', 'K'});
 const std::string kNoDataText = "CWinSerial::WaitForBytesUnless: No data received when timeout";
 const std::string kGettingAck = "CKwipComm::SendCommand: Encountered the above error while getting ack";
 const std::string kGettingReply = "CKwipComm::SendCommand: Encountered the above error while getting reply";
-const std::string kSending = "CKwipComm::SendCommand: Encountered the above error while sending the following message";
+const std::string kSending =
+    "CKwipComm::SendCommand: Encountered the above error while sending the following message";
 const std::string kExhausted = "CKwipComm::SendCommand: Retry exhuasted, so exit request";
 
 std::string RetryLine(int number) {
@@ -143,7 +144,8 @@ TEST_F(CKwipCommTest, ARadioThatNeverAnswersIsTriedFourTimesAndTheFailureLogged)
     const std::vector<SimCharacter>& received = Peer().Received();
     ASSERT_EQ(received.size(), 16u);
     for (std::size_t attempt = 1; attempt < 4; ++attempt) {
-        const double gapNs = static_cast<double>(received[4 * attempt].timeNs - received[4 * attempt - 4].timeNs);
+        const double gapNs =
+            static_cast<double>(received[4 * attempt].timeNs - received[4 * attempt - 4].timeNs);
         EXPECT_NEAR(gapNs, 100.0 * kFrameNs, 0.5 * kMs) << "attempt " << attempt + 1;
     }
 }
@@ -191,8 +193,8 @@ TEST_F(CKwipCommTest, AReplyThatStopsHalfwayIsASerialFailureWithWhatCame) {
     EXPECT_EQ(Send(), CKwipComm::kSerialFailure);
     // The size byte came whole; of the 4 bytes after it only the opcode did, which stays in the port.
     EXPECT_EQ(LogLines(), (Lines{"Number of byteTime timeout = 240",
-                                 "CWinSerial::WaitForBytesUnless: Timeout after receiving 1 bytes", kGettingReply,
-                                 "F3", kExhausted}));
+                                 "CWinSerial::WaitForBytesUnless: Timeout after receiving 1 bytes",
+                                 kGettingReply, "F3", kExhausted}));
 }
 
 TEST_F(CKwipCommTest, AFailedSendLogsTheRequestFrame) {
@@ -225,7 +227,8 @@ TEST_F(CKwipCommTest, ALongReplyIsReadByItsSizeUpToWhatTheBufferHolds) {
         if (c.status == CKwipComm::kSucceeded) {
             EXPECT_EQ(Frame(), reply);
         } else {
-            EXPECT_EQ(LogLines(), (Lines{"The KWIP reply message is corrupted", kGettingReply, "FF8001FD", kExhausted}));
+            EXPECT_EQ(LogLines(),
+                      (Lines{"The KWIP reply message is corrupted", kGettingReply, "FF8001FD", kExhausted}));
         }
         ExpectScriptKept();
     }
@@ -251,7 +254,8 @@ TEST_F(CKwipCommTest, TheCommandEndsThePostDelayAfterTheReply) {
         ASSERT_EQ(Send(), CKwipComm::kSucceeded);
         const std::uint64_t replyEndNs = Peer().Received().back().timeNs + 2 * kMs + 7 * kFrameNs;
         // The last byte is noticed within a character time of its arrival.
-        EXPECT_NEAR(static_cast<double>(NowNs() - replyEndNs), delayMs * 1e6 + 0.5 * kFrameNs, 0.6 * kFrameNs);
+        EXPECT_NEAR(static_cast<double>(NowNs() - replyEndNs), delayMs * 1e6 + 0.5 * kFrameNs,
+                    0.6 * kFrameNs);
     }
 }
 

@@ -41,4 +41,6 @@ inline std::string HexLine(std::span<const std::uint8_t> bytes) {
     return line;
 }
 
-inline std::vector<std::uint8_t> BytesOf(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
+inline std::vector<std::uint8_t> BytesOf(std::span<const std::uint8_t> bytes) {
+    return {bytes.begin(), bytes.end()};
+}

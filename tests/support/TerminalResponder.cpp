@@ -25,7 +25,8 @@ TerminalResponder::TerminalResponder() {
 
 TerminalResponder::~TerminalResponder() { Stop(); }
 
-TerminalResponder& TerminalResponder::Answer(std::vector<std::uint8_t> expect, std::vector<std::uint8_t> reply) {
+TerminalResponder& TerminalResponder::Answer(std::vector<std::uint8_t> expect,
+                                             std::vector<std::uint8_t> reply) {
     steps_.push_back({std::move(expect), std::move(reply)});
     return *this;
 }
