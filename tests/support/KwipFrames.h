@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,8 +26,8 @@ inline std::vector<std::uint8_t> KwipFrame(std::uint8_t opcode, const std::vecto
 
 // The positive acknowledge followed by the reply.
 inline std::vector<std::uint8_t> Acked(const std::vector<std::uint8_t>& reply) {
-    std::vector<std::uint8_t> bytes = {kPositiveAck};
-    bytes.insert(bytes.end(), reply.begin(), reply.end());
+    std::vector<std::uint8_t> bytes(reply.size() + 1, kPositiveAck);
+    std::copy(reply.begin(), reply.end(), bytes.begin() + 1);
     return bytes;
 }
 
