@@ -22,6 +22,7 @@ public:
     // `ports` is the COM numbering of the platform in use; `in` answers the questions of message boxes.
     CliApp(ComPortMap& ports, std::istream& in, std::ostream& out, std::ostream& err);
 
+    // Once per CliApp: the options keep their values from the line they were read from.
     int Run(int argc, const char* const* argv);
 
 private:
