@@ -12,6 +12,12 @@ ScriptedPeer& ScriptedPeer::Answer(std::vector<std::uint8_t> expect, std::vector
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::AnswerTimes(int times, const std::vector<std::uint8_t>& expect,
+                                        const std::vector<std::uint8_t>& reply, std::uint64_t delayNs) {
+    for (int step = 0; step < times; ++step) Answer(expect, reply, delayNs);
+    return *this;
+}
+
 void ScriptedPeer::OnCharacter(SimLine& line, const SimCharacter& character) {
     received_.push_back(character);
     if (!deviation_.empty()) return;

@@ -12,11 +12,16 @@
 // receives, and at the first byte the script does not expect it notes the deviation and falls silent.
 //
 //     peer.Answer({0x01, 0x02}, {0x06}, 2 * kMs).Answer({0x03}, {0x07, 0x08});
+//
+// An empty reply is silence: the step takes the bytes and answers nothing.
 class ScriptedPeer : public SimPeer {
 public:
     // `expect` must not be empty; unprompted sending goes through SimLine::PeerSend.
     ScriptedPeer& Answer(std::vector<std::uint8_t> expect, std::vector<std::uint8_t> reply,
                          std::uint64_t delayNs = 0);
+    // The same step `times` times over, as for a request the program repeats.
+    ScriptedPeer& AnswerTimes(int times, const std::vector<std::uint8_t>& expect,
+                              const std::vector<std::uint8_t>& reply, std::uint64_t delayNs = 0);
 
     void OnCharacter(SimLine& line, const SimCharacter& character) override;
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <string>
+
+#include "kwip/CKwipBroker.h"
+#include "platform/ComPortMap.h"
+
+// The line to the radio that commands share: --port N (COM numbering) or --device PATH, and --echo for
+// the ZUB interface box that echoes every byte. The broker is opened on first use and closed by Close.
+class RadioLink {
+public:
+    // The COM number a --device path is given, one that no conventional device has.
+    static constexpr unsigned kDevicePort = 256;
+
+    // The COM numbering of the platform whose serial port the broker borrows.
+    explicit RadioLink(ComPortMap& ports) : ports_(ports) {}
+    ~RadioLink() { Close(); }
+    RadioLink(const RadioLink&) = delete;
+    RadioLink& operator=(const RadioLink&) = delete;
+
+    void AddOptions(CLI::App& app);
+
+    // The broker with its port open. Raises CLI::RequiredError when the line names no port or device,
+    // and CGenError 3 "Unable to open communication port" when the port cannot be opened.
+    CKwipBroker& Broker();
+    void Close();
+
+private:
+    ComPortMap& ports_;
+    std::string port_;
+    std::string device_;
+    bool echo_ = false;
+    std::unique_ptr<CKwipBroker> broker_;
+};
