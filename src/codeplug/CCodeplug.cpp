@@ -52,7 +52,39 @@ private:
 
 }  // namespace
 
-CCodeplug::~CCodeplug() = default;
+CCodeplug::~CCodeplug() {
+    if (accessStarted_)
+        StopCpAccess(0);
+}
+
+// --- radio access ------------------------------------------------------------------------------------
+
+void CCodeplug::StartCpAccess(int flag) {
+    if (accessStarted_ || flag != 0)
+        return;
+    CKwipBroker& broker = memory_.Broker();
+    broker.Comm().ReplyTimeoutMs = kAccessReplyTimeoutMs;
+    broker.Comm().PostDelayMs = kAccessPostDelayMs;
+    memory_.SetSource(Source::kRadio);
+    broker.Comm().Open(port_, echo_);
+    broker.PortOpen = true;
+    accessStarted_ = true;
+}
+
+void CCodeplug::StopCpAccess(int reset) {
+    CKwipBroker& broker = memory_.Broker();
+    if (accessStarted_ && reset == 1) {
+        try {
+            broker.ResetRequest();
+        } catch (const CError& error) {
+            ErrorLog().Log("%s", error.GetText());
+            ErrorLog().Log("CCodeplug::StopCpAccess: Reset radio command failed");
+        }
+    }
+    broker.Comm().Close();
+    broker.PortOpen = false;
+    accessStarted_ = false;
+}
 
 // --- settings and pointers ---------------------------------------------------------------------------
 
@@ -160,6 +192,14 @@ std::uint16_t CCodeplug::ReadWord(std::uint64_t address) {
     return Word(bytes, 0);
 }
 
+std::uint32_t CCodeplug::FindBlock(std::uint16_t id, const char* failText) {
+    vectorReadFailed_ = false;
+    const std::uint32_t address = GetBlockVector(id);
+    if (address == 0 && vectorReadFailed_)
+        throw CGenError(3, "%s", memory_.GetSource() == Source::kImage ? CodeplugImage::kOutOfImage : failText);
+    return address;
+}
+
 std::uint32_t CCodeplug::GetBlockVector(std::uint16_t id) {
     std::uint64_t entry = 0;
     if ((id & kSpecialBlockBit) != 0) {
@@ -174,6 +214,7 @@ std::uint32_t CCodeplug::GetBlockVector(std::uint16_t id) {
     std::array<std::uint8_t, 2> bytes{};
     if (!memory_.TryFetch(entry, bytes)) {
         ErrorLog().Log("CCodeplug::GetBlockVector: Read vector (block %d) from radio failed", id);
+        vectorReadFailed_ = true;
         return 0;
     }
     return Word(bytes, 0);
@@ -392,7 +433,7 @@ std::span<std::uint8_t> CCodeplug::FitBlock(std::span<std::uint8_t> buffer, std:
 
 std::optional<std::size_t> CCodeplug::ReadCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
     EnsurePointers(kNoExternalFormatText);
-    const std::uint32_t address = GetBlockVector(id);
+    const std::uint32_t address = FindBlock(id, kReadFailedText);
     if (address == 0)
         return std::nullopt;
     if (!GetBlockInfo(address))
@@ -405,7 +446,7 @@ std::optional<std::size_t> CCodeplug::ReadCpBlock(std::span<std::uint8_t> buffer
 std::size_t CCodeplug::ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t list,
                                    std::uint32_t entry) {
     EnsurePointers(kNoExternalFormatText);
-    const std::uint32_t address = GetBlockVector(id);
+    const std::uint32_t address = FindBlock(id, kReadFailedText);
     if (address == 0) {
         ErrorLog().Log("CCodeplug::ReadCpBlock: Unable to find codeplug block");
         throw CGenError(3, kNoBlockText, id);
@@ -420,7 +461,7 @@ std::size_t CCodeplug::ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t
 
 std::size_t CCodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
     EnsurePointers(kNoFormatText);
-    const std::uint32_t address = GetBlockVector(id);
+    const std::uint32_t address = FindBlock(id, kWriteFailedText);
     if (address == 0) {
         ErrorLog().Log("CCodeplug::WriteCpBlock: Unable to find codeplug block");
         throw CGenError(3, kNoBlockText, id);
@@ -467,7 +508,7 @@ void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::span<std:
 void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::uint16_t id, std::uint32_t list,
                              std::uint32_t entry, std::uint32_t offset) {
     EnsurePointers(kNoFormatText);
-    const std::uint32_t address = GetBlockVector(id);
+    const std::uint32_t address = FindBlock(id, kWriteFailedText);
     if (address == 0) {
         ErrorLog().Log("CCodeplug::WriteCpField: Unable to find codeplug block");
         throw CGenError(3, kNoBlockText, id);

@@ -44,6 +44,8 @@ public:
     static constexpr std::uint16_t kLastSpecialBlock = 0x8004;
     static constexpr std::uint16_t kSpecialBlockBit = 0x8000;
     static constexpr std::uint32_t kNonStandardBlock = 2;  // a vector entry that names no real block
+    static constexpr unsigned kAccessReplyTimeoutMs = 500;
+    static constexpr unsigned kAccessPostDelayMs = 15;
 
     CCodeplug() = default;
     virtual ~CCodeplug();
@@ -77,6 +79,15 @@ public:
     // not hold the header.
     virtual bool ParseBlockHeader(std::span<const std::uint8_t> buffer);
 
+    // Opens the radio's port through the embedded broker (reply time-out kAccessReplyTimeoutMs, pause
+    // kAccessPostDelayMs; callers may change them afterwards) and makes the radio the source; nothing
+    // when access has started already or `flag` is not 0. Raises CGenError 3 "Unable to open
+    // communication port".
+    void StartCpAccess(int flag = 0);
+    // Ends radio access: with `reset` 1 the radio is first told to reset (a failure is only logged).
+    // Closes the port in any case.
+    void StopCpAccess(int reset);
+
     // Entry `entry` of list `list` into the front of `buffer`; returns the entry size.
     std::size_t ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t list,
                             std::uint32_t entry);
@@ -109,6 +120,9 @@ public:
     void SetCpFormat(int type, std::uint32_t end);
 
     int FormatType() const { return format_; }
+    bool AccessStarted() const { return accessStarted_; }
+    // The embedded broker, for callers that talk to the radio directly between codeplug operations.
+    CKwipBroker& Broker() { return memory_.Broker(); }
     Source GetCpSource() const { return memory_.GetSource(); }
     const CodeplugBlock& CurrentBlock() const { return block_; }
     // The loaded image's bytes (empty before ReadCpFile).
@@ -140,6 +154,9 @@ protected:
                             std::uint32_t offset);
 
     CodeplugMemory& Memory() { return memory_; }
+    // GetBlockVector for the block operations: a vector entry that could not be read is raised as
+    // CGenError 3 `failText`, so a communication failure never passes for a missing block.
+    std::uint32_t FindBlock(std::uint16_t id, const char* failText);
 
 private:
     enum class FieldAccess { kEntry, kReadField, kWriteField };
@@ -174,6 +191,7 @@ private:
     CodeplugBlock block_;
     // Set while a block-buffer form reads the layout out of the caller's buffer.
     std::optional<std::span<const std::uint8_t>> layoutBuffer_;
+    bool vectorReadFailed_ = false;
     unsigned port_ = 0;
     std::uint8_t echo_ = 0;
     bool accessStarted_ = false;

@@ -36,7 +36,7 @@ std::size_t CKDScodeplug::BlockSize(std::uint16_t id) const {
 }
 
 std::optional<std::size_t> CKDScodeplug::ReadCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
-    const std::uint32_t address = GetBlockVector(id);
+    const std::uint32_t address = FindBlock(id, kReadFailedText);
     if (address == 0)
         return std::nullopt;
     const std::span<std::uint8_t> block = FitBlock(buffer, BlockSize(id), id);
@@ -46,7 +46,7 @@ std::optional<std::size_t> CKDScodeplug::ReadCpBlock(std::span<std::uint8_t> buf
 }
 
 std::size_t CKDScodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
-    const std::uint32_t address = GetBlockVector(id);
+    const std::uint32_t address = FindBlock(id, kWriteFailedText);
     if (address == 0) {
         ErrorLog().Log("CCodeplug::WriteCpBlock: Unable to find codeplug block");
         throw CGenError(3, kNoBlockText, id);

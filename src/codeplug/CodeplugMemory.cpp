@@ -63,15 +63,27 @@ bool CodeplugMemory::TryFetch(std::uint64_t address, std::span<std::uint8_t> des
     }
 }
 
+void CodeplugMemory::CheckRadioAddress(std::uint64_t address, std::size_t count) {
+    // The radio's addresses are 24-bit: a transfer past them would wrap to the start of its memory.
+    if (address + count > kRadioAddressLimit)
+        throw CGenError(3, "%s", CodeplugImage::kOutOfImage);
+}
+
 void CodeplugMemory::RadioRead(std::uint64_t address, std::span<std::uint8_t> destination, std::uint64_t& chunk) {
-    (void)destination;
-    chunk = address;
-    throw CGenError(3, "The radio is not reachable yet");
+    CheckRadioAddress(address, destination.size());
+    for (std::size_t offset = 0; offset < destination.size(); offset += kChunkBytes) {
+        chunk = address + offset;
+        broker_.ReadRequest(static_cast<unsigned>(chunk),
+                            destination.subspan(offset, std::min(kChunkBytes, destination.size() - offset)));
+    }
 }
 
 void CodeplugMemory::RadioWrite(std::uint64_t address, std::span<const std::uint8_t> source,
                                 std::uint64_t& chunk) {
-    (void)source;
-    chunk = address;
-    throw CGenError(3, "The radio is not reachable yet");
+    CheckRadioAddress(address, source.size());
+    for (std::size_t offset = 0; offset < source.size(); offset += kChunkBytes) {
+        chunk = address + offset;
+        broker_.WriteRequest(static_cast<unsigned>(chunk),
+                             source.subspan(offset, std::min(kChunkBytes, source.size() - offset)));
+    }
 }

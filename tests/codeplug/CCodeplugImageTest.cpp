@@ -7,6 +7,7 @@
 #include "CodeplugBuilder.h"
 #include "CodeplugFile.h"
 #include "RaisedError.h"
+#include "TestBytes.h"
 #include "VirtualTimeTest.h"
 #include "codeplug/CCodeplug.h"
 #include "errors/CErrorLog.h"
@@ -15,13 +16,6 @@ namespace {
 
 using Region = CodeplugBuilder::Region;
 
-Bytes Run(std::uint8_t first, std::size_t count) {
-    Bytes bytes(count);
-    for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<std::uint8_t>(first + i);
-    return bytes;
-}
-
 // A codeplug with a block of every kind, in every region.
 BuiltCodeplug Sample() {
     return CodeplugBuilder()
@@ -29,12 +23,12 @@ BuiltCodeplug Sample() {
         .Block(0x8000, Region::k1, BlockSpec::Simple(4, {{1, 2, 3, 4}}).EntryChecksums())
         .Block(0x8002, Region::k1, BlockSpec::Simple(2, {{9, 8}}).BlockChecksum())
         .Block(0x8004, Region::k1, BlockSpec::Simple(1, {{7}}).Wide())
-        .Block(0, Region::k2, BlockSpec::Simple(12, {Run(0x30, 12)}))
+        .Block(0, Region::k2, BlockSpec::Simple(12, {Ascending(0x30, 12)}))
         .Block(3, Region::k2, BlockSpec::FixedLists(2, {{{1, 1}, {1, 2}}, {{2, 1}, {2, 2}}, {{3, 1}, {3, 2}}})
                                   .ListChecksums())
         .Block(5, Region::k3, BlockSpec::VariableLists(2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}}))
         .Block(7, Region::k3, BlockSpec::Packed(3, {1, 2, 3, 4, 5}).BlockChecksum())
-        .Block(9, Region::k3, BlockSpec::Simple(300, {Run(0, 300)}).BlockChecksum())
+        .Block(9, Region::k3, BlockSpec::Simple(300, {Ascending(0, 300)}).BlockChecksum())
         .Block(10, Region::k3, BlockSpec::FixedLists(1, {{{1}, {2}}, {{3}, {4}}}).EntryChecksums().BlockChecksum())
         .Block(11, Region::kBeyond, BlockSpec::Simple(2, {{0xBE, 0xEF}}))
         .BlockCount(12)
