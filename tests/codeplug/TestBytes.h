@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using Bytes = std::vector<std::uint8_t>;
+
 // Bytes that differ from each other, so a shifted copy shows.
 inline std::vector<std::uint8_t> Ascending(std::uint8_t first, std::size_t count) {
     std::vector<std::uint8_t> bytes(count);
@@ -18,4 +20,10 @@ inline std::string LoggedAddress(std::uint32_t address) {
     char text[16];
     std::snprintf(text, sizeof text, "%X", address);
     return text;
+}
+
+// A 16-bit big-endian word, as codeplugs hold them.
+inline void PutWord(Bytes& bytes, std::size_t at, std::uint16_t value) {
+    bytes[at] = static_cast<std::uint8_t>(value >> 8);
+    bytes[at + 1] = static_cast<std::uint8_t>(value);
 }
