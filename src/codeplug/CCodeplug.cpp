@@ -136,6 +136,20 @@ void CCodeplug::LoadImage(SRecord& reader) {
     }
 }
 
+bool CCodeplug::ReadCpImage(std::span<const std::uint8_t> bytes) {
+    memory_.SetSource(Source::kImage);
+    pointersValid_ = false;
+    try {
+        memory_.Image().Assign(bytes, CodeplugImage::CapacityFor(1, static_cast<std::uint32_t>(bytes.size())));
+    } catch (const std::bad_alloc&) {
+        ErrorLog().Log("CCodeplug::ReadCpImage: Could not allocate buffer for storing codeplug");
+        throw CGenError(3, "%s", kNoMemoryText);
+    }
+    if (format_ != kPlainFormat)
+        pointersValid_ = InitRdkPtrs();
+    return pointersValid_;
+}
+
 bool CCodeplug::InitRdkPtrs() {
     try {
         pointers_ = DerivePointers();

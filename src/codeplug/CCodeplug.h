@@ -88,6 +88,11 @@ public:
     // Closes the port in any case.
     void StopCpAccess(int reset);
 
+    // Loads a raw image (a backup of a radio's codeplug) as the file image, sized as ReadCpFile sizes
+    // one, and selects it as the source; derives the pointers unless the format is the plain one.
+    // Returns whether they are valid.
+    bool ReadCpImage(std::span<const std::uint8_t> bytes);
+
     // Entry `entry` of list `list` into the front of `buffer`; returns the entry size.
     std::size_t ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t list,
                             std::uint32_t entry);

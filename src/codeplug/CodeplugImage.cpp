@@ -25,6 +25,12 @@ bool CodeplugImage::ReadAll(SRecord& reader) {
     return reader.ReadAllData(bytes_, length_);
 }
 
+void CodeplugImage::Assign(std::span<const std::uint8_t> data, std::size_t capacity) {
+    Allocate(std::max(capacity, data.size()));
+    std::copy(data.begin(), data.end(), bytes_.begin());
+    length_ = data.size();
+}
+
 void CodeplugImage::Free() {
     bytes_ = {};
     length_ = 0;

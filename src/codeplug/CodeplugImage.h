@@ -26,6 +26,8 @@ public:
     // Reads the reader's data from its position into the buffer; false when the data do not fit or the
     // text cannot be read (the data read so far stay).
     bool ReadAll(SRecord& reader);
+    // Replaces the image by `data` in a buffer of `capacity` bytes (at least the data's size).
+    void Assign(std::span<const std::uint8_t> data, std::size_t capacity);
     void Free();
 
     std::size_t Capacity() const { return bytes_.size(); }
