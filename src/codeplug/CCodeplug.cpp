@@ -4,6 +4,8 @@
 #include <array>
 #include <new>
 
+#include "codeplug/AdkPointers.h"
+#include "codeplug/ChecksumLocator.h"
 #include "errors/CErrorLog.h"
 #include "errors/CGenError.h"
 #include "files/SRecord.h"
@@ -152,7 +154,7 @@ bool CCodeplug::ReadCpImage(std::span<const std::uint8_t> bytes) {
 
 bool CCodeplug::InitRdkPtrs() {
     try {
-        pointers_ = DerivePointers();
+        pointers_ = ReadAdkPointers(memory_);
         pointersValid_ = true;
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
@@ -160,50 +162,6 @@ bool CCodeplug::InitRdkPtrs() {
         pointersValid_ = false;
     }
     return pointersValid_;
-}
-
-CodeplugPointers CCodeplug::DerivePointers() {
-    const bool fromImage = memory_.GetSource() == Source::kImage;
-    // Pointers that lead past the image's data cannot describe it: the regions must lie within the
-    // data, or programming would copy the zero fill behind them into a radio.
-    const auto checkInImage = [&](std::uint64_t end) {
-        if (fromImage && end > memory_.Image().Length())
-            throw CGenError(3, "%s", CodeplugImage::kOutOfImage);
-    };
-
-    std::array<std::uint8_t, kRadioHeaderBytes> header{};
-    memory_.Fetch(kRegion2StartAddress, header);
-    CodeplugPointers pointers;
-    pointers.region2Start = Word(header, kRegion2StartAddress);
-    pointers.headerWord9 = Word(header, kHeaderWord9Address);
-    checkInImage(pointers.region2Start);
-
-    pointers.region2Length = ReadWord(pointers.region2Start);
-    pointers.region3Start = pointers.region2Start + pointers.region2Length;
-    checkInImage(pointers.region3Start);
-
-    std::array<std::uint8_t, kRegion3HeaderBytes> region3{};
-    memory_.Fetch(pointers.region3Start, region3);
-    pointers.region3Checksum = (region3[0] & kRegion3ChecksumFlag) != 0 ? 1 : 0;
-    pointers.region3Length = Word(region3, 2);
-    pointers.headerWordA1Plus4 = Word(region3, 4);
-    const std::uint32_t vector = Word(region3, 6);
-    pointers.codeplugEnd = pointers.region3Start + pointers.region3Length;
-    checkInImage(std::uint64_t{pointers.codeplugEnd} + pointers.region3Checksum);
-    // The radio's end takes in region 3's own checksum byte.
-    if (!fromImage && pointers.region3Checksum != 0)
-        ++pointers.codeplugEnd;
-
-    pointers.blockCount = ReadWord(vector);
-    pointers.vectorTable = vector + 2;
-    pointers.boundary = pointers.region2Start;
-    return pointers;
-}
-
-std::uint16_t CCodeplug::ReadWord(std::uint64_t address) {
-    std::array<std::uint8_t, 2> bytes{};
-    memory_.Fetch(address, bytes);
-    return Word(bytes, 0);
 }
 
 std::uint32_t CCodeplug::FindBlock(std::uint16_t id, const char* failText) {
@@ -364,73 +322,10 @@ void CCodeplug::LogOutOfRange(FieldAccess access, std::uint32_t list, std::uint3
 
 // --- checksums ---------------------------------------------------------------------------------------
 
-std::optional<CCodeplug::ChecksumArea> CCodeplug::BlockArea(std::uint64_t address) {
-    const std::uint64_t b = block_.address;
-    const std::uint64_t dataStart = b + block_.DataOffset();
-    if (address < dataStart)
-        return std::nullopt;
-    std::uint64_t listStart = dataStart;
-    std::uint64_t listBytes = 0;
-    if (block_.listBlock && (block_.entryChecksums || block_.listChecksums)) {
-        const std::optional<BlockWalker::ListSpan> list = Walker().ListHolding(address - dataStart);
-        if (!list)
-            return std::nullopt;
-        listStart = dataStart + list->offset;
-        listBytes = list->bytes;
-        block_.entryQuantity = list->quantity;
-    }
-    // The innermost checksum first: adjusting it keeps every enclosing area's sum as well.
-    if (block_.entryChecksums) {
-        const std::uint64_t stride = block_.EntryStride();
-        const std::uint64_t entry = (address - listStart) / stride;
-        if (stride == 0 || entry >= block_.entryQuantity)
-            return std::nullopt;
-        const std::uint64_t start = listStart + entry * stride;
-        return ChecksumArea{start, start + stride, start + block_.entrySize};
-    }
-    if (block_.listChecksums)
-        return ChecksumArea{listStart, listStart + listBytes, listStart + listBytes - 1};
-    if (block_.blockChecksum)
-        return ChecksumArea{b, b + block_.blockSize, b + block_.blockSize - 1};
-    return std::nullopt;
-}
-
-std::optional<CCodeplug::ChecksumArea> CCodeplug::RegionArea(std::uint64_t address) const {
-    const CodeplugPointers& p = pointers_;
-    if (address < p.region2Start)
-        return ChecksumArea{0, p.region2Start, p.region2Start - std::uint64_t{1}};
-    if (address < p.region3Start)
-        return ChecksumArea{p.region2Start, p.region3Start, p.region3Start - std::uint64_t{1}};
-    const std::uint64_t region3End = std::uint64_t{p.region3Start} + p.region3Length;
-    if (p.region3Checksum != 0 && address < region3End + 1)
-        return ChecksumArea{p.region3Start, region3End + 1, region3End};
-    return std::nullopt;
-}
-
 std::optional<std::uint64_t> CCodeplug::FindChecksumLocation(std::uint64_t address, std::uint64_t length,
                                                              bool regionRule) {
-    block_.checksumLocation.reset();
-    if (block_.address == kNonStandardBlock)
-        return std::nullopt;
-    const bool ownChecksum = block_.entryChecksums || block_.listChecksums || block_.blockChecksum;
-    std::optional<ChecksumArea> area;
-    if (ownChecksum)
-        area = BlockArea(address);
-    else if (regionRule && address >= block_.address + block_.DataOffset())
-        area = RegionArea(address);
-    const std::uint64_t end = address + length;
-    if (!area || address < area->start || end > area->end || area->location == 0 ||
-        (area->location >= address && area->location < end)) {
-        return std::nullopt;
-    }
-    block_.checksumLocation = area->location;
-    return area->location;
-}
-
-void CCodeplug::AdjustChecksum(std::span<const std::uint8_t> oldBytes, std::span<const std::uint8_t> newBytes,
-                               std::uint8_t& checksum) {
-    for (std::size_t i = 0; i < newBytes.size(); ++i)
-        checksum = static_cast<std::uint8_t>(checksum + oldBytes[i] - newBytes[i]);
+    block_.checksumLocation = ChecksumLocator(block_, Walker(), pointers_).Find(address, length, regionRule);
+    return block_.checksumLocation;
 }
 
 // --- blocks ------------------------------------------------------------------------------------------
@@ -515,7 +410,7 @@ void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::span<std:
         throw CGenError(3, "%s", kNoChecksumText);
     }
     const std::span<std::uint8_t> target = block.subspan(static_cast<std::size_t>(at), field.size());
-    AdjustChecksum(target, field, block[static_cast<std::size_t>(*checksumAt)]);
+    ChecksumLocator::Adjust(target, field, block[static_cast<std::size_t>(*checksumAt)]);
     std::copy(field.begin(), field.end(), target.begin());
 }
 
@@ -546,7 +441,7 @@ void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::uint16_t 
     image.Read(at, old);
     std::array<std::uint8_t, 1> checksum{};
     image.Read(*checksumAt, checksum);
-    AdjustChecksum(old, field, checksum[0]);
+    ChecksumLocator::Adjust(old, field, checksum[0]);
     image.Write(at, field);
     image.Write(*checksumAt, checksum);
 }
@@ -558,7 +453,7 @@ void CCodeplug::WriteFieldToRadio(std::span<const std::uint8_t> field, std::uint
     memory_.Read(address, old, LogWriteFieldFailure, kWriteFailedText);
     memory_.Write(address, field, LogWriteFieldFailure, kWriteFailedText);
     memory_.Read(checksumAt, checksum, LogWriteFieldFailure, kWriteFailedText);
-    AdjustChecksum(old, field, checksum[0]);
+    ChecksumLocator::Adjust(old, field, checksum[0]);
     memory_.Write(checksumAt, checksum, LogWriteFieldFailure, kWriteFailedText);
 }
 

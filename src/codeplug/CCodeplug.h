@@ -33,13 +33,7 @@ public:
     using Source = CodeplugMemory::Source;
     static constexpr std::size_t kChunkBytes = CodeplugMemory::kChunkBytes;
 
-    // Header of the standard layout.
-    static constexpr std::uint32_t kRegion2StartAddress = 0;
-    static constexpr std::uint32_t kHeaderWord9Address = 9;
     static constexpr std::uint32_t kSpecialBlockAddresses = 11;  // words for 0x8000 ... 0x8004
-    static constexpr std::uint32_t kRadioHeaderBytes = 11;
-    static constexpr std::uint32_t kRegion3HeaderBytes = 8;  // flags, -, L2, word A1+4, V
-    static constexpr std::uint8_t kRegion3ChecksumFlag = 0x04;
     static constexpr std::uint16_t kFirstSpecialBlock = 0x8000;
     static constexpr std::uint16_t kLastSpecialBlock = 0x8004;
     static constexpr std::uint16_t kSpecialBlockBit = 0x8000;
@@ -166,15 +160,7 @@ protected:
 private:
     enum class FieldAccess { kEntry, kReadField, kWriteField };
 
-    struct ChecksumArea {
-        std::uint64_t start = 0;
-        std::uint64_t end = 0;  // one past the last byte
-        std::uint64_t location = 0;
-    };
-
     void EnsurePointers(const char* failText);
-    CodeplugPointers DerivePointers();
-    std::uint16_t ReadWord(std::uint64_t address);
     bool ReadHeaderFromRadio();
     BlockWalker Walker();
     std::optional<std::uint8_t> ReadLayoutByte(std::uint64_t address);
@@ -183,11 +169,7 @@ private:
     std::uint64_t FieldAddress(std::uint32_t list, std::uint32_t entry, std::uint32_t offset,
                                std::uint64_t length, FieldAccess access);
     void LogOutOfRange(FieldAccess access, std::uint32_t list, std::uint32_t entry, std::uint32_t offset) const;
-    std::optional<ChecksumArea> BlockArea(std::uint64_t address);
-    std::optional<ChecksumArea> RegionArea(std::uint64_t address) const;
     void WriteFieldToRadio(std::span<const std::uint8_t> field, std::uint64_t address, std::uint64_t checksumAt);
-    static void AdjustChecksum(std::span<const std::uint8_t> oldBytes, std::span<const std::uint8_t> newBytes,
-                               std::uint8_t& checksum);
 
     CodeplugMemory memory_;
     int format_ = kAdkFormat;

@@ -51,11 +51,7 @@ bool CodeplugReport::Print(CCodeplug& codeplug) {
     switch (codeplug.FormatType()) {
         case CCodeplug::kWrenFormat: PrintWrenBlocks(codeplug); break;
         case CCodeplug::kKdsFormat: PrintKdsBlocks(codeplug); break;
-        default: {
-            const std::optional<CodeplugPointers> pointers = codeplug.GetRdkPtrs();
-            PrintStandardBlocks(codeplug, pointers ? pointers->blockCount : 0);
-            break;
-        }
+        default: PrintStandardBlocks(codeplug); break;
     }
     return allHold_;
 }
@@ -113,11 +109,20 @@ bool CodeplugReport::Holds(std::uint64_t start, std::uint64_t end) const {
 
 // --- standard layout ---------------------------------------------------------------------------------
 
-void CodeplugReport::PrintStandardBlocks(CCodeplug& codeplug, std::uint32_t count) {
+void CodeplugReport::PrintStandardBlocks(CCodeplug& codeplug) {
+    const std::optional<CodeplugPointers> pointers = codeplug.GetRdkPtrs();
+    const std::uint32_t count = pointers ? pointers->blockCount : 0;
+    const std::uint32_t table = pointers ? pointers->vectorTable : 0;
+    // Vector entries past the image's end name nothing this report could show.
+    const std::uint32_t inImage = table < image_.size() ? static_cast<std::uint32_t>(image_.size() - table) / 2 : 0;
     out_ << "blocks (an area holds when its bytes sum to 00):\n"
          << "  id      address  kind    E     Q    L    N    size  checksums\n";
-    for (std::uint32_t id = 0; id < count; ++id)
+    for (std::uint32_t id = 0; id < std::min(count, inImage); ++id)
         PrintStandardBlock(codeplug, static_cast<std::uint16_t>(id));
+    if (count > inImage) {
+        allHold_ = false;
+        out_ << FormatText("  the vector's entries from block 0x%04X on lie past the image", inImage) << '\n';
+    }
     for (std::uint32_t id = CCodeplug::kFirstSpecialBlock; id <= CCodeplug::kLastSpecialBlock; ++id)
         PrintStandardBlock(codeplug, static_cast<std::uint16_t>(id));
 }

@@ -36,7 +36,7 @@ private:
 
     void PrintPointers(const CCodeplug& codeplug);
     void PrintRegion(const char* name, std::uint64_t start, std::uint64_t end, std::optional<std::uint64_t> checksum);
-    void PrintStandardBlocks(CCodeplug& codeplug, std::uint32_t count);
+    void PrintStandardBlocks(CCodeplug& codeplug);
     void PrintStandardBlock(CCodeplug& codeplug, std::uint16_t id);
     std::string StandardChecksums(CCodeplug& codeplug);
     void PrintWrenBlocks(CCodeplug& codeplug);

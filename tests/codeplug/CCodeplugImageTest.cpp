@@ -10,6 +10,9 @@
 #include "TestBytes.h"
 #include "VirtualTimeTest.h"
 #include "codeplug/CCodeplug.h"
+#include "codeplug/CKDScodeplug.h"
+#include "codeplug/CWrenCodeplug.h"
+#include "codeplug/MakeCodeplug.h"
 #include "errors/CErrorLog.h"
 
 namespace {
@@ -340,6 +343,16 @@ TEST_F(CCodeplugImageTest, ThePlainFormatDerivesPointersOnlyWhenABlockIsAsked) {
     EXPECT_EQ(codeplug_.GetRdkPtrs(), std::nullopt);
     EXPECT_EQ(codeplug_.ReadCpBlock(buffer_, 0), 15u);
     EXPECT_EQ(codeplug_.GetRdkPtrs()->blockCount, 12u);
+}
+
+TEST(MakeCodeplugTest, TheKitsCodeplugTypeChoosesTheLayout) {
+    for (const int type : {0, 1, 2, 3, 4, -1}) {
+        const std::unique_ptr<CCodeplug> codeplug = MakeCodeplug(type);
+        EXPECT_EQ(codeplug->FormatType(), type);
+        EXPECT_EQ(dynamic_cast<CWrenCodeplug*>(codeplug.get()) != nullptr, type == 2) << type;
+        EXPECT_EQ(dynamic_cast<CKDScodeplug*>(codeplug.get()) != nullptr, type == 3) << type;
+        EXPECT_EQ(codeplug->GetRdkPtrs(), std::nullopt);
+    }
 }
 
 }  // namespace
