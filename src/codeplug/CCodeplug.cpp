@@ -340,13 +340,37 @@ std::span<std::uint8_t> CCodeplug::FitBlock(std::span<std::uint8_t> buffer, std:
     return buffer.first(static_cast<std::size_t>(size));
 }
 
-std::optional<std::size_t> CCodeplug::ReadCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
-    EnsurePointers(kNoExternalFormatText);
-    const std::uint32_t address = FindBlock(id, kReadFailedText);
-    if (address == 0)
-        return std::nullopt;
+std::uint32_t CCodeplug::OpenBlock(std::uint16_t id, const BlockAccess& access) {
+    EnsurePointers(access.noFormatText);
+    const std::uint32_t address = FindBlock(id, access.failText);
+    if (address == 0) {
+        if (access.logMissing == nullptr)
+            return 0;
+        access.logMissing();
+        throw CGenError(3, kNoBlockText, id);
+    }
     if (!GetBlockInfo(address))
         throw CGenError(3, "%s", kHeaderFailedText);
+    return address;
+}
+
+std::size_t CCodeplug::ReadBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address,
+                                   std::size_t size) {
+    const std::span<std::uint8_t> block = FitBlock(buffer, size, id);
+    block_.blockSize = size;
+    ReadCpRaw(block, address);
+    return size;
+}
+
+void CCodeplug::RefuseMissingBlock(std::uint16_t id) {
+    ErrorLog().Log("CCodeplug::WriteCpBlock: Unable to find codeplug block");
+    throw CGenError(3, kNoBlockText, id);
+}
+
+std::optional<std::size_t> CCodeplug::ReadCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
+    const std::uint32_t address = OpenBlock(id, {kNoExternalFormatText, kReadFailedText, nullptr});
+    if (address == 0)
+        return std::nullopt;
     const std::span<std::uint8_t> block = FitBlock(buffer, block_.blockSize, id);
     memory_.Read(address, block, LogReadBlockFailure, kReadFailedText);
     return block.size();
@@ -354,14 +378,9 @@ std::optional<std::size_t> CCodeplug::ReadCpBlock(std::span<std::uint8_t> buffer
 
 std::size_t CCodeplug::ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t list,
                                    std::uint32_t entry) {
-    EnsurePointers(kNoExternalFormatText);
-    const std::uint32_t address = FindBlock(id, kReadFailedText);
-    if (address == 0) {
-        ErrorLog().Log("CCodeplug::ReadCpBlock: Unable to find codeplug block");
-        throw CGenError(3, kNoBlockText, id);
-    }
-    if (!GetBlockInfo(address))
-        throw CGenError(3, "%s", kHeaderFailedText);
+    OpenBlock(id, {kNoExternalFormatText, kReadFailedText, [] {
+                       ErrorLog().Log("CCodeplug::ReadCpBlock: Unable to find codeplug block");
+                   }});
     const std::uint64_t at = FieldAddress(list, entry, 0, block_.entrySize, FieldAccess::kEntry);
     const std::span<std::uint8_t> bytes = FitBlock(buffer, block_.entrySize, id);
     memory_.Read(at, bytes, LogReadEntryFailure, kReadFailedText);
@@ -369,14 +388,9 @@ std::size_t CCodeplug::ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t
 }
 
 std::size_t CCodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
-    EnsurePointers(kNoFormatText);
-    const std::uint32_t address = FindBlock(id, kWriteFailedText);
-    if (address == 0) {
-        ErrorLog().Log("CCodeplug::WriteCpBlock: Unable to find codeplug block");
-        throw CGenError(3, kNoBlockText, id);
-    }
-    if (!GetBlockInfo(address))
-        throw CGenError(3, "%s", kHeaderFailedText);
+    const std::uint32_t address = OpenBlock(id, {kNoFormatText, kWriteFailedText, nullptr});
+    if (address == 0)
+        RefuseMissingBlock(id);
     const std::span<std::uint8_t> block = FitBlock(buffer, block_.blockSize, id);
     memory_.Write(address, block, LogWriteBlockFailure, kWriteFailedText);
     return block.size();
@@ -416,14 +430,9 @@ void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::span<std:
 
 void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::uint16_t id, std::uint32_t list,
                              std::uint32_t entry, std::uint32_t offset) {
-    EnsurePointers(kNoFormatText);
-    const std::uint32_t address = FindBlock(id, kWriteFailedText);
-    if (address == 0) {
-        ErrorLog().Log("CCodeplug::WriteCpField: Unable to find codeplug block");
-        throw CGenError(3, kNoBlockText, id);
-    }
-    if (!GetBlockInfo(address))
-        throw CGenError(3, "%s", kHeaderFailedText);
+    OpenBlock(id, {kNoFormatText, kWriteFailedText, [] {
+                       ErrorLog().Log("CCodeplug::WriteCpField: Unable to find codeplug block");
+                   }});
     const std::uint64_t at = FieldAddress(list, entry, offset, field.size(), FieldAccess::kWriteField);
     const std::optional<std::uint64_t> checksumAt = FindChecksumLocation(at, field.size(), true);
     if (!checksumAt) {

@@ -145,7 +145,21 @@ protected:
     void SetPointersValid(bool valid) { pointersValid_ = valid; }
     // The front of `buffer` that receives a block of `size` bytes; refuses a buffer that is too small.
     std::span<std::uint8_t> FitBlock(std::span<std::uint8_t> buffer, std::uint64_t size, std::uint16_t id) const;
-    void SetBlockSize(std::uint64_t size) { block_.blockSize = size; }
+    // The variants' whole-block reads and writes, once they know the block's place and size: the front of
+    // `buffer` is the block (a buffer too small is refused); its length is returned.
+    std::size_t ReadBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address, std::size_t size);
+    // `seal` puts the block's checksum into it before it is written.
+    template <typename Seal>
+    std::size_t WriteBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address, std::size_t size,
+                             Seal seal) {
+        const std::span<std::uint8_t> block = FitBlock(buffer, size, id);
+        block_.blockSize = size;
+        seal(block);
+        WriteCpRaw(block, address);
+        return size;
+    }
+    // A block write that finds no block: logged and raised.
+    [[noreturn]] static void RefuseMissingBlock(std::uint16_t id);
     // The variants' fields: plain byte offsets in the block buffer, bounded by it.
     static std::size_t CopyFieldOut(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,
                                     std::uint32_t offset);
@@ -160,7 +174,17 @@ protected:
 private:
     enum class FieldAccess { kEntry, kReadField, kWriteField };
 
+    // How a block operation treats a block it cannot find: the texts of its failures, and its log line
+    // for a missing block (none: a missing block is an answer, not a failure).
+    struct BlockAccess {
+        const char* noFormatText;
+        const char* failText;
+        void (*logMissing)();
+    };
+
     void EnsurePointers(const char* failText);
+    // The block's address with its header current; 0 only for a missing block that is an answer.
+    std::uint32_t OpenBlock(std::uint16_t id, const BlockAccess& access);
     bool ReadHeaderFromRadio();
     BlockWalker Walker();
     std::optional<std::uint8_t> ReadLayoutByte(std::uint64_t address);

@@ -39,29 +39,20 @@ std::optional<std::size_t> CKDScodeplug::ReadCpBlock(std::span<std::uint8_t> buf
     const std::uint32_t address = FindBlock(id, kReadFailedText);
     if (address == 0)
         return std::nullopt;
-    const std::span<std::uint8_t> block = FitBlock(buffer, BlockSize(id), id);
-    SetBlockSize(block.size());
-    ReadCpRaw(block, address);
-    return block.size();
+    return ReadBlockAt(buffer, id, address, BlockSize(id));
 }
 
 std::size_t CKDScodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
     const std::uint32_t address = FindBlock(id, kWriteFailedText);
-    if (address == 0) {
-        ErrorLog().Log("CCodeplug::WriteCpBlock: Unable to find codeplug block");
-        throw CGenError(3, kNoBlockText, id);
-    }
-    const std::span<std::uint8_t> block = FitBlock(buffer, BlockSize(id), id);
-    SetBlockSize(block.size());
-    if (id == kPlacedBlock && !block.empty()) {
-        const std::uint8_t others = std::accumulate(block.begin(), block.end() - 1, std::uint8_t{0},
-                                                    [](std::uint8_t sum, std::uint8_t byte) {
-                                                        return static_cast<std::uint8_t>(sum + byte);
-                                                    });
+    if (address == 0)
+        RefuseMissingBlock(id);
+    return WriteBlockAt(buffer, id, address, BlockSize(id), [id](std::span<std::uint8_t> block) {
+        // Block 139's bytes sum to kBlockSum: its last byte makes up the difference.
+        if (id != kPlacedBlock || block.empty())
+            return;
+        const auto others = static_cast<std::uint8_t>(std::accumulate(block.begin(), block.end() - 1, 0u));
         block.back() = static_cast<std::uint8_t>(kBlockSum - others);
-    }
-    WriteCpRaw(block, address);
-    return block.size();
+    });
 }
 
 std::size_t CKDScodeplug::ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,

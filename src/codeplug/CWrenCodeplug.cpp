@@ -55,25 +55,16 @@ std::optional<std::size_t> CWrenCodeplug::ReadCpBlock(std::span<std::uint8_t> bu
     const std::uint32_t address = GetBlockVector(id);
     if (address == 0)
         return std::nullopt;
-    const std::size_t size = CheckedBlockSize(id, address);
-    const std::span<std::uint8_t> block = FitBlock(buffer, size, id);
-    SetBlockSize(size);
-    ReadCpRaw(block, address);
-    return size;
+    return ReadBlockAt(buffer, id, address, CheckedBlockSize(id, address));
 }
 
 std::size_t CWrenCodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) {
     const std::uint32_t address = GetBlockVector(id);
-    if (address == 0) {
-        ErrorLog().Log("CCodeplug::WriteCpBlock: Unable to find codeplug block");
-        throw CGenError(3, kNoBlockText, id);
-    }
-    const std::size_t size = CheckedBlockSize(id, address);
-    const std::span<std::uint8_t> block = FitBlock(buffer, size, id);
-    SetBlockSize(size);
-    WrenBlockRules::StoreChecksum(WrenBlockRules::GroupOf(id), block);
-    WriteCpRaw(block, address);
-    return size;
+    if (address == 0)
+        RefuseMissingBlock(id);
+    return WriteBlockAt(buffer, id, address, CheckedBlockSize(id, address), [id](std::span<std::uint8_t> block) {
+        WrenBlockRules::StoreChecksum(WrenBlockRules::GroupOf(id), block);
+    });
 }
 
 std::size_t CWrenCodeplug::ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,

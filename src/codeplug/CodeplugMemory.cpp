@@ -21,15 +21,11 @@ void CodeplugMemory::Store(std::uint64_t address, std::span<const std::uint8_t> 
         RadioWrite(address, source, chunk);
 }
 
-void CodeplugMemory::Read(std::uint64_t address, std::span<std::uint8_t> destination, FailureLine line,
-                          const char* text) {
-    if (source_ == Source::kImage) {
-        image_.Read(address, destination);
-        return;
-    }
-    std::uint64_t chunk = address;
+template <typename Transfer>
+void CodeplugMemory::Guarded(FailureLine line, const char* text, Transfer transfer) {
+    std::uint64_t chunk = 0;
     try {
-        RadioRead(address, destination, chunk);
+        transfer(chunk);
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
         line(static_cast<unsigned>(chunk));
@@ -37,20 +33,20 @@ void CodeplugMemory::Read(std::uint64_t address, std::span<std::uint8_t> destina
     }
 }
 
+void CodeplugMemory::Read(std::uint64_t address, std::span<std::uint8_t> destination, FailureLine line,
+                          const char* text) {
+    if (source_ == Source::kImage)
+        image_.Read(address, destination);
+    else
+        Guarded(line, text, [&](std::uint64_t& chunk) { RadioRead(address, destination, chunk); });
+}
+
 void CodeplugMemory::Write(std::uint64_t address, std::span<const std::uint8_t> source, FailureLine line,
                            const char* text) {
-    if (source_ == Source::kImage) {
+    if (source_ == Source::kImage)
         image_.Write(address, source);
-        return;
-    }
-    std::uint64_t chunk = address;
-    try {
-        RadioWrite(address, source, chunk);
-    } catch (const CError& error) {
-        ErrorLog().Log("%s", error.GetText());
-        line(static_cast<unsigned>(chunk));
-        throw CGenError(3, "%s", text);
-    }
+    else
+        Guarded(line, text, [&](std::uint64_t& chunk) { RadioWrite(address, source, chunk); });
 }
 
 bool CodeplugMemory::TryFetch(std::uint64_t address, std::span<std::uint8_t> destination) {

@@ -39,6 +39,9 @@ public:
     bool TryFetch(std::uint64_t address, std::span<std::uint8_t> destination);
 
 private:
+    // Runs a radio transfer; its failure is logged with the chunk under way and raised as `text`.
+    template <typename Transfer>
+    static void Guarded(FailureLine line, const char* text, Transfer transfer);
     static void CheckRadioAddress(std::uint64_t address, std::size_t count);
     // Chunk by chunk; `chunk` follows the address of the chunk under way.
     void RadioRead(std::uint64_t address, std::span<std::uint8_t> destination, std::uint64_t& chunk);

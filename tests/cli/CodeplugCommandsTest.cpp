@@ -7,7 +7,7 @@
 
 #include "DemoCodeplugs.h"
 #include "MemoryRadioPeer.h"
-#include "SimSerialTest.h"
+#include "CliTest.h"
 #include "TempDir.h"
 #include "cli/CliApp.h"
 
@@ -16,7 +16,7 @@ namespace {
 using Args = std::vector<std::string>;
 
 // corvida-cli's codeplug commands in-process, against a demo radio's memory on the simulated line.
-class CodeplugCommandsTest : public SimSerialTest {
+class CodeplugCommandsTest : public CliTest {
 protected:
     CodeplugCommandsTest() {
         radio_ = std::make_shared<MemoryRadioPeer>(built_.bytes);
@@ -24,22 +24,10 @@ protected:
         Line().AttachPeer(radio_);
     }
 
-    int Run(const Args& args) {
-        out_.str("");
-        err_.str("");
-        std::vector<const char*> argv = {"corvida-cli"};
-        for (const std::string& arg : args) argv.push_back(arg.c_str());
-        CliApp app(Platform().ComPorts(), in_, out_, err_);
-        return app.Run(static_cast<int>(argv.size()), argv.data());
-    }
-
     const BuiltCodeplug built_ =
         DemoCodeplugs::Build(DemoCodeplugs::Find("KX400S-EU"), {"752TKX40001", std::nullopt, 7});
     std::shared_ptr<MemoryRadioPeer> radio_;
     TempDir dir_;
-    std::istringstream in_;
-    std::ostringstream out_;
-    std::ostringstream err_;
 };
 
 TEST_F(CodeplugCommandsTest, BackupCopiesTheWholeCodeplugWithoutAReset) {
@@ -53,8 +41,7 @@ TEST_F(CodeplugCommandsTest, BackupCopiesTheWholeCodeplugWithoutAReset) {
         EXPECT_EQ(request.opcode, 0x11) << "reads only, no reset";
         EXPECT_LE(request.count, 32u);
     }
-    EXPECT_EQ(Platform().GetSerial(), &Serial()) << "the port was given back";
-    Platform().ReleaseSerial();
+    ExpectPortGivenBack();
 }
 
 TEST_F(CodeplugCommandsTest, ShowPrintsTheReportOfTheRadiosCodeplug) {
