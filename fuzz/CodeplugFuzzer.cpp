@@ -49,7 +49,8 @@ std::vector<std::uint16_t> BlockIds(CCodeplug& codeplug) {
     if (pointers && codeplug.FormatType() == CCodeplug::kAdkFormat) {
         const std::size_t length = codeplug.ImageData().size();
         const std::size_t named = pointers->vectorTable < length ? (length - pointers->vectorTable) / 2 : 0;
-        const std::uint32_t count = std::min<std::uint32_t>(pointers->blockCount, static_cast<std::uint32_t>(named));
+        const std::uint32_t count =
+            std::min<std::uint32_t>(pointers->blockCount, static_cast<std::uint32_t>(named));
         for (std::uint32_t id = 0; id <= count && id <= 0x7FFF; ++id)
             ids.push_back(static_cast<std::uint16_t>(id));
     }

@@ -28,8 +28,9 @@ void CodeplugCommands::AddLayoutOptions(CLI::App& command) {
         ->capture_default_str()
         ->check(CLI::IsMember({1, 2, 3}));
     command
-        .add_option("--external", external_,
-                    "KDS layout: the kit's codeplug as plain S-record text, whose data give the codeplug's end")
+        .add_option(
+            "--external", external_,
+            "KDS layout: the kit's codeplug as plain S-record text, whose data give the codeplug's end")
         ->type_name("FILE")
         ->check(CLI::ExistingFile);
 }
@@ -37,7 +38,8 @@ void CodeplugCommands::AddLayoutOptions(CLI::App& command) {
 std::unique_ptr<CCodeplug> CodeplugCommands::MakeForLayout() {
     std::unique_ptr<CCodeplug> codeplug = MakeCodeplug(type_);
     if (type_ == CCodeplug::kKdsFormat) {
-        if (!external_) throw CLI::RequiredError("--external FILE (the KDS layout's end comes from the kit's codeplug)");
+        if (!external_)
+            throw CLI::RequiredError("--external FILE (the KDS layout's end comes from the kit's codeplug)");
         std::ifstream file(*external_, std::ios::binary);
         externalText_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         codeplug->SetExternalCodeplug(externalText_, "00");
@@ -59,7 +61,8 @@ void CodeplugCommands::Backup() {
     std::ofstream file(backupFile_, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();
-    if (!file) throw std::runtime_error("cannot write " + backupFile_.string());
+    if (!file)
+        throw std::runtime_error("cannot write " + backupFile_.string());
     out_ << "Wrote " << bytes.size() << " bytes of codeplug to " << backupFile_.string() << '\n';
 }
 

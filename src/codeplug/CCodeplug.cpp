@@ -142,7 +142,8 @@ bool CCodeplug::ReadCpImage(std::span<const std::uint8_t> bytes) {
     memory_.SetSource(Source::kImage);
     pointersValid_ = false;
     try {
-        memory_.Image().Assign(bytes, CodeplugImage::CapacityFor(1, static_cast<std::uint32_t>(bytes.size())));
+        memory_.Image().Assign(bytes,
+                               CodeplugImage::CapacityFor(1, static_cast<std::uint32_t>(bytes.size())));
     } catch (const std::bad_alloc&) {
         ErrorLog().Log("CCodeplug::ReadCpImage: Could not allocate buffer for storing codeplug");
         throw CGenError(3, "%s", kNoMemoryText);
@@ -168,7 +169,8 @@ std::uint32_t CCodeplug::FindBlock(std::uint16_t id, const char* failText) {
     vectorReadFailed_ = false;
     const std::uint32_t address = GetBlockVector(id);
     if (address == 0 && vectorReadFailed_)
-        throw CGenError(3, "%s", memory_.GetSource() == Source::kImage ? CodeplugImage::kOutOfImage : failText);
+        throw CGenError(3, "%s",
+                        memory_.GetSource() == Source::kImage ? CodeplugImage::kOutOfImage : failText);
     return address;
 }
 
@@ -226,7 +228,8 @@ bool CCodeplug::ReadHeaderFromRadio() {
         return false;
     if ((header[0] & CodeplugBlock::kListBlock) != 0) {
         const std::uint32_t entryHeader = CodeplugBlock::EntryHeaderOffset(header[0]);
-        if (!memory_.TryFetch(block_.address + entryHeader, std::span(header).subspan(entryHeader, kHeaderRead)))
+        if (!memory_.TryFetch(block_.address + entryHeader,
+                              std::span(header).subspan(entryHeader, kHeaderRead)))
             return false;
     }
     return block_.ParseHeader(header);
@@ -246,7 +249,8 @@ std::optional<std::uint8_t> CCodeplug::ReadLayoutByte(std::uint64_t address) {
 }
 
 BlockWalker CCodeplug::Walker() {
-    return BlockWalker(block_, [this](std::uint64_t offset) { return ReadLayoutByte(block_.address + offset); });
+    return BlockWalker(block_,
+                       [this](std::uint64_t offset) { return ReadLayoutByte(block_.address + offset); });
 }
 
 bool CCodeplug::CalcBlkSize() {
@@ -308,14 +312,17 @@ void CCodeplug::LogOutOfRange(FieldAccess access, std::uint32_t list, std::uint3
                 l, e, lists, entries);
             break;
         case FieldAccess::kReadField:
-            ErrorLog().Log("CCodeplug::ReadCpField: Requested list = %d, entry = %d and field offset = %d", l, e, o);
-            ErrorLog().Log("CCodeplug::ReadCpField: Actual list qty = %d, entry qty = %d and entry size = %d", lists,
-                           entries, size);
+            ErrorLog().Log("CCodeplug::ReadCpField: Requested list = %d, entry = %d and field offset = %d", l,
+                           e, o);
+            ErrorLog().Log("CCodeplug::ReadCpField: Actual list qty = %d, entry qty = %d and entry size = %d",
+                           lists, entries, size);
             break;
         case FieldAccess::kWriteField:
-            ErrorLog().Log("CCodeplug::WriteCpField: Requested list = %d, entry = %d and field offset = %d", l, e, o);
-            ErrorLog().Log("CCodeplug::WriteCpField: Actual list qty = %d, entry qty = %d and entry size = %d", lists,
-                           entries, size);
+            ErrorLog().Log("CCodeplug::WriteCpField: Requested list = %d, entry = %d and field offset = %d",
+                           l, e, o);
+            ErrorLog().Log(
+                "CCodeplug::WriteCpField: Actual list qty = %d, entry qty = %d and entry size = %d", lists,
+                entries, size);
             break;
     }
 }
@@ -378,9 +385,8 @@ std::optional<std::size_t> CCodeplug::ReadCpBlock(std::span<std::uint8_t> buffer
 
 std::size_t CCodeplug::ReadCpEntry(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t list,
                                    std::uint32_t entry) {
-    OpenBlock(id, {kNoExternalFormatText, kReadFailedText, [] {
-                       ErrorLog().Log("CCodeplug::ReadCpBlock: Unable to find codeplug block");
-                   }});
+    OpenBlock(id, {kNoExternalFormatText, kReadFailedText,
+                   [] { ErrorLog().Log("CCodeplug::ReadCpBlock: Unable to find codeplug block"); }});
     const std::uint64_t at = FieldAddress(list, entry, 0, block_.entrySize, FieldAccess::kEntry);
     const std::span<std::uint8_t> bytes = FitBlock(buffer, block_.entrySize, id);
     memory_.Read(at, bytes, LogReadEntryFailure, kReadFailedText);
@@ -430,9 +436,8 @@ void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::span<std:
 
 void CCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::uint16_t id, std::uint32_t list,
                              std::uint32_t entry, std::uint32_t offset) {
-    OpenBlock(id, {kNoFormatText, kWriteFailedText, [] {
-                       ErrorLog().Log("CCodeplug::WriteCpField: Unable to find codeplug block");
-                   }});
+    OpenBlock(id, {kNoFormatText, kWriteFailedText,
+                   [] { ErrorLog().Log("CCodeplug::WriteCpField: Unable to find codeplug block"); }});
     const std::uint64_t at = FieldAddress(list, entry, offset, field.size(), FieldAccess::kWriteField);
     const std::optional<std::uint64_t> checksumAt = FindChecksumLocation(at, field.size(), true);
     if (!checksumAt) {

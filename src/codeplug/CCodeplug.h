@@ -144,14 +144,16 @@ protected:
     void SetPointers(const CodeplugPointers& pointers) { pointers_ = pointers; }
     void SetPointersValid(bool valid) { pointersValid_ = valid; }
     // The front of `buffer` that receives a block of `size` bytes; refuses a buffer that is too small.
-    std::span<std::uint8_t> FitBlock(std::span<std::uint8_t> buffer, std::uint64_t size, std::uint16_t id) const;
+    std::span<std::uint8_t> FitBlock(std::span<std::uint8_t> buffer, std::uint64_t size,
+                                     std::uint16_t id) const;
     // The variants' whole-block reads and writes, once they know the block's place and size: the front of
     // `buffer` is the block (a buffer too small is refused); its length is returned.
-    std::size_t ReadBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address, std::size_t size);
+    std::size_t ReadBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address,
+                            std::size_t size);
     // `seal` puts the block's checksum into it before it is written.
     template <typename Seal>
-    std::size_t WriteBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address, std::size_t size,
-                             Seal seal) {
+    std::size_t WriteBlockAt(std::span<std::uint8_t> buffer, std::uint16_t id, std::uint32_t address,
+                             std::size_t size, Seal seal) {
         const std::span<std::uint8_t> block = FitBlock(buffer, size, id);
         block_.blockSize = size;
         seal(block);
@@ -192,8 +194,10 @@ private:
     // checks; raises when the field does not lie in its list's entries.
     std::uint64_t FieldAddress(std::uint32_t list, std::uint32_t entry, std::uint32_t offset,
                                std::uint64_t length, FieldAccess access);
-    void LogOutOfRange(FieldAccess access, std::uint32_t list, std::uint32_t entry, std::uint32_t offset) const;
-    void WriteFieldToRadio(std::span<const std::uint8_t> field, std::uint64_t address, std::uint64_t checksumAt);
+    void LogOutOfRange(FieldAccess access, std::uint32_t list, std::uint32_t entry,
+                       std::uint32_t offset) const;
+    void WriteFieldToRadio(std::span<const std::uint8_t> field, std::uint64_t address,
+                           std::uint64_t checksumAt);
 
     CodeplugMemory memory_;
     int format_ = kAdkFormat;

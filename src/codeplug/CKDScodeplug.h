@@ -28,8 +28,8 @@ public:
     void SetExternalCodeplug(std::string_view text, std::string_view code) override;
     std::uint32_t ReadCpFile(SRecord& reader) override;
     std::optional<std::size_t> ReadCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) override;
-    std::size_t ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block, std::uint32_t list,
-                            std::uint32_t entry, std::uint32_t offset) override;
+    std::size_t ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,
+                            std::uint32_t list, std::uint32_t entry, std::uint32_t offset) override;
     std::size_t WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) override;
     void WriteCpField(std::span<const std::uint8_t> field, std::span<std::uint8_t> block, std::uint32_t list,
                       std::uint32_t entry, std::uint32_t offset) override;

@@ -62,13 +62,15 @@ std::size_t CWrenCodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uin
     const std::uint32_t address = GetBlockVector(id);
     if (address == 0)
         RefuseMissingBlock(id);
-    return WriteBlockAt(buffer, id, address, CheckedBlockSize(id, address), [id](std::span<std::uint8_t> block) {
-        WrenBlockRules::StoreChecksum(WrenBlockRules::GroupOf(id), block);
-    });
+    return WriteBlockAt(buffer, id, address, CheckedBlockSize(id, address),
+                        [id](std::span<std::uint8_t> block) {
+                            WrenBlockRules::StoreChecksum(WrenBlockRules::GroupOf(id), block);
+                        });
 }
 
 std::size_t CWrenCodeplug::ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,
-                                       std::uint32_t /*list*/, std::uint32_t /*entry*/, std::uint32_t offset) {
+                                       std::uint32_t /*list*/, std::uint32_t /*entry*/,
+                                       std::uint32_t offset) {
     return CopyFieldOut(field, block, offset);
 }
 

@@ -6,7 +6,8 @@ constexpr std::uint64_t kNonStandardBlock = 2;
 
 }  // namespace
 
-std::optional<std::uint64_t> ChecksumLocator::Find(std::uint64_t address, std::uint64_t length, bool regionRule) {
+std::optional<std::uint64_t> ChecksumLocator::Find(std::uint64_t address, std::uint64_t length,
+                                                   bool regionRule) {
     if (block_.address == kNonStandardBlock)
         return std::nullopt;
     const bool ownChecksum = block_.entryChecksums || block_.listChecksums || block_.blockChecksum;

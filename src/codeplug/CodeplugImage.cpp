@@ -44,13 +44,15 @@ void CodeplugImage::CheckHolds(std::uint64_t address, std::uint64_t count) const
     if (Holds(address, count))
         return;
     ErrorLog().Log("CCodeplug: %u bytes at address %X lie beyond the codeplug's %u bytes",
-                   static_cast<unsigned>(count), static_cast<unsigned>(address), static_cast<unsigned>(length_));
+                   static_cast<unsigned>(count), static_cast<unsigned>(address),
+                   static_cast<unsigned>(length_));
     throw CGenError(3, kOutOfImage);
 }
 
 void CodeplugImage::Read(std::uint64_t address, std::span<std::uint8_t> destination) const {
     CheckHolds(address, destination.size());
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(address), destination.size(), destination.begin());
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(address), destination.size(),
+                destination.begin());
 }
 
 void CodeplugImage::Write(std::uint64_t address, std::span<const std::uint8_t> source) {

@@ -65,7 +65,8 @@ void CodeplugMemory::CheckRadioAddress(std::uint64_t address, std::size_t count)
         throw CGenError(3, "%s", CodeplugImage::kOutOfImage);
 }
 
-void CodeplugMemory::RadioRead(std::uint64_t address, std::span<std::uint8_t> destination, std::uint64_t& chunk) {
+void CodeplugMemory::RadioRead(std::uint64_t address, std::span<std::uint8_t> destination,
+                               std::uint64_t& chunk) {
     CheckRadioAddress(address, destination.size());
     for (std::size_t offset = 0; offset < destination.size(); offset += kChunkBytes) {
         chunk = address + offset;

@@ -33,7 +33,8 @@ public:
     // As Fetch and Store, but a radio failure is logged (its text, then `line` with the failing chunk's
     // address) and raised as CGenError 3 `text`.
     void Read(std::uint64_t address, std::span<std::uint8_t> destination, FailureLine line, const char* text);
-    void Write(std::uint64_t address, std::span<const std::uint8_t> source, FailureLine line, const char* text);
+    void Write(std::uint64_t address, std::span<const std::uint8_t> source, FailureLine line,
+               const char* text);
 
     // For probes: false after logging the failure's text.
     bool TryFetch(std::uint64_t address, std::span<std::uint8_t> destination);

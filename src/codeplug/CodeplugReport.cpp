@@ -17,18 +17,25 @@ constexpr std::size_t kBlockBufferBytes = 0x10000;
 
 const char* FormatName(int type) {
     switch (type) {
-        case CCodeplug::kPlainFormat: return "plain image";
-        case CCodeplug::kWrenFormat: return "Wren layout";
-        case CCodeplug::kKdsFormat: return "KDS layout";
-        default: return "standard layout";
+        case CCodeplug::kPlainFormat:
+            return "plain image";
+        case CCodeplug::kWrenFormat:
+            return "Wren layout";
+        case CCodeplug::kKdsFormat:
+            return "KDS layout";
+        default:
+            return "standard layout";
     }
 }
 
 const char* GroupName(WrenBlockRules::Group group) {
     switch (group) {
-        case WrenBlockRules::Group::kA: return "A";
-        case WrenBlockRules::Group::kB: return "B";
-        case WrenBlockRules::Group::kOther: break;
+        case WrenBlockRules::Group::kA:
+            return "A";
+        case WrenBlockRules::Group::kB:
+            return "B";
+        case WrenBlockRules::Group::kOther:
+            break;
     }
     return "-";
 }
@@ -49,9 +56,15 @@ bool CodeplugReport::Print(CCodeplug& codeplug) {
          << '\n';
     PrintPointers(codeplug);
     switch (codeplug.FormatType()) {
-        case CCodeplug::kWrenFormat: PrintWrenBlocks(codeplug); break;
-        case CCodeplug::kKdsFormat: PrintKdsBlocks(codeplug); break;
-        default: PrintStandardBlocks(codeplug); break;
+        case CCodeplug::kWrenFormat:
+            PrintWrenBlocks(codeplug);
+            break;
+        case CCodeplug::kKdsFormat:
+            PrintKdsBlocks(codeplug);
+            break;
+        default:
+            PrintStandardBlocks(codeplug);
+            break;
     }
     return allHold_;
 }
@@ -78,7 +91,8 @@ void CodeplugReport::PrintPointers(const CCodeplug& codeplug) {
     const std::uint64_t region3End = a1 + p.region3Length;
     PrintRegion("region 1", 0, a0, a0 > 0 ? std::optional(a0 - 1) : std::nullopt);
     PrintRegion("region 2", a0, a1, a1 > a0 ? std::optional(a1 - 1) : std::nullopt);
-    PrintRegion("region 3", a1, region3End, p.region3Checksum != 0 ? std::optional(region3End) : std::nullopt);
+    PrintRegion("region 3", a1, region3End,
+                p.region3Checksum != 0 ? std::optional(region3End) : std::nullopt);
 }
 
 void CodeplugReport::PrintRegion(const char* name, std::uint64_t start, std::uint64_t end,
@@ -88,7 +102,9 @@ void CodeplugReport::PrintRegion(const char* name, std::uint64_t start, std::uin
         const bool holds = Holds(start, *checksum + 1);
         allHold_ = allHold_ && holds;
         verdict = FormatText("checksum at 0x%04X %s", static_cast<unsigned>(*checksum),
-                             !Sum(start, *checksum + 1) ? "past the image" : holds ? "holds" : "BROKEN");
+                             !Sum(start, *checksum + 1) ? "past the image"
+                             : holds                    ? "holds"
+                                                        : "BROKEN");
     }
     const std::string label = std::string(name) + ":";
     out_ << FormatText("%-19s0x%04X-0x%04X, %s", label.c_str(), static_cast<unsigned>(start),
@@ -114,7 +130,8 @@ void CodeplugReport::PrintStandardBlocks(CCodeplug& codeplug) {
     const std::uint32_t count = pointers ? pointers->blockCount : 0;
     const std::uint32_t table = pointers ? pointers->vectorTable : 0;
     // Vector entries past the image's end name nothing this report could show.
-    const std::uint32_t inImage = table < image_.size() ? static_cast<std::uint32_t>(image_.size() - table) / 2 : 0;
+    const std::uint32_t inImage =
+        table < image_.size() ? static_cast<std::uint32_t>(image_.size() - table) / 2 : 0;
     out_ << "blocks (an area holds when its bytes sum to 00):\n"
          << "  id      address  kind    E     Q    L    N    size  checksums\n";
     for (std::uint32_t id = 0; id < std::min(count, inImage); ++id)
@@ -133,7 +150,8 @@ void CodeplugReport::PrintStandardBlock(CCodeplug& codeplug, std::uint16_t id) {
         return;
     out_ << FormatText("  0x%04X  0x%04X   ", id, address);
     if (!codeplug.GetBlockInfo(address)) {
-        out_ << (address == CCodeplug::kNonStandardBlock ? "non-standard block\n" : "header cannot be read\n");
+        out_ << (address == CCodeplug::kNonStandardBlock ? "non-standard block\n"
+                                                         : "header cannot be read\n");
         return;
     }
     const CodeplugBlock& b = codeplug.CurrentBlock();
@@ -205,7 +223,8 @@ void CodeplugReport::PrintWrenBlocks(CCodeplug& codeplug) {
             out_ << FormatText("  %-4u  0x%04X   ", id, address);
             const std::optional<std::size_t> size = codeplug.ReadCpBlock(buffer, id);
             const WrenBlockRules::Group group = WrenBlockRules::GroupOf(id);
-            std::vector<std::uint8_t> recomputed(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(*size));
+            std::vector<std::uint8_t> recomputed(buffer.begin(),
+                                                 buffer.begin() + static_cast<std::ptrdiff_t>(*size));
             WrenBlockRules::StoreChecksum(group, recomputed);
             const bool holds = std::equal(recomputed.begin(), recomputed.end(), buffer.begin());
             allHold_ = allHold_ && holds;

@@ -35,7 +35,8 @@ private:
     };
 
     void PrintPointers(const CCodeplug& codeplug);
-    void PrintRegion(const char* name, std::uint64_t start, std::uint64_t end, std::optional<std::uint64_t> checksum);
+    void PrintRegion(const char* name, std::uint64_t start, std::uint64_t end,
+                     std::optional<std::uint64_t> checksum);
     void PrintStandardBlocks(CCodeplug& codeplug);
     void PrintStandardBlock(CCodeplug& codeplug, std::uint16_t id);
     std::string StandardChecksums(CCodeplug& codeplug);

@@ -34,9 +34,12 @@ std::size_t HeaderBytes(Group group) {
 
 std::size_t BlockSize(Group group, std::span<const std::uint8_t> header) {
     switch (group) {
-        case Group::kA: return (std::size_t{header[0]} << 8 | header[1]) + kGroupAExtraBytes;
-        case Group::kB: return header[0] + kGroupBExtraBytes;
-        case Group::kOther: break;
+        case Group::kA:
+            return (std::size_t{header[0]} << 8 | header[1]) + kGroupAExtraBytes;
+        case Group::kB:
+            return header[0] + kGroupBExtraBytes;
+        case Group::kOther:
+            break;
     }
     return header[0] + kOtherExtraBytes;
 }

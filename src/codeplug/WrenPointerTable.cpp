@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::uint16_t kFixed = kFixedLocation;
 
+// Grouped by the block the pointer lies in.
+// clang-format off
 constexpr std::array kPointers = {
     Pointer{16, kFixed, 46},  Pointer{20, kFixed, 60},
     Pointer{49, 48, 40},      Pointer{51, 48, 52},     Pointer{52, 48, 58},  Pointer{53, 48, 60},
@@ -28,11 +30,13 @@ constexpr std::array kPointers = {
     Pointer{132, 112, 2},     Pointer{133, 113, 2},    Pointer{134, 114, 2},
     Pointer{143, 142, 2},     Pointer{145, 144, 2},    Pointer{147, 146, 2},
 };
+// clang-format on
 
 }  // namespace
 
 std::optional<Pointer> Find(std::uint16_t id) {
-    const auto* found = std::find_if(kPointers.begin(), kPointers.end(), [id](const Pointer& p) { return p.id == id; });
+    const auto* found =
+        std::find_if(kPointers.begin(), kPointers.end(), [id](const Pointer& p) { return p.id == id; });
     if (found == kPointers.end())
         return std::nullopt;
     return *found;

@@ -14,7 +14,8 @@ protected:
         out_.str("");
         err_.str("");
         std::vector<const char*> argv = {"corvida-cli"};
-        for (const std::string& arg : args) argv.push_back(arg.c_str());
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
         CliApp app(Platform().ComPorts(), in_, out_, err_);
         return app.Run(static_cast<int>(argv.size()), argv.data());
     }

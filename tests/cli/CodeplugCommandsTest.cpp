@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "CliTest.h"
 #include "DemoCodeplugs.h"
 #include "MemoryRadioPeer.h"
-#include "CliTest.h"
 #include "TempDir.h"
 #include "cli/CliApp.h"
 
@@ -36,7 +36,8 @@ TEST_F(CodeplugCommandsTest, BackupCopiesTheWholeCodeplugWithoutAReset) {
     // The radio's end takes in region 3's checksum byte: the whole image as built.
     const std::string backup = dir_.ReadFile("backup.bin");
     EXPECT_EQ(backup, std::string(built_.bytes.begin(), built_.bytes.end()));
-    EXPECT_EQ(out_.str(), "Wrote " + std::to_string(built_.bytes.size()) + " bytes of codeplug to " + file + "\n");
+    EXPECT_EQ(out_.str(),
+              "Wrote " + std::to_string(built_.bytes.size()) + " bytes of codeplug to " + file + "\n");
     for (const MemoryRadioPeer::Request& request : radio_->Requests()) {
         EXPECT_EQ(request.opcode, 0x11) << "reads only, no reset";
         EXPECT_LE(request.count, 32u);
@@ -48,7 +49,8 @@ TEST_F(CodeplugCommandsTest, ShowPrintsTheReportOfTheRadiosCodeplug) {
     ASSERT_EQ(Run({"codeplug", "show", "--port", "1"}), CliApp::kSucceeded) << err_.str();
     const std::string report = out_.str();
     EXPECT_NE(report.find("block vector:      0x02DF, 50 blocks"), std::string::npos) << report;
-    EXPECT_NE(report.find("0x8000  0x0015   simple  96    1    -    -    101   entries: 1 hold"), std::string::npos)
+    EXPECT_NE(report.find("0x8000  0x0015   simple  96    1    -    -    101   entries: 1 hold"),
+              std::string::npos)
         << report;
 }
 
@@ -58,8 +60,10 @@ TEST_F(CodeplugCommandsTest, TheKdsLayoutNeedsTheKitsCodeplugAndFailuresAreRepor
     EXPECT_EQ(Run({"codeplug", "backup", "--type", "1"}), CliApp::kUsageError);
 
     radio_->FailAt(0x100);
-    EXPECT_EQ(Run({"--port", "1", "codeplug", "backup", "--out", (dir_.Path() / "x").string()}), CliApp::kFailed);
-    EXPECT_NE(err_.str().find("General communication error while reading codeplug"), std::string::npos) << err_.str();
+    EXPECT_EQ(Run({"--port", "1", "codeplug", "backup", "--out", (dir_.Path() / "x").string()}),
+              CliApp::kFailed);
+    EXPECT_NE(err_.str().find("General communication error while reading codeplug"), std::string::npos)
+        << err_.str();
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "x")) << "no partial backup";
 }
 

@@ -62,12 +62,16 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
         std::optional<std::uint32_t> (*location)(const BuiltCodeplug&);
     };
     const Case cases[] = {
-        {"region 1", Region::k1, true, [](const BuiltCodeplug& b) { return std::optional(b.region2Start - 1); }},
-        {"region 2", Region::k2, true, [](const BuiltCodeplug& b) { return std::optional(b.region3Start - 1); }},
+        {"region 1", Region::k1, true,
+         [](const BuiltCodeplug& b) { return std::optional(b.region2Start - 1); }},
+        {"region 2", Region::k2, true,
+         [](const BuiltCodeplug& b) { return std::optional(b.region3Start - 1); }},
         {"region 3 with its checksum", Region::k3, true,
          [](const BuiltCodeplug& b) { return std::optional(b.region3Start + b.region3Length); }},
-        {"region 3 without one", Region::k3, false, [](const BuiltCodeplug&) { return std::optional<std::uint32_t>(); }},
-        {"beyond region 3", Region::kBeyond, true, [](const BuiltCodeplug&) { return std::optional<std::uint32_t>(); }},
+        {"region 3 without one", Region::k3, false,
+         [](const BuiltCodeplug&) { return std::optional<std::uint32_t>(); }},
+        {"beyond region 3", Region::kBeyond, true,
+         [](const BuiltCodeplug&) { return std::optional<std::uint32_t>(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -78,7 +82,9 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
                  .Build());
         const std::vector<std::uint8_t> sums = built_.AreaSums();
         const std::optional<std::uint32_t> location = c.location(built_);
-        const RaisedError raised = RaisedBy([&] { codeplug_.WriteCpField(Bytes{0x99, 0x98}, std::uint16_t{2}, 0, 1, 1); });
+        const RaisedError raised = RaisedBy([&] {
+            codeplug_.WriteCpField(Bytes{0x99, 0x98}, std::uint16_t{2}, 0, 1, 1);
+        });
         if (location) {
             EXPECT_EQ(raised, kNothingRaised);
             EXPECT_EQ(codeplug_.CurrentBlock().checksumLocation, *location);
@@ -86,7 +92,8 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
             EXPECT_EQ(built_.AreaSums(Image()), sums);
         } else {
             EXPECT_EQ(raised, GenError(3, "Unable to determine data checksum location"));
-            EXPECT_EQ(LogLines().back(), "CCodeplug::WriteCpField: Unable to determine data checksum location");
+            EXPECT_EQ(LogLines().back(),
+                      "CCodeplug::WriteCpField: Unable to determine data checksum location");
             EXPECT_EQ(Image(), built_.bytes) << "nothing changes";
         }
         // A region's checksum byte lies outside the block: a block buffer has none to adjust.
@@ -99,7 +106,10 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
 TEST_F(CCodeplugChecksumTest, TheInnermostChecksumIsAdjustedSoEveryEnclosingSumHolds) {
     Load(CodeplugBuilder()
              .Block(4, Region::k3,
-                    BlockSpec::VariableLists(2, {{{1, 2}}, {{3, 4}, {5, 6}}}).EntryChecksums().ListChecksums().BlockChecksum())
+                    BlockSpec::VariableLists(2, {{{1, 2}}, {{3, 4}, {5, 6}}})
+                        .EntryChecksums()
+                        .ListChecksums()
+                        .BlockChecksum())
              .Build());
     const std::vector<std::uint8_t> sums = built_.AreaSums();
     codeplug_.WriteCpField(Bytes{0xF0}, std::uint16_t{4}, 1, 1, 0);
@@ -108,7 +118,8 @@ TEST_F(CCodeplugChecksumTest, TheInnermostChecksumIsAdjustedSoEveryEnclosingSumH
 
     Bytes block = ReadBlock(4);
     codeplug_.WriteCpField(Bytes{0x0F}, block, 1, 0, 1);
-    EXPECT_EQ(codeplug_.CurrentBlock().checksumLocation, built_.EntryAddress(4, 1, 0) - built_.Find(4)->address + 2);
+    EXPECT_EQ(codeplug_.CurrentBlock().checksumLocation,
+              built_.EntryAddress(4, 1, 0) - built_.Find(4)->address + 2);
     codeplug_.WriteCpBlock(block, 4);
     EXPECT_EQ(built_.AreaSums(Image()), sums);
 }
@@ -121,7 +132,8 @@ public:
 
     BuiltCodeplug Make() {
         CodeplugBuilder builder;
-        std::vector<std::uint16_t> ids = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x8000, 0x8001, 0x8002, 0x8003, 0x8004};
+        std::vector<std::uint16_t> ids = {0, 1, 2,      3,      4,      5,      6,     7,
+                                          8, 9, 0x8000, 0x8001, 0x8002, 0x8003, 0x8004};
         std::shuffle(ids.begin(), ids.end(), rng_);
         const int blocks = Pick(1, 8);
         for (int i = 0; i < blocks; ++i)
@@ -193,8 +205,9 @@ std::optional<Field> PickField(const BuiltCodeplug& built, RandomCodeplug& rando
         for (std::uint32_t l = 0; l < spec.lists.size(); ++l) {
             for (std::uint32_t e = 0; e < spec.lists[l].quantity; ++e) {
                 // A bit-packed entry is reached by its first byte; fields end with the packed data.
-                const std::uint32_t start = spec.bitPacked ? block.address + (spec.wide ? 4 : 3) + (e * spec.entrySize + 7) / 8
-                                                           : block.entryAddresses[l][e];
+                const std::uint32_t start =
+                    spec.bitPacked ? block.address + (spec.wide ? 4 : 3) + (e * spec.entrySize + 7) / 8
+                                   : block.entryAddresses[l][e];
                 entries.push_back({block.id, l, e, 0, start, {}});
             }
         }
@@ -205,7 +218,8 @@ std::optional<Field> PickField(const BuiltCodeplug& built, RandomCodeplug& rando
     const BlockSpec& spec = built.Find(field.id)->spec;
     std::uint32_t room = spec.entrySize;
     if (spec.bitPacked) {
-        const std::uint32_t dataEnd = built.Find(field.id)->address + 3 + static_cast<std::uint32_t>(spec.lists[0].data.size());
+        const std::uint32_t dataEnd =
+            built.Find(field.id)->address + 3 + static_cast<std::uint32_t>(spec.lists[0].data.size());
         room = std::min(room, dataEnd - field.address);
         if (room == 0)
             return std::nullopt;
@@ -247,10 +261,10 @@ TEST_F(CCodeplugChecksumTest, RandomFieldWritesKeepEveryChecksummedAreasSum) {
             if (!field)
                 break;
             const bool byId = random.Pick(0, 1) == 1;
-            SCOPED_TRACE(testing::Message() << "image " << image << " write " << write << (byId ? " by id" : " in a buffer")
-                                            << ": block " << field->id << " list " << field->list << " entry "
-                                            << field->entry << " offset " << field->offset << " length "
-                                            << field->bytes.size());
+            SCOPED_TRACE(testing::Message()
+                         << "image " << image << " write " << write << (byId ? " by id" : " in a buffer")
+                         << ": block " << field->id << " list " << field->list << " entry " << field->entry
+                         << " offset " << field->offset << " length " << field->bytes.size());
             const std::optional<ChecksumArea> area = Covering(built, *field, byId);
             RaisedError raised;
             if (byId) {
@@ -261,7 +275,9 @@ TEST_F(CCodeplugChecksumTest, RandomFieldWritesKeepEveryChecksummedAreasSum) {
                 Bytes block;
                 const RaisedError read = RaisedBy([&] { block = ReadBlock(field->id); });
                 ASSERT_EQ(read, kNothingRaised);
-                raised = RaisedBy([&] { codeplug_.WriteCpField(field->bytes, block, field->list, field->entry, field->offset); });
+                raised = RaisedBy([&] {
+                    codeplug_.WriteCpField(field->bytes, block, field->list, field->entry, field->offset);
+                });
                 if (raised == kNothingRaised)
                     codeplug_.WriteCpBlock(block, field->id);
             }
@@ -273,7 +289,8 @@ TEST_F(CCodeplugChecksumTest, RandomFieldWritesKeepEveryChecksummedAreasSum) {
             ASSERT_EQ(raised, kNothingRaised);
             ++written;
             for (std::size_t i = 0; i < field->bytes.size(); ++i) {
-                expected[area->location] = static_cast<std::uint8_t>(expected[area->location] + expected[field->address + i] - field->bytes[i]);
+                expected[area->location] = static_cast<std::uint8_t>(
+                    expected[area->location] + expected[field->address + i] - field->bytes[i]);
                 expected[field->address + i] = field->bytes[i];
             }
             ASSERT_EQ(Image(), expected) << "the field and its one checksum byte change, nothing else";

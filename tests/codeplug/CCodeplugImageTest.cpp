@@ -27,12 +27,16 @@ BuiltCodeplug Sample() {
         .Block(0x8002, Region::k1, BlockSpec::Simple(2, {{9, 8}}).BlockChecksum())
         .Block(0x8004, Region::k1, BlockSpec::Simple(1, {{7}}).Wide())
         .Block(0, Region::k2, BlockSpec::Simple(12, {Ascending(0x30, 12)}))
-        .Block(3, Region::k2, BlockSpec::FixedLists(2, {{{1, 1}, {1, 2}}, {{2, 1}, {2, 2}}, {{3, 1}, {3, 2}}})
-                                  .ListChecksums())
-        .Block(5, Region::k3, BlockSpec::VariableLists(2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}}))
+        .Block(
+            3, Region::k2,
+            BlockSpec::FixedLists(2, {{{1, 1}, {1, 2}}, {{2, 1}, {2, 2}}, {{3, 1}, {3, 2}}}).ListChecksums())
+        .Block(5, Region::k3,
+               BlockSpec::VariableLists(
+                   2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}}))
         .Block(7, Region::k3, BlockSpec::Packed(3, {1, 2, 3, 4, 5}).BlockChecksum())
         .Block(9, Region::k3, BlockSpec::Simple(300, {Ascending(0, 300)}).BlockChecksum())
-        .Block(10, Region::k3, BlockSpec::FixedLists(1, {{{1}, {2}}, {{3}, {4}}}).EntryChecksums().BlockChecksum())
+        .Block(10, Region::k3,
+               BlockSpec::FixedLists(1, {{{1}, {2}}, {{3}, {4}}}).EntryChecksums().BlockChecksum())
         .Block(11, Region::kBeyond, BlockSpec::Simple(2, {{0xBE, 0xEF}}))
         .BlockCount(12)
         .Build();
@@ -116,7 +120,8 @@ TEST_F(CCodeplugImageTest, VariableSizeListsFollowEachOthersQuantityBytes) {
     };
     for (const Case& c : {Case{false, {0, 5, 6}, 5 + 5 + 1 + 7}, Case{true, {0, 6, 8}, 5 + 6 + 2 + 8}}) {
         SCOPED_TRACE(c.listChecksums ? "with list checksums" : "without list checksums");
-        BlockSpec spec = BlockSpec::VariableLists(2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}});
+        BlockSpec spec = BlockSpec::VariableLists(
+            2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}});
         spec.listChecksums = c.listChecksums;
         Load(CodeplugBuilder().Block(5, Region::k3, spec).Build());
         const std::uint32_t address = built_.Find(5)->address;
@@ -163,20 +168,26 @@ TEST_F(CCodeplugImageTest, RequestsOutsideTheBlockAreRefusedWithTheirLogLines) {
         std::vector<std::string> lines;
     };
     const Case cases[] = {
-        {"entry of list 3", [&] { codeplug_.ReadCpEntry(buffer_, 3, 3, 0); },
+        {"entry of list 3",
+         [&] { codeplug_.ReadCpEntry(buffer_, 3, 3, 0); },
          {"CCodeplug::ReadCpEntry: Requested list = 3 and entry = 0, Actual list qty = 3 and entry qty = 2"}},
-        {"entry 2", [&] { codeplug_.ReadCpEntry(buffer_, 3, 0, 2); },
+        {"entry 2",
+         [&] { codeplug_.ReadCpEntry(buffer_, 3, 0, 2); },
          {"CCodeplug::ReadCpEntry: Requested list = 0 and entry = 2, Actual list qty = 3 and entry qty = 2"}},
-        {"read past the entry", [&] { codeplug_.ReadCpField(two, block, 1, 1, 1); },
+        {"read past the entry",
+         [&] { codeplug_.ReadCpField(two, block, 1, 1, 1); },
          {"CCodeplug::ReadCpField: Requested list = 1, entry = 1 and field offset = 1",
           "CCodeplug::ReadCpField: Actual list qty = 3, entry qty = 2 and entry size = 2"}},
-        {"write past the entry", [&] { codeplug_.WriteCpField(two, block, 0, 0, 1); },
+        {"write past the entry",
+         [&] { codeplug_.WriteCpField(two, block, 0, 0, 1); },
          {"CCodeplug::WriteCpField: Requested list = 0, entry = 0 and field offset = 1",
           "CCodeplug::WriteCpField: Actual list qty = 3, entry qty = 2 and entry size = 2"}},
-        {"write by id to entry 2", [&] { codeplug_.WriteCpField(two, std::uint16_t{3}, 2, 2, 0); },
+        {"write by id to entry 2",
+         [&] { codeplug_.WriteCpField(two, std::uint16_t{3}, 2, 2, 0); },
          {"CCodeplug::WriteCpField: Requested list = 2, entry = 2 and field offset = 0",
           "CCodeplug::WriteCpField: Actual list qty = 3, entry qty = 2 and entry size = 2"}},
-        {"list 1 of a simple block", [&] { codeplug_.WriteCpField(two, std::uint16_t{0}, 1, 0, 0); },
+        {"list 1 of a simple block",
+         [&] { codeplug_.WriteCpField(two, std::uint16_t{0}, 1, 0, 0); },
          {"CCodeplug::WriteCpField: Requested list = 1, entry = 0 and field offset = 0",
           "CCodeplug::WriteCpField: Actual list qty = 0, entry qty = 1 and entry size = 12"}},
     };
@@ -204,9 +215,11 @@ TEST_F(CCodeplugImageTest, MissingAndNonStandardBlocksAreReported) {
     };
     const Case cases[] = {
         {"entry of a missing block", [&] { codeplug_.ReadCpEntry(buffer_, 4, 0, 0); },
-         GenError(3, "Unable to find codeplug block id = 4"), "CCodeplug::ReadCpBlock: Unable to find codeplug block"},
+         GenError(3, "Unable to find codeplug block id = 4"),
+         "CCodeplug::ReadCpBlock: Unable to find codeplug block"},
         {"write of a missing block", [&] { codeplug_.WriteCpBlock(buffer_, 7); },
-         GenError(3, "Unable to find codeplug block id = 7"), "CCodeplug::WriteCpBlock: Unable to find codeplug block"},
+         GenError(3, "Unable to find codeplug block id = 7"),
+         "CCodeplug::WriteCpBlock: Unable to find codeplug block"},
         {"field of a missing block", [&] { codeplug_.WriteCpField(one, std::uint16_t{0x8003}, 0, 0, 0); },
          GenError(3, "Unable to find codeplug block id = 32771"),
          "CCodeplug::WriteCpField: Unable to find codeplug block"},
@@ -292,17 +305,24 @@ TEST_F(CCodeplugImageTest, BlocksRunningPastTheImageEndFailCleanly) {
         std::string lastLine;
     };
     const Case cases[] = {
-        {"a header that ends with the image", {0x01, 0x00}, GenError(3, "Read block header failed"),
+        {"a header that ends with the image",
+         {0x01, 0x00},
+         GenError(3, "Read block header failed"),
          "CCodeplug::GetBlockInfo: Unable to read external device to get block information"},
         {"entries that run past it", {0x00, 0x08, 0x03, 0x00}, GenError(3, "Access out of codeplug"), ""},
-        {"a list quantity past it", {0x04, 0x00, 0x02, 0x00, 0x01, 0x01, 0x55},
-         GenError(3, "Read block header failed"), "CCodeplug::CalcBlkSize: Read entry quantity for list 1 failed"},
+        {"a list quantity past it",
+         {0x04, 0x00, 0x02, 0x00, 0x01, 0x01, 0x55},
+         GenError(3, "Read block header failed"),
+         "CCodeplug::CalcBlkSize: Read entry quantity for list 1 failed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::size_t imageSize = CodeplugBuilder().BlockCount(2).Build().bytes.size();
-        Load(CodeplugBuilder().Raw(Region::kBeyond, c.tail).VectorEntry(0, 0xF000)
-                 .VectorEntry(1, static_cast<std::uint32_t>(imageSize)).Build());
+        Load(CodeplugBuilder()
+                 .Raw(Region::kBeyond, c.tail)
+                 .VectorEntry(0, 0xF000)
+                 .VectorEntry(1, static_cast<std::uint32_t>(imageSize))
+                 .Build());
         ASSERT_EQ(built_.bytes.size(), imageSize + c.tail.size());
         ErrorLog().ClearAuxLog();
         EXPECT_EQ(RaisedBy([&] { codeplug_.ReadCpBlock(buffer_, 1); }), c.error);

@@ -46,7 +46,9 @@ protected:
     }
     // The reads InitRdkPtrs makes of the built codeplug.
     Requests PointerReads() const {
-        return {{kRead, 0, 11}, {kRead, built_.region2Start, 2}, {kRead, built_.region3Start, 8},
+        return {{kRead, 0, 11},
+                {kRead, built_.region2Start, 2},
+                {kRead, built_.region3Start, 8},
                 {kRead, built_.vector, 2}};
     }
     std::uint32_t VectorEntry(std::uint16_t id) const { return built_.vector + 2 + 2u * id; }
@@ -140,8 +142,9 @@ TEST_F(CCodeplugRadioTest, A64ByteBlockIsReadAsTwo32ByteRequests) {
     EXPECT_EQ(codeplug.ReadCpBlock(buffer_, 2), 64u);
     const std::uint32_t block = AddressOf(2);
     Requests expected = PointerReads();
-    expected.insert(expected.end(), {{kRead, VectorEntry(2), 2}, {kRead, block, 4}, {kRead, block, 32},
-                                     {kRead, block + 32, 32}});
+    expected.insert(
+        expected.end(),
+        {{kRead, VectorEntry(2), 2}, {kRead, block, 4}, {kRead, block, 32}, {kRead, block + 32, 32}});
     EXPECT_EQ(radio_->Requests(), expected);
     EXPECT_TRUE(std::equal(buffer_.begin(), buffer_.begin() + 64, built_.bytes.begin() + block));
 }
@@ -159,9 +162,13 @@ TEST_F(CCodeplugRadioTest, VariableListQuantitiesAreReadFromTheRadio) {
     // list 2's right after list 1's checksum byte, at 11.
     const std::uint32_t block = AddressOf(4);
     const Requests expected = {
-        {kRead, VectorEntry(4), 2}, {kRead, block, 4},      {kRead, block + 3, 4},  // the two headers
-        {kRead, block + 9, 1},      {kRead, block + 11, 1},                         // the block's size
-        {kRead, block + 9, 1},      {kRead, block + 11, 1},                         // list 2's offset
+        {kRead, VectorEntry(4), 2},
+        {kRead, block, 4},
+        {kRead, block + 3, 4},  // the two headers
+        {kRead, block + 9, 1},
+        {kRead, block + 11, 1},  // the block's size
+        {kRead, block + 9, 1},
+        {kRead, block + 11, 1},  // list 2's offset
         {kRead, built_.EntryAddress(4, 2, 2), 1},
     };
     EXPECT_EQ(radio_->Requests(), expected);
@@ -202,17 +209,24 @@ TEST_F(CCodeplugRadioTest, ARadioFailureNamesTheOperationAndTheFailingChunk) {
     const std::string writeFailed = "General communication error while writing codeplug";
     const Case cases[] = {
         {"ReadCpBlock", block2 + 40, [&](CCodeplug& c) { c.ReadCpBlock(buffer_, 2); },
-         "CCodeplug::ReadCpBlock: Read radio codeplug failed at address " + LoggedAddress(block2 + 32), readFailed},
+         "CCodeplug::ReadCpBlock: Read radio codeplug failed at address " + LoggedAddress(block2 + 32),
+         readFailed},
         {"ReadCpEntry", block2 + 40, [&](CCodeplug& c) { c.ReadCpEntry(buffer_, 2, 0, 0); },
-         "CCodeplug::ReadCpEntry: Read radio codeplug failed at address " + LoggedAddress(block2 + 35), readFailed},
+         "CCodeplug::ReadCpEntry: Read radio codeplug failed at address " + LoggedAddress(block2 + 35),
+         readFailed},
         {"WriteCpBlock", block2 + 63,
          [&](CCodeplug& c) {
              std::copy(built_.bytes.begin() + block2, built_.bytes.begin() + block2 + 64, buffer_.begin());
              c.WriteCpBlock(buffer_, 2);
          },
-         "CCodeplug::WriteCpBlock: Write radio codeplug failed at address " + LoggedAddress(block2 + 32), writeFailed},
-        {"WriteCpField", entry + 2, [&](CCodeplug& c) { c.WriteCpField(Bytes{1, 2}, std::uint16_t{0x8000}, 0, 0, 0); },
-         "CCodeplug::WriteCpField: Write radio codeplug failed at address " + LoggedAddress(entry + 2), writeFailed},
+         "CCodeplug::WriteCpBlock: Write radio codeplug failed at address " + LoggedAddress(block2 + 32),
+         writeFailed},
+        {"WriteCpField", entry + 2,
+         [&](CCodeplug& c) {
+             c.WriteCpField(Bytes{1, 2}, std::uint16_t{0x8000}, 0, 0, 0);
+         },
+         "CCodeplug::WriteCpField: Write radio codeplug failed at address " + LoggedAddress(entry + 2),
+         writeFailed},
         {"ReadCpAddress", 0x100, [&](CCodeplug& c) { c.ReadCpAddress(std::span(buffer_).first(40), 0xE0); },
          "CCodeplug::ReadCpField: Read radio codeplug failed at address 100", readFailed},
         {"a vector entry", VectorEntry(2), [&](CCodeplug& c) { c.ReadCpBlock(buffer_, 2); },
@@ -253,7 +267,8 @@ TEST_F(CCodeplugRadioTest, ProbesThatCannotReadTheRadioReportFalse) {
     EXPECT_EQ(RaisedBy([&] { other.ReadCpBlock(buffer_, 4); }), GenError(3, "Read block header failed"));
     EXPECT_EQ(LogLines().back(), "CCodeplug::CalcBlkSize: Read entry quantity for list 2 failed");
     EXPECT_FALSE(other.GetBlockInfo(kRadioMemoryBytes));
-    EXPECT_EQ(LogLines().back(), "CCodeplug::GetBlockInfo: Unable to read external device to get block information");
+    EXPECT_EQ(LogLines().back(),
+              "CCodeplug::GetBlockInfo: Unable to read external device to get block information");
 }
 
 TEST_F(CCodeplugRadioTest, ABlockLargerThanTheBufferIsRefusedBeforeItsDataAreRead) {

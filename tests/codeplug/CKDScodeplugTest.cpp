@@ -114,7 +114,8 @@ TEST_F(CKDScodeplugTest, ThePointersDescribeTheExternalCodeplug) {
     PutWord(farA, 0, 0x7000);
     Bytes tooLong = Sample();
     tooLong.resize(CKDScodeplug::kExternalImageBytes + 1);
-    for (const Case& c : {Case{"s past the data", farK}, Case{"a past the data", farA}, Case{"over 10000 bytes", tooLong}}) {
+    for (const Case& c :
+         {Case{"s past the data", farK}, Case{"a past the data", farA}, Case{"over 10000 bytes", tooLong}}) {
         SCOPED_TRACE(c.what);
         Load(c.image);
         EXPECT_EQ(result_, 0u);

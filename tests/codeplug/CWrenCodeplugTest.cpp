@@ -28,7 +28,8 @@ WrenImageBuilder Sample() {
     PutWord(root, 44 - 2, 0x400);                               // B48 + 44: block 54
     PutWord(root, 52 - 2, 0x480);                               // B48 + 52: block 51
     WrenImageBuilder image(0x800);
-    image.Word(2, 0x0130)  // header word 9 + 16
+    image
+        .Word(2, 0x0130)   // header word 9 + 16
         .Word(38, 0x0400)  // L2
         .Word(46, 0x0600)
         .Word(60, 0x0640)
@@ -164,8 +165,9 @@ TEST_F(CWrenCodeplugTest, FieldsArePlainOffsetsWhateverListAndEntrySay) {
     codeplug_.WriteCpField(Bytes{0xAA, 0xBB}, block, 5, 9, 4);
     EXPECT_EQ(block[4], 0xAA);
     EXPECT_EQ(block[5], 0xBB);
-    EXPECT_EQ(RaisedBy([&] { codeplug_.ReadCpField(serial, block, 0, 0, static_cast<std::uint32_t>(length) - 9); }),
-              GenError(3, "The requested field lies outside the block buffer"));
+    EXPECT_EQ(
+        RaisedBy([&] { codeplug_.ReadCpField(serial, block, 0, 0, static_cast<std::uint32_t>(length) - 9); }),
+        GenError(3, "The requested field lies outside the block buffer"));
     EXPECT_EQ(RaisedBy([&] { codeplug_.WriteCpField(serial, block, 0, 0, 0xFFFFFFFF); }),
               GenError(3, "The requested field lies outside the block buffer"));
 }
@@ -178,7 +180,8 @@ TEST(WrenPointerTableTest, EveryChainEndsAtBlock48OrAFixedPointer) {
             const std::optional<WrenPointerTable::Pointer> next = WrenPointerTable::Find(base);
             ASSERT_TRUE(next.has_value()) << "block " << pointer.id << " leads to unknown block " << base;
             base = next->base;
-            ASSERT_LT(++steps, WrenPointerTable::All().size()) << "block " << pointer.id << " leads round in circles";
+            ASSERT_LT(++steps, WrenPointerTable::All().size())
+                << "block " << pointer.id << " leads round in circles";
         }
     }
     EXPECT_EQ(WrenPointerTable::Find(48), std::nullopt);

@@ -12,7 +12,8 @@
 // as the KDS layout's external codeplug must.
 class CodeplugFile {
 public:
-    explicit CodeplugFile(std::span<const std::uint8_t> bytes) : text_(WriteSRecords(bytes, SRecordLayout{})) {}
+    explicit CodeplugFile(std::span<const std::uint8_t> bytes)
+        : text_(WriteSRecords(bytes, SRecordLayout{})) {}
 
     const std::string& Text() const { return text_; }
 

@@ -16,9 +16,9 @@ TEST(CodeplugImageTest, TheBufferHoldsTheRecordsRaisedToAStandardSize) {
         std::size_t capacity;
     };
     const Case cases[] = {
-        {0, 0, 4096},        {1, 17, 4096},       {128, 32, 4096},
-        {257, 16, 8192},     {129, 32, 8192},     {512, 32, 16384},
-        {1024, 32, 32768},   {1025, 32, 32800},   {1000, 33, 33008},  // larger sizes stay, rounded to 16
+        {0, 0, 4096},     {1, 17, 4096},     {128, 32, 4096},   {257, 16, 8192},   {129, 32, 8192},
+        {512, 32, 16384}, {1024, 32, 32768}, {1025, 32, 32800}, {1000, 33, 33008},  // larger sizes stay,
+                                                                                    // rounded to 16
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CodeplugImage::CapacityFor(c.records, c.firstRecordBytes), c.capacity)

@@ -90,7 +90,8 @@ void MemoryRadioPeer::Answer(SimLine& line, std::uint64_t atNs) {
     line.PeerSend(answer, atNs);
 }
 
-std::vector<std::uint8_t> MemoryRadioPeer::Reply(std::uint8_t opcode, const std::vector<std::uint8_t>& payload) const {
+std::vector<std::uint8_t> MemoryRadioPeer::Reply(std::uint8_t opcode,
+                                                 const std::vector<std::uint8_t>& payload) const {
     std::vector<std::uint8_t> frame;
     if (payload.size() <= kMaxShortPayload) {
         frame = {static_cast<std::uint8_t>(0xF0 | (payload.size() + 1)), opcode};

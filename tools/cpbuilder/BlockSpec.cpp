@@ -14,7 +14,8 @@ BlockSpec::List Concatenated(const std::vector<Bytes>& entries, std::uint32_t en
     return list;
 }
 
-BlockSpec WithLists(BlockSpec::Kind kind, std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists) {
+BlockSpec WithLists(BlockSpec::Kind kind, std::uint32_t entrySize,
+                    const std::vector<std::vector<Bytes>>& lists) {
     BlockSpec spec;
     spec.kind = kind;
     spec.entrySize = entrySize;

@@ -20,9 +20,9 @@ struct BuiltCodeplug {
     };
 
     Bytes bytes;
-    std::uint32_t region2Start = 0;  // A0
-    std::uint32_t region3Start = 0;  // A1
-    std::uint32_t region3Length = 0; // L2
+    std::uint32_t region2Start = 0;   // A0
+    std::uint32_t region3Start = 0;   // A1
+    std::uint32_t region3Length = 0;  // L2
     bool region3Checksum = false;
     std::uint32_t vector = 0;  // V: the block count, then the block addresses
     std::uint16_t blockCount = 0;

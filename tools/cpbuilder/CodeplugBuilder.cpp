@@ -22,7 +22,8 @@ CodeplugBuilder& CodeplugBuilder::Block(std::uint16_t id, Region region, BlockSp
     return *this;
 }
 
-CodeplugBuilder& CodeplugBuilder::BlockAt(std::uint16_t id, Region region, std::uint32_t address, BlockSpec spec) {
+CodeplugBuilder& CodeplugBuilder::BlockAt(std::uint16_t id, Region region, std::uint32_t address,
+                                          BlockSpec spec) {
     items_.push_back({region, id, address, std::move(spec), {}});
     return *this;
 }

@@ -18,7 +18,7 @@ constexpr std::array kModels = {
     Model{"KX600", "kx600.s19", "KX6-GN-01", 0x01, true, 0},
 };
 
-constexpr std::uint16_t kFormatVersion = 0x0520;  // header word 9
+constexpr std::uint16_t kFormatVersion = 0x0520;     // header word 9
 constexpr std::uint16_t kPersonalityCount = 0x0001;  // header word A1+4
 constexpr int kFrequencyPoints = 8;
 
@@ -85,7 +85,7 @@ Bytes Tuning(const Model& model, std::uint32_t seed) {
     w.Word(a.Around(0x0460, 0x10));      // battery: 8.4 V
     for (int i = 0; i < 4; ++i)
         w.Byte(a.Around(0x50 + 0x10 * i, 0x08));  // front-end tuning
-    w.Text(seed == 0 ? "000000" : "260114", 6);  // aligned on (YYMMDD)
+    w.Text(seed == 0 ? "000000" : "260114", 6);   // aligned on (YYMMDD)
     return w.Take(kTuningBytes);
 }
 
@@ -114,8 +114,8 @@ Bytes Identity(const Model& model, const DemoRadioData& radio) {
     Writer w;
     w.Text(radio.serialNumber, kSerialNumberBytes);
     w.Text(model.mobile ? "KX-600" : "KX-400", 16);  // alias on the display
-    w.Text("000000", 6);                              // last programmed (YYMMDD)
-    w.Text("Demo fleet", 48);                         // owner
+    w.Text("000000", 6);                             // last programmed (YYMMDD)
+    w.Text("Demo fleet", 48);                        // owner
     w.Byte(radio.regionalId.value_or(model.regionalId));
     w.Fill(kIdentityBytes - kRegionalIdOffset - 1, 0xFF);
     return w.Take(kIdentityBytes);
@@ -228,7 +228,8 @@ BuiltCodeplug Build(const Model& model, const DemoRadioData& radio) {
     CodeplugBuilder builder;
     builder.HeaderWords(kFormatVersion, kPersonalityCount)
         .BlockCount(kBlockCount)
-        .Block(kTuningBlock, Region::k1, BlockSpec::Simple(kTuningBytes, {Tuning(model, radio.tuningSeed)}).Wide().EntryChecksums())
+        .Block(kTuningBlock, Region::k1,
+               BlockSpec::Simple(kTuningBytes, {Tuning(model, radio.tuningSeed)}).Wide().EntryChecksums())
         .Block(kFactoryBlock, Region::k1, BlockSpec::Simple(32, {Factory(model)}).BlockChecksum())
         .Block(kBandLimitsBlock, Region::k1, BlockSpec::FixedLists(4, BandLimits(model)).ListChecksums())
         .Block(kIdentityBlock, Region::k2, BlockSpec::Simple(kIdentityBytes, {Identity(model, radio)}))
@@ -240,7 +241,8 @@ BuiltCodeplug Build(const Model& model, const DemoRadioData& radio) {
     if (model.mobile)
         builder.Block(kSignallingBlock, Region::k3, BlockSpec::FixedLists(6, Signalling()).BlockChecksum());
     else
-        builder.Block(kScanListsBlock, Region::k3, BlockSpec::FixedLists(8, ScanLists(model.scanLists)).ListChecksums());
+        builder.Block(kScanListsBlock, Region::k3,
+                      BlockSpec::FixedLists(8, ScanLists(model.scanLists)).ListChecksums());
     return builder.Build();
 }
 

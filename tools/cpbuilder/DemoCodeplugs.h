@@ -43,8 +43,8 @@ struct Model {
     const char* file;          // the demo kit's file
     const char* codeplugCode;  // at kCodeplugCodeAddress
     std::uint8_t regionalId;
-    bool mobile;       // KX-600: VHF, signalling lists; else KX-400: UHF, scan lists
-    int scanLists;     // lists in the scan-list block
+    bool mobile;    // KX-600: VHF, signalling lists; else KX-400: UHF, scan lists
+    int scanLists;  // lists in the scan-list block
 };
 
 // What belongs to one radio rather than to its model.

@@ -50,7 +50,8 @@ private:
 
     std::uint32_t EntryBytes(std::size_t list) const {
         const std::uint32_t q = Quantity(list);
-        return spec_.bitPacked ? (q * spec_.entrySize + 7) / 8 : q * (spec_.entrySize + (spec_.entryChecksums ? 1 : 0));
+        return spec_.bitPacked ? (q * spec_.entrySize + 7) / 8
+                               : q * (spec_.entrySize + (spec_.entryChecksums ? 1 : 0));
     }
 
     void Check() const {
@@ -64,10 +65,12 @@ private:
             Require(list.data.size() == bytes, "a list's data are its entries' bytes");
         }
         Require(!(spec_.bitPacked && spec_.entryChecksums), "bit-packed entries have no checksum bytes");
-        Require(spec_.entrySize <= (simple ? kWordLimit : kByteLimit), "the entry size does not fit its header");
+        Require(spec_.entrySize <= (simple ? kWordLimit : kByteLimit),
+                "the entry size does not fit its header");
         const bool fixed = spec_.kind == BlockSpec::Kind::kFixedLists;
         for (const BlockSpec::List& list : spec_.lists)
-            Require(!fixed || list.quantity == Quantity(0), "fixed-size lists hold the same number of entries");
+            Require(!fixed || list.quantity == Quantity(0),
+                    "fixed-size lists hold the same number of entries");
         Require(!fixed || EntryBytes(0) <= kByteLimit, "the list size does not fit its header");
         Require(simple || !spec_.wide, "a list block's headers are narrow");
     }
@@ -79,7 +82,8 @@ private:
     }
 
     std::uint8_t CommonFlags() const {
-        return static_cast<std::uint8_t>((spec_.bitPacked ? kBitPacked : 0) | (spec_.blockChecksum ? kBlockChecksum : 0));
+        return static_cast<std::uint8_t>((spec_.bitPacked ? kBitPacked : 0) |
+                                         (spec_.blockChecksum ? kBlockChecksum : 0));
     }
 
     void SimpleHeader() {
@@ -92,8 +96,8 @@ private:
 
     void ListHeaders() {
         const bool fixed = spec_.kind == BlockSpec::Kind::kFixedLists;
-        out_.bytes.push_back(
-            static_cast<std::uint8_t>(CommonFlags() | kListBlock | (spec_.listChecksums ? kItemChecksums : 0)));
+        out_.bytes.push_back(static_cast<std::uint8_t>(CommonFlags() | kListBlock |
+                                                       (spec_.listChecksums ? kItemChecksums : 0)));
         Put(fixed ? EntryBytes(0) : 0, false);
         Put(static_cast<std::uint32_t>(spec_.lists.size()), false);
         out_.bytes.push_back(spec_.entryChecksums ? kItemChecksums : 0);

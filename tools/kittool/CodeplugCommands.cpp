@@ -39,7 +39,8 @@ bool InKitFolder(const std::filesystem::path& file) {
     return std::filesystem::exists(folder / FileManager::kConfigFileName);
 }
 
-std::optional<LoadedFile> ReadInput(const std::filesystem::path& path, const KeyChoice& key, bool raw, Streams io) {
+std::optional<LoadedFile> ReadInput(const std::filesystem::path& path, const KeyChoice& key, bool raw,
+                                    Streams io) {
     const std::string content = ReadWholeFile(path);
     LoadedFile file;
     const std::string_view text = std::string_view(content).substr(0, content.find('\0'));
@@ -62,7 +63,8 @@ std::optional<LoadedFile> ReadInput(const std::filesystem::path& path, const Key
         return std::nullopt;
     const KitFileResult deciphered = ReadKitFile(path, *keyText);
     if (!deciphered.Ok() || !LooksLikeSRecords(deciphered.Text())) {
-        io.err << "kittool: " << path.string() << " deciphers to no S-record text (a raw image needs --raw)\n";
+        io.err << "kittool: " << path.string()
+               << " deciphers to no S-record text (a raw image needs --raw)\n";
         return std::nullopt;
     }
     file.text = deciphered.Text();
@@ -176,7 +178,8 @@ int CodeplugGet(const CodeplugInput& input, const CodeplugField& field, std::uin
             return kFailed;
         }
         std::vector<std::uint8_t> bytes(length);
-        loaded->codeplug->ReadCpField(bytes, std::span(block).first(*size), field.list, field.entry, field.offset);
+        loaded->codeplug->ReadCpField(bytes, std::span(block).first(*size), field.list, field.entry,
+                                      field.offset);
         io.out << Hex(bytes) << "\n";
         return kSuccess;
     });
@@ -204,7 +207,8 @@ int CodeplugSet(const CodeplugInput& input, const CodeplugField& field, const st
                 io.err << "kittool: the codeplug has no block " << field.block << "\n";
                 return kFailed;
             }
-            codeplug.WriteCpField(bytes, std::span(block).first(*size), field.list, field.entry, field.offset);
+            codeplug.WriteCpField(bytes, std::span(block).first(*size), field.list, field.entry,
+                                  field.offset);
             codeplug.WriteCpBlock(std::span(block).first(*size), id);
             io.out << "wrote " << bytes.size() << " bytes; block checksum recomputed\n";
         } else {
@@ -223,7 +227,7 @@ int CodeplugDemo(const std::string& model, const std::filesystem::path& out, con
     return Guarded(io, [&] {
         const auto models = DemoCodeplugs::Models();
         const auto found = std::find_if(models.begin(), models.end(),
-                                         [&](const DemoCodeplugs::Model& m) { return m.name == model; });
+                                        [&](const DemoCodeplugs::Model& m) { return m.name == model; });
         if (found == models.end()) {
             io.err << "kittool: there is no demo model " << model << "; the models are:";
             for (const DemoCodeplugs::Model& m : models)

@@ -12,24 +12,25 @@ using Region = CodeplugBuilder::Region;
 // The builder is the tests' oracle for where things lie, so its layout is pinned byte by byte here,
 // worked out by hand from the format.
 TEST(CodeplugBuilderTest, LaysOutTheHeaderRegionsVectorAndChecksums) {
-    const BuiltCodeplug codeplug = CodeplugBuilder()
-                                       .HeaderWords(0x1234, 0x5678)
-                                       .Block(0x8000, Region::k1, BlockSpec::Simple(2, {{0x11, 0x22}}).EntryChecksums())
-                                       .Block(1, Region::k2, BlockSpec::Simple(1, {{0xAA}}))
-                                       .Block(0, Region::k3, BlockSpec::Simple(1, {{0x55}}).BlockChecksum())
-                                       .Build();
+    const BuiltCodeplug codeplug =
+        CodeplugBuilder()
+            .HeaderWords(0x1234, 0x5678)
+            .Block(0x8000, Region::k1, BlockSpec::Simple(2, {{0x11, 0x22}}).EntryChecksums())
+            .Block(1, Region::k2, BlockSpec::Simple(1, {{0xAA}}))
+            .Block(0, Region::k3, BlockSpec::Simple(1, {{0x55}}).BlockChecksum())
+            .Build();
     const Bytes expected = {
-        0x00, 0x1C, 0, 0, 0, 0, 0, 0, 0, 0x12, 0x34,  // A0 = 28, header word 9
-        0x00, 0x15, 0, 0, 0, 0, 0, 0, 0, 0,           // 0x8000 at 21; 0x8001-0x8004 absent
-        0x40, 0x02, 0x01, 0x11, 0x22, 0xCD,           // 0x8000: entry checksums, E 2, Q 1
-        0x46,                                         // region 1's checksum at A0 - 1
-        0x00, 0x07,                                   // L1: A1 = 35
-        0x00, 0x01, 0x01, 0xAA,                       // block 1: no checksums
-        0x4D,                                         // region 2's checksum at A1 - 1
+        0x00, 0x1C, 0,    0,    0,    0,    0,    0,    0, 0x12, 0x34,  // A0 = 28, header word 9
+        0x00, 0x15, 0,    0,    0,    0,    0,    0,    0, 0,           // 0x8000 at 21; 0x8001-0x8004 absent
+        0x40, 0x02, 0x01, 0x11, 0x22, 0xCD,                             // 0x8000: entry checksums, E 2, Q 1
+        0x46,                                                           // region 1's checksum at A0 - 1
+        0x00, 0x07,                                                     // L1: A1 = 35
+        0x00, 0x01, 0x01, 0xAA,                                         // block 1: no checksums
+        0x4D,                                                           // region 2's checksum at A1 - 1
         0x04, 0x00, 0x00, 0x13, 0x56, 0x78, 0x00, 0x2B,  // flags, -, L2 = 19, word A1+4, V = 43
-        0x00, 0x02, 0x00, 0x31, 0x00, 0x1E,           // 2 blocks: 0 at 49, 1 at 30
-        0x80, 0x01, 0x01, 0x55, 0x29,                 // block 0: block checksum
-        0x9F,                                         // region 3's checksum at A1 + L2
+        0x00, 0x02, 0x00, 0x31, 0x00, 0x1E,              // 2 blocks: 0 at 49, 1 at 30
+        0x80, 0x01, 0x01, 0x55, 0x29,                    // block 0: block checksum
+        0x9F,                                            // region 3's checksum at A1 + L2
     };
     EXPECT_EQ(codeplug.bytes, expected);
     EXPECT_EQ(codeplug.region2Start, 28u);
@@ -48,8 +49,8 @@ TEST(CodeplugBuilderTest, ListBlocksCarryTheirListsEntriesAndChecksums) {
     // its checksum byte; list 2's quantity byte follows at once.
     const BlockSpec variable =
         BlockSpec::VariableLists(1, {{{0x01}, {0x02}}, {}, {{0x03}, {0x04}, {0x05}}}).ListChecksums();
-    EXPECT_EQ(EncodedBlock::Encode(variable).bytes,
-              (Bytes{0x44, 0x00, 0x03, 0x00, 0x01, 0x02, 0x01, 0x02, 0xFD, 0x00, 0x00, 0x03, 0x03, 0x04, 0x05, 0xF4}));
+    EXPECT_EQ(EncodedBlock::Encode(variable).bytes, (Bytes{0x44, 0x00, 0x03, 0x00, 0x01, 0x02, 0x01, 0x02,
+                                                           0xFD, 0x00, 0x00, 0x03, 0x03, 0x04, 0x05, 0xF4}));
 
     // Fixed-size lists with entry checksums: L counts the entries' checksum bytes, and Q filler bytes
     // come before the block checksum.
@@ -59,7 +60,8 @@ TEST(CodeplugBuilderTest, ListBlocksCarryTheirListsEntriesAndChecksums) {
     EXPECT_EQ(block.entryOffsets, (std::vector<std::vector<std::uint32_t>>{{6}, {8}}));
 
     // Entries of 3 bits packed most significant bit first.
-    EXPECT_EQ(EncodedBlock::Encode(BlockSpec::Packed(3, {5, 7, 1})).bytes, (Bytes{0x02, 0x03, 0x03, 0xBC, 0x80}));
+    EXPECT_EQ(EncodedBlock::Encode(BlockSpec::Packed(3, {5, 7, 1})).bytes,
+              (Bytes{0x02, 0x03, 0x03, 0xBC, 0x80}));
 }
 
 TEST(CodeplugBuilderTest, RefusesWhatTheFormatCannotHold) {

@@ -62,7 +62,8 @@ TEST_F(DemoCodeplugsTest, TheRadiosOwnDataLieWhereProgrammingPreservesThem) {
     const std::uint32_t tuningAt = radio.EntryAddress(kTuningBlock, 0, 0);
     const std::uint32_t identityAt = radio.EntryAddress(kIdentityBlock, 0, 0);
     for (std::size_t i = 0; i < kit.bytes.size(); ++i) {
-        const bool own = (i >= tuningAt && i <= tuningAt + kTuningBytes) || (i >= identityAt && i < identityAt + kSerialNumberBytes) ||
+        const bool own = (i >= tuningAt && i <= tuningAt + kTuningBytes) ||
+                         (i >= identityAt && i < identityAt + kSerialNumberBytes) ||
                          i == identityAt + kRegionalIdOffset || i == radio.region3Start - 1;
         if (!own) {
             EXPECT_EQ(radio.bytes[i], kit.bytes[i]) << "byte " << i;
@@ -81,8 +82,11 @@ TEST_F(DemoCodeplugsTest, TheDemoKitsPatchesFindTheirFields) {
         std::uint32_t entry;
         std::uint32_t offset;
     };
-    const Case cases[] = {{"KX400S-EU", 0x2C, 1, 0, 3}, {"KX400S-EU", 0x2C, 1, 0, 4}, {"KX400", 0x2C, 1, 0, 3},
-                          {"KX400-EU", 0x2C, 1, 0, 4}, {"KX600", 0x31, 2, 1, 0}};
+    const Case cases[] = {{"KX400S-EU", 0x2C, 1, 0, 3},
+                          {"KX400S-EU", 0x2C, 1, 0, 4},
+                          {"KX400", 0x2C, 1, 0, 3},
+                          {"KX400-EU", 0x2C, 1, 0, 4},
+                          {"KX600", 0x31, 2, 1, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.model << " offset " << c.offset);
         Load(Build(Find(c.model)));

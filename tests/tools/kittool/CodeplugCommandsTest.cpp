@@ -50,7 +50,8 @@ TEST_F(CodeplugCommandsTest, ShowReportsThePointersAndEveryBlock) {
 TEST_F(CodeplugCommandsTest, SetWritesARawImageWhoseChecksumsStillHold) {
     const std::string file = Demo("KX400");
     Commands::CodeplugField field{"0x2C", 1, 0, 3};
-    ASSERT_EQ(Commands::CodeplugSet(Input(file), field, "04", dir_.Path() / "patched.bin", Io()), Commands::kSuccess)
+    ASSERT_EQ(Commands::CodeplugSet(Input(file), field, "04", dir_.Path() / "patched.bin", Io()),
+              Commands::kSuccess)
         << err_.str();
     EXPECT_TRUE(Has(Out(), "wrote 1 bytes; checksum byte at 0x"));
 
@@ -93,7 +94,8 @@ TEST_F(CodeplugCommandsTest, FailuresSayWhat) {
         EXPECT_TRUE(Has(err_.str(), complaint)) << err_.str();
     }
     err_.str("");
-    EXPECT_EQ(Commands::CodeplugSet(Input(file), {"0x31", 0, 0, 0}, "0G", dir_.Path() / "out", Io()), Commands::kFailed);
+    EXPECT_EQ(Commands::CodeplugSet(Input(file), {"0x31", 0, 0, 0}, "0G", dir_.Path() / "out", Io()),
+              Commands::kFailed);
     EXPECT_TRUE(Has(err_.str(), "pairs of hex digits"));
 }
 
@@ -106,7 +108,8 @@ TEST_F(CodeplugCommandsTest, TheWrenLayoutIsShownAndWrittenByItsOwnRules) {
     input.type = 2;
     ASSERT_EQ(Commands::CodeplugShow(input, Io()), Commands::kSuccess) << err_.str();
     EXPECT_TRUE(Has(Out(), "  48    0x0300   -      23     holds"));
-    ASSERT_EQ(Commands::CodeplugSet(input, {"48", 0, 0, 4}, "CAFE", dir_.Path() / "wren2.bin", Io()), Commands::kSuccess);
+    ASSERT_EQ(Commands::CodeplugSet(input, {"48", 0, 0, 4}, "CAFE", dir_.Path() / "wren2.bin", Io()),
+              Commands::kSuccess);
     EXPECT_TRUE(Has(Out(), "block checksum recomputed"));
     input.file = dir_.Path() / "wren2.bin";
     EXPECT_EQ(Commands::CodeplugShow(input, Io()), Commands::kSuccess);
