@@ -68,7 +68,13 @@ void CCodeplug::StartCpAccess(int flag) {
     broker.Comm().ReplyTimeoutMs = kAccessReplyTimeoutMs;
     broker.Comm().PostDelayMs = kAccessPostDelayMs;
     memory_.SetSource(Source::kRadio);
-    broker.Comm().Open(port_, echo_);
+    try {
+        broker.Comm().Open(port_, echo_);
+    } catch (const CError&) {
+        // A failed open keeps the port borrowed; this object may live on, so give it back now.
+        broker.Comm().Close();
+        throw;
+    }
     broker.PortOpen = true;
     accessStarted_ = true;
 }

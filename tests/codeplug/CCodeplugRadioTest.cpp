@@ -95,6 +95,16 @@ TEST_F(CCodeplugRadioTest, AccessOpensThePortWithTheCodeplugTimeoutsAndEndsWithA
     Platform().ReleaseSerial();
 }
 
+TEST_F(CCodeplugRadioTest, APortThatCannotBeOpenedIsGivenBack) {
+    Radio(Sample());
+    CCodeplug codeplug;
+    codeplug.SetCommParams(kPort + 1, 0);
+    EXPECT_EQ(RaisedBy([&] { codeplug.StartCpAccess(0); }), GenError(3, "Unable to open communication port"));
+    EXPECT_FALSE(codeplug.AccessStarted());
+    EXPECT_NE(Platform().GetSerial(), nullptr) << "while the codeplug object lives on";
+    Platform().ReleaseSerial();
+}
+
 TEST_F(CCodeplugRadioTest, AFailedResetIsOnlyLoggedAndTheDestructorSendsNone) {
     Radio(Sample());
     radio_->FailReset();
