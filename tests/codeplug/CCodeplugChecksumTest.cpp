@@ -34,8 +34,9 @@ protected:
 
 TEST_F(CCodeplugChecksumTest, WritingTwoBytesAdjustsTheChecksumByTheirDifference) {
     // 0x10 0x20 over 0x11 0x22, under a checksum byte of 0x50: 0x50 + 0x01 + 0x02 = 0x53.
-    BuiltCodeplug built =
-        CodeplugBuilder().Block(3, Region::k3, BlockSpec::Simple(2, {{0x11, 0x22}}).EntryChecksums()).Build();
+    BuiltCodeplug built = CodeplugBuilder()
+                              .Block(3, Region::k3, BlockContent::Simple(2, {{0x11, 0x22}}).EntryChecksums())
+                              .Build();
     const std::uint32_t entry = built.EntryAddress(3, 0, 0);
     built.bytes[entry + 2] = 0x50;
     Load(built);
@@ -76,8 +77,8 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Load(CodeplugBuilder()
-                 .Block(1, Region::k2, BlockSpec::Simple(1, {{0x01}}))
-                 .Block(2, c.region, BlockSpec::Simple(3, {{0x0A, 0x0B, 0x0C}, {0x0D, 0x0E, 0x0F}}))
+                 .Block(1, Region::k2, BlockContent::Simple(1, {{0x01}}))
+                 .Block(2, c.region, BlockContent::Simple(3, {{0x0A, 0x0B, 0x0C}, {0x0D, 0x0E, 0x0F}}))
                  .Region3Checksum(c.region3Checksum)
                  .Build());
         const std::vector<std::uint8_t> sums = built_.AreaSums();
@@ -106,7 +107,7 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
 TEST_F(CCodeplugChecksumTest, TheInnermostChecksumIsAdjustedSoEveryEnclosingSumHolds) {
     Load(CodeplugBuilder()
              .Block(4, Region::k3,
-                    BlockSpec::VariableLists(2, {{{1, 2}}, {{3, 4}, {5, 6}}})
+                    BlockContent::VariableLists(2, {{{1, 2}}, {{3, 4}, {5, 6}}})
                         .EntryChecksums()
                         .ListChecksums()
                         .BlockChecksum())
@@ -150,19 +151,19 @@ public:
     }
 
 private:
-    BlockSpec Block() {
-        BlockSpec spec;
+    BlockContent Block() {
+        BlockContent content;
         const int kind = Pick(0, 9);
         if (kind == 0) {
             std::vector<std::uint32_t> values(Pick(0, 9));
             const auto bits = static_cast<std::uint32_t>(Pick(1, 12));
             for (std::uint32_t& value : values)
                 value = static_cast<std::uint32_t>(Pick(0, (1 << bits) - 1));
-            spec = BlockSpec::Packed(bits, values);
+            content = BlockContent::Packed(bits, values);
         } else if (kind <= 3) {
             const std::uint32_t size = Pick(0, 5) == 0 ? Pick(250, 300) : Pick(1, 8);
-            spec = BlockSpec::Simple(size, Entries(size, Pick(0, 4)));
-            spec.entryChecksums = Pick(0, 1) == 1;
+            content = BlockContent::Simple(size, Entries(size, Pick(0, 4)));
+            content.entryChecksums = Pick(0, 1) == 1;
         } else {
             const std::uint32_t size = Pick(1, 6);
             const bool fixed = kind <= 6;
@@ -170,12 +171,13 @@ private:
             std::vector<std::vector<Bytes>> lists(Pick(0, 4));
             for (std::vector<Bytes>& list : lists)
                 list = Entries(size, fixed ? quantity : Pick(0, 4));
-            spec = fixed ? BlockSpec::FixedLists(size, lists) : BlockSpec::VariableLists(size, lists);
-            spec.entryChecksums = Pick(0, 1) == 1;
-            spec.listChecksums = Pick(0, 1) == 1;
+            content =
+                fixed ? BlockContent::FixedLists(size, lists) : BlockContent::VariableLists(size, lists);
+            content.entryChecksums = Pick(0, 1) == 1;
+            content.listChecksums = Pick(0, 1) == 1;
         }
-        spec.blockChecksum = Pick(0, 1) == 1;
-        return spec;
+        content.blockChecksum = Pick(0, 1) == 1;
+        return content;
     }
 
     std::vector<Bytes> Entries(std::uint32_t size, int count) {
@@ -201,13 +203,13 @@ struct Field {
 std::optional<Field> PickField(const BuiltCodeplug& built, RandomCodeplug& random) {
     std::vector<Field> entries;
     for (const BuiltCodeplug::Block& block : built.blocks) {
-        const BlockSpec& spec = block.spec;
-        for (std::uint32_t l = 0; l < spec.lists.size(); ++l) {
-            for (std::uint32_t e = 0; e < spec.lists[l].quantity; ++e) {
+        const BlockContent& content = block.content;
+        for (std::uint32_t l = 0; l < content.lists.size(); ++l) {
+            for (std::uint32_t e = 0; e < content.lists[l].quantity; ++e) {
                 // A bit-packed entry is reached by its first byte; fields end with the packed data.
-                const std::uint32_t start =
-                    spec.bitPacked ? block.address + (spec.wide ? 4 : 3) + (e * spec.entrySize + 7) / 8
-                                   : block.entryAddresses[l][e];
+                const std::uint32_t start = content.bitPacked ? block.address + (content.wide ? 4 : 3) +
+                                                                    (e * content.entrySize + 7) / 8
+                                                              : block.entryAddresses[l][e];
                 entries.push_back({block.id, l, e, 0, start, {}});
             }
         }
@@ -215,11 +217,11 @@ std::optional<Field> PickField(const BuiltCodeplug& built, RandomCodeplug& rando
     if (entries.empty())
         return std::nullopt;
     Field field = entries[random.Pick(0, static_cast<int>(entries.size()) - 1)];
-    const BlockSpec& spec = built.Find(field.id)->spec;
-    std::uint32_t room = spec.entrySize;
-    if (spec.bitPacked) {
+    const BlockContent& content = built.Find(field.id)->content;
+    std::uint32_t room = content.entrySize;
+    if (content.bitPacked) {
         const std::uint32_t dataEnd =
-            built.Find(field.id)->address + 3 + static_cast<std::uint32_t>(spec.lists[0].data.size());
+            built.Find(field.id)->address + 3 + static_cast<std::uint32_t>(content.lists[0].data.size());
         room = std::min(room, dataEnd - field.address);
         if (room == 0)
             return std::nullopt;

@@ -23,21 +23,21 @@ using Region = CodeplugBuilder::Region;
 BuiltCodeplug Sample() {
     return CodeplugBuilder()
         .HeaderWords(0x0520, 0x0001)
-        .Block(0x8000, Region::k1, BlockSpec::Simple(4, {{1, 2, 3, 4}}).EntryChecksums())
-        .Block(0x8002, Region::k1, BlockSpec::Simple(2, {{9, 8}}).BlockChecksum())
-        .Block(0x8004, Region::k1, BlockSpec::Simple(1, {{7}}).Wide())
-        .Block(0, Region::k2, BlockSpec::Simple(12, {Ascending(0x30, 12)}))
-        .Block(
-            3, Region::k2,
-            BlockSpec::FixedLists(2, {{{1, 1}, {1, 2}}, {{2, 1}, {2, 2}}, {{3, 1}, {3, 2}}}).ListChecksums())
+        .Block(0x8000, Region::k1, BlockContent::Simple(4, {{1, 2, 3, 4}}).EntryChecksums())
+        .Block(0x8002, Region::k1, BlockContent::Simple(2, {{9, 8}}).BlockChecksum())
+        .Block(0x8004, Region::k1, BlockContent::Simple(1, {{7}}).Wide())
+        .Block(0, Region::k2, BlockContent::Simple(12, {Ascending(0x30, 12)}))
+        .Block(3, Region::k2,
+               BlockContent::FixedLists(2, {{{1, 1}, {1, 2}}, {{2, 1}, {2, 2}}, {{3, 1}, {3, 2}}})
+                   .ListChecksums())
         .Block(5, Region::k3,
-               BlockSpec::VariableLists(
+               BlockContent::VariableLists(
                    2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}}))
-        .Block(7, Region::k3, BlockSpec::Packed(3, {1, 2, 3, 4, 5}).BlockChecksum())
-        .Block(9, Region::k3, BlockSpec::Simple(300, {Ascending(0, 300)}).BlockChecksum())
+        .Block(7, Region::k3, BlockContent::Packed(3, {1, 2, 3, 4, 5}).BlockChecksum())
+        .Block(9, Region::k3, BlockContent::Simple(300, {Ascending(0, 300)}).BlockChecksum())
         .Block(10, Region::k3,
-               BlockSpec::FixedLists(1, {{{1}, {2}}, {{3}, {4}}}).EntryChecksums().BlockChecksum())
-        .Block(11, Region::kBeyond, BlockSpec::Simple(2, {{0xBE, 0xEF}}))
+               BlockContent::FixedLists(1, {{{1}, {2}}, {{3}, {4}}}).EntryChecksums().BlockChecksum())
+        .Block(11, Region::kBeyond, BlockContent::Simple(2, {{0xBE, 0xEF}}))
         .BlockCount(12)
         .Build();
 }
@@ -120,10 +120,10 @@ TEST_F(CCodeplugImageTest, VariableSizeListsFollowEachOthersQuantityBytes) {
     };
     for (const Case& c : {Case{false, {0, 5, 6}, 5 + 5 + 1 + 7}, Case{true, {0, 6, 8}, 5 + 6 + 2 + 8}}) {
         SCOPED_TRACE(c.listChecksums ? "with list checksums" : "without list checksums");
-        BlockSpec spec = BlockSpec::VariableLists(
+        BlockContent content = BlockContent::VariableLists(
             2, {{{0xA0, 0xA1}, {0xA2, 0xA3}}, {}, {{0xC0, 0xC1}, {0xC2, 0xC3}, {0xC4, 0xC5}}});
-        spec.listChecksums = c.listChecksums;
-        Load(CodeplugBuilder().Block(5, Region::k3, spec).Build());
+        content.listChecksums = c.listChecksums;
+        Load(CodeplugBuilder().Block(5, Region::k3, content).Build());
         const std::uint32_t address = built_.Find(5)->address;
         ASSERT_TRUE(codeplug_.GetBlockInfo(address));
         EXPECT_EQ(codeplug_.CurrentBlock().blockSize, c.blockSize);
@@ -202,7 +202,7 @@ TEST_F(CCodeplugImageTest, RequestsOutsideTheBlockAreRefusedWithTheirLogLines) {
 
 TEST_F(CCodeplugImageTest, MissingAndNonStandardBlocksAreReported) {
     Load(CodeplugBuilder()
-             .Block(0, Region::k2, BlockSpec::Simple(2, {{1, 2}}))
+             .Block(0, Region::k2, BlockContent::Simple(2, {{1, 2}}))
              .VectorEntry(6, 2)
              .BlockCount(8)
              .Build());

@@ -61,11 +61,12 @@ protected:
 
 BuiltCodeplug Sample() {
     return CodeplugBuilder()
-        .Block(0x8000, Region::k1, BlockSpec::Simple(2, {{0x11, 0x22}}).EntryChecksums())
-        .Block(0, Region::k2, BlockSpec::Simple(12, {Ascending(0x30, 12)}))
-        .Block(2, Region::k3, BlockSpec::Simple(61, {Ascending(0, 61)}))  // 64 bytes with its header
-        .Block(4, Region::k3,
-               BlockSpec::VariableLists(1, {{{0xA0}, {0xA1}}, {}, {{0xC0}, {0xC1}, {0xC2}}}).ListChecksums())
+        .Block(0x8000, Region::k1, BlockContent::Simple(2, {{0x11, 0x22}}).EntryChecksums())
+        .Block(0, Region::k2, BlockContent::Simple(12, {Ascending(0x30, 12)}))
+        .Block(2, Region::k3, BlockContent::Simple(61, {Ascending(0, 61)}))  // 64 bytes with its header
+        .Block(
+            4, Region::k3,
+            BlockContent::VariableLists(1, {{{0xA0}, {0xA1}}, {}, {{0xC0}, {0xC1}, {0xC2}}}).ListChecksums())
         .BlockCount(6)
         .Build();
 }

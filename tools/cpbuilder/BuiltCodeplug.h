@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "BlockSpec.h"
+#include "BlockContent.h"
 #include "EncodedBlock.h"
 
 // A standard-layout codeplug image as CodeplugBuilder laid it out, and where everything went: the
@@ -15,7 +15,7 @@ struct BuiltCodeplug {
         std::uint16_t id = 0;
         std::uint32_t address = 0;
         std::uint32_t size = 0;
-        BlockSpec spec;
+        BlockContent content;
         std::vector<std::vector<std::uint32_t>> entryAddresses;  // per list, per entry
     };
 

@@ -17,14 +17,14 @@ bool IsSpecial(std::uint16_t id) {
 
 }  // namespace
 
-CodeplugBuilder& CodeplugBuilder::Block(std::uint16_t id, Region region, BlockSpec spec) {
-    items_.push_back({region, id, std::nullopt, std::move(spec), {}});
+CodeplugBuilder& CodeplugBuilder::Block(std::uint16_t id, Region region, BlockContent content) {
+    items_.push_back({region, id, std::nullopt, std::move(content), {}});
     return *this;
 }
 
 CodeplugBuilder& CodeplugBuilder::BlockAt(std::uint16_t id, Region region, std::uint32_t address,
-                                          BlockSpec spec) {
-    items_.push_back({region, id, address, std::move(spec), {}});
+                                          BlockContent content) {
+    items_.push_back({region, id, address, std::move(content), {}});
     return *this;
 }
 
@@ -105,16 +105,17 @@ private:
                 out_.bytes.resize(*item.address, kGapFiller);
             }
             if (item.id)
-                PlaceBlock(*item.id, item.spec);
+                PlaceBlock(*item.id, item.content);
             else
                 out_.bytes.insert(out_.bytes.end(), item.raw.begin(), item.raw.end());
         }
     }
 
-    void PlaceBlock(std::uint16_t id, const BlockSpec& spec) {
-        const EncodedBlock encoded = EncodedBlock::Encode(spec);
+    void PlaceBlock(std::uint16_t id, const BlockContent& content) {
+        const EncodedBlock encoded = EncodedBlock::Encode(content);
         const std::uint32_t address = Size();
-        BuiltCodeplug::Block block{id, address, static_cast<std::uint32_t>(encoded.bytes.size()), spec, {}};
+        BuiltCodeplug::Block block{
+            id, address, static_cast<std::uint32_t>(encoded.bytes.size()), content, {}};
         for (const std::vector<std::uint32_t>& list : encoded.entryOffsets) {
             block.entryAddresses.emplace_back();
             for (const std::uint32_t offset : list)

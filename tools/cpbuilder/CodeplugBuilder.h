@@ -4,16 +4,16 @@
 #include <optional>
 #include <vector>
 
-#include "BlockSpec.h"
+#include "BlockContent.h"
 #include "BuiltCodeplug.h"
 
 // Lays out a standard-layout codeplug image, so a test, the demo kit or a simulated radio states its
 // codeplug in a few lines:
 //
 //     const BuiltCodeplug codeplug = CodeplugBuilder()
-//         .Block(0x8000, CodeplugBuilder::Region::k1, BlockSpec::Simple(8, {tuning}).EntryChecksums())
-//         .Block(0, CodeplugBuilder::Region::k2, BlockSpec::Simple(96, {identity}))
-//         .Block(5, CodeplugBuilder::Region::k3, BlockSpec::FixedLists(4, lists).ListChecksums())
+//         .Block(0x8000, CodeplugBuilder::Region::k1, BlockContent::Simple(8, {tuning}).EntryChecksums())
+//         .Block(0, CodeplugBuilder::Region::k2, BlockContent::Simple(96, {identity}))
+//         .Block(5, CodeplugBuilder::Region::k3, BlockContent::FixedLists(4, lists).ListChecksums())
 //         .Build();
 //
 // The image: the 21-byte header (A0 at 0, header word 9 at 9, the special blocks' addresses at 11 to
@@ -32,9 +32,9 @@ public:
     static constexpr std::uint16_t kFirstSpecialBlock = 0x8000;
     static constexpr std::uint16_t kLastSpecialBlock = 0x8004;
 
-    CodeplugBuilder& Block(std::uint16_t id, Region region, BlockSpec spec);
+    CodeplugBuilder& Block(std::uint16_t id, Region region, BlockContent content);
     // Places the block at `address`, after the region's earlier content.
-    CodeplugBuilder& BlockAt(std::uint16_t id, Region region, std::uint32_t address, BlockSpec spec);
+    CodeplugBuilder& BlockAt(std::uint16_t id, Region region, std::uint32_t address, BlockContent content);
     // Bytes where the next block would go.
     CodeplugBuilder& Raw(Region region, Bytes bytes);
     // A vector entry (or special-block word) that names `address` whatever lies there.
@@ -53,7 +53,7 @@ private:
         Region region;
         std::optional<std::uint16_t> id;  // none for raw bytes
         std::optional<std::uint32_t> address;
-        BlockSpec spec;
+        BlockContent content;
         Bytes raw;
     };
 

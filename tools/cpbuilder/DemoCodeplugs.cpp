@@ -229,20 +229,21 @@ BuiltCodeplug Build(const Model& model, const DemoRadioData& radio) {
     builder.HeaderWords(kFormatVersion, kPersonalityCount)
         .BlockCount(kBlockCount)
         .Block(kTuningBlock, Region::k1,
-               BlockSpec::Simple(kTuningBytes, {Tuning(model, radio.tuningSeed)}).Wide().EntryChecksums())
-        .Block(kFactoryBlock, Region::k1, BlockSpec::Simple(32, {Factory(model)}).BlockChecksum())
-        .Block(kBandLimitsBlock, Region::k1, BlockSpec::FixedLists(4, BandLimits(model)).ListChecksums())
-        .Block(kIdentityBlock, Region::k2, BlockSpec::Simple(kIdentityBytes, {Identity(model, radio)}))
+               BlockContent::Simple(kTuningBytes, {Tuning(model, radio.tuningSeed)}).Wide().EntryChecksums())
+        .Block(kFactoryBlock, Region::k1, BlockContent::Simple(32, {Factory(model)}).BlockChecksum())
+        .Block(kBandLimitsBlock, Region::k1, BlockContent::FixedLists(4, BandLimits(model)).ListChecksums())
+        .Block(kIdentityBlock, Region::k2, BlockContent::Simple(kIdentityBytes, {Identity(model, radio)}))
         .BlockAt(kCodeplugCodeBlock, Region::k2, kCodeplugCodeAddress - 3,
-                 BlockSpec::Simple(kCodeplugCodeBytes, {CodeplugCode(model)}).BlockChecksum())
-        .Block(kSettingsBlock, Region::k3, BlockSpec::Simple(24, {Settings()}).BlockChecksum())
-        .Block(kChannelsBlock, Region::k3, BlockSpec::VariableLists(20, Zones(model)).ListChecksums())
-        .Block(kButtonsBlock, Region::k3, BlockSpec::Packed(5, Buttons()).BlockChecksum());
+                 BlockContent::Simple(kCodeplugCodeBytes, {CodeplugCode(model)}).BlockChecksum())
+        .Block(kSettingsBlock, Region::k3, BlockContent::Simple(24, {Settings()}).BlockChecksum())
+        .Block(kChannelsBlock, Region::k3, BlockContent::VariableLists(20, Zones(model)).ListChecksums())
+        .Block(kButtonsBlock, Region::k3, BlockContent::Packed(5, Buttons()).BlockChecksum());
     if (model.mobile)
-        builder.Block(kSignallingBlock, Region::k3, BlockSpec::FixedLists(6, Signalling()).BlockChecksum());
+        builder.Block(kSignallingBlock, Region::k3,
+                      BlockContent::FixedLists(6, Signalling()).BlockChecksum());
     else
         builder.Block(kScanListsBlock, Region::k3,
-                      BlockSpec::FixedLists(8, ScanLists(model.scanLists)).ListChecksums());
+                      BlockContent::FixedLists(8, ScanLists(model.scanLists)).ListChecksums());
     return builder.Build();
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "BlockSpec.h"
+#include "BlockContent.h"
 
 // A checksummed area of a codeplug: [start, end), whose bytes, the checksum byte at `location` included,
 // sum to kAreaSum modulo 256.
@@ -15,7 +15,7 @@ struct ChecksumArea {
     std::uint32_t location = 0;
 };
 
-// The bytes of one standard-layout block laid out from its spec, with everything a test needs to know
+// The bytes of one standard-layout block laid out from its content, with everything a test needs to know
 // about where its parts went. Offsets are from the block's first byte.
 //
 // The layout: a simple block is flags, E (1 or 2 bytes), Q, then its entries; a list block is the list
@@ -32,7 +32,7 @@ struct EncodedBlock {
     std::vector<ChecksumArea> areas;
     std::vector<std::vector<std::uint32_t>> entryOffsets;  // per list, per entry (byte-aligned blocks)
 
-    // Throws std::invalid_argument for a spec the format cannot hold (sizes past their fields, a wide or
+    // Throws std::invalid_argument for a content the format cannot hold (sizes past their fields, a wide or
     // bit-packed list block with entry checksums).
-    static EncodedBlock Encode(const BlockSpec& spec);
+    static EncodedBlock Encode(const BlockContent& content);
 };

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "BlockSpec.h"
+#include "BlockContent.h"
 
 // Lays out a Wren-layout codeplug image: blocks with their size-and-type headers and checksums by
 // group, and the pointer words that lead to them, which the caller places (the layout keeps them at

@@ -19,7 +19,8 @@ void CodeplugLinter::Check(const KitConfig::RadioGroup& group) {
         return;
     for (std::size_t i = 0; i < group.models.lines.size(); ++i) {
         const KitConfig::Line& entry = group.models.lines[i];
-        if (!entry.present || KitConfig::IsBlockHeader(entry.text) || entry.fields.size() <= kCodeplugFileField)
+        if (!entry.present || KitConfig::IsBlockHeader(entry.text) ||
+            entry.fields.size() <= kCodeplugFileField)
             break;
         const std::string& name = entry.fields[kCodeplugFileField];
         if (name.empty() || name == kNoCodeplugFile)
@@ -85,8 +86,8 @@ void CodeplugLinter::CheckPatches(const std::string& name, CCodeplug& codeplug,
                     break;
             }
         } catch (const CError& error) {
-            checker_.Report(line, "with block %04X as %s holds it, the patcher fails here: \"%s\"", selectedId,
-                            name.c_str(), error.GetText());
+            checker_.Report(line, "with block %04X as %s holds it, the patcher fails here: \"%s\"",
+                            selectedId, name.c_str(), error.GetText());
             if (record.opcode == static_cast<std::uint32_t>(PatchOpcode::kSelectBlock))
                 selected.reset();
         }

@@ -15,9 +15,9 @@ TEST(CodeplugBuilderTest, LaysOutTheHeaderRegionsVectorAndChecksums) {
     const BuiltCodeplug codeplug =
         CodeplugBuilder()
             .HeaderWords(0x1234, 0x5678)
-            .Block(0x8000, Region::k1, BlockSpec::Simple(2, {{0x11, 0x22}}).EntryChecksums())
-            .Block(1, Region::k2, BlockSpec::Simple(1, {{0xAA}}))
-            .Block(0, Region::k3, BlockSpec::Simple(1, {{0x55}}).BlockChecksum())
+            .Block(0x8000, Region::k1, BlockContent::Simple(2, {{0x11, 0x22}}).EntryChecksums())
+            .Block(1, Region::k2, BlockContent::Simple(1, {{0xAA}}))
+            .Block(0, Region::k3, BlockContent::Simple(1, {{0x55}}).BlockChecksum())
             .Build();
     const Bytes expected = {
         0x00, 0x1C, 0,    0,    0,    0,    0,    0,    0, 0x12, 0x34,  // A0 = 28, header word 9
@@ -47,31 +47,32 @@ TEST(CodeplugBuilderTest, LaysOutTheHeaderRegionsVectorAndChecksums) {
 TEST(CodeplugBuilderTest, ListBlocksCarryTheirListsEntriesAndChecksums) {
     // Variable-size lists of 2, 0 and 3 entries with list checksums: list 1 is its quantity byte and
     // its checksum byte; list 2's quantity byte follows at once.
-    const BlockSpec variable =
-        BlockSpec::VariableLists(1, {{{0x01}, {0x02}}, {}, {{0x03}, {0x04}, {0x05}}}).ListChecksums();
+    const BlockContent variable =
+        BlockContent::VariableLists(1, {{{0x01}, {0x02}}, {}, {{0x03}, {0x04}, {0x05}}}).ListChecksums();
     EXPECT_EQ(EncodedBlock::Encode(variable).bytes, (Bytes{0x44, 0x00, 0x03, 0x00, 0x01, 0x02, 0x01, 0x02,
                                                            0xFD, 0x00, 0x00, 0x03, 0x03, 0x04, 0x05, 0xF4}));
 
     // Fixed-size lists with entry checksums: L counts the entries' checksum bytes, and Q filler bytes
     // come before the block checksum.
-    const BlockSpec fixed = BlockSpec::FixedLists(1, {{{0x10}}, {{0x20}}}).EntryChecksums().BlockChecksum();
+    const BlockContent fixed =
+        BlockContent::FixedLists(1, {{{0x10}}, {{0x20}}}).EntryChecksums().BlockChecksum();
     const EncodedBlock block = EncodedBlock::Encode(fixed);
     EXPECT_EQ(block.bytes, (Bytes{0x84, 0x02, 0x02, 0x40, 0x01, 0x01, 0x10, 0xF0, 0x20, 0xE0, 0xFF, 0x37}));
     EXPECT_EQ(block.entryOffsets, (std::vector<std::vector<std::uint32_t>>{{6}, {8}}));
 
     // Entries of 3 bits packed most significant bit first.
-    EXPECT_EQ(EncodedBlock::Encode(BlockSpec::Packed(3, {5, 7, 1})).bytes,
+    EXPECT_EQ(EncodedBlock::Encode(BlockContent::Packed(3, {5, 7, 1})).bytes,
               (Bytes{0x02, 0x03, 0x03, 0xBC, 0x80}));
 }
 
 TEST(CodeplugBuilderTest, RefusesWhatTheFormatCannotHold) {
-    EXPECT_THROW(EncodedBlock::Encode(BlockSpec::FixedLists(300, {{Bytes(300)}})), std::invalid_argument);
-    EXPECT_THROW(EncodedBlock::Encode(BlockSpec::FixedLists(100, {{Bytes(100), Bytes(100), Bytes(100)}})),
+    EXPECT_THROW(EncodedBlock::Encode(BlockContent::FixedLists(300, {{Bytes(300)}})), std::invalid_argument);
+    EXPECT_THROW(EncodedBlock::Encode(BlockContent::FixedLists(100, {{Bytes(100), Bytes(100), Bytes(100)}})),
                  std::invalid_argument);
-    EXPECT_THROW(BlockSpec::FixedLists(1, {{{1}}, {{1}, {2}}}), std::invalid_argument);
+    EXPECT_THROW(BlockContent::FixedLists(1, {{{1}}, {{1}, {2}}}), std::invalid_argument);
     EXPECT_THROW(CodeplugBuilder()
-                     .Block(1, Region::k2, BlockSpec::Simple(1, {{1}}))
-                     .BlockAt(2, Region::k2, 10, BlockSpec::Simple(1, {{1}}))
+                     .Block(1, Region::k2, BlockContent::Simple(1, {{1}}))
+                     .BlockAt(2, Region::k2, 10, BlockContent::Simple(1, {{1}}))
                      .Build(),
                  std::invalid_argument);
 }

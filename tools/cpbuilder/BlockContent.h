@@ -8,9 +8,9 @@ using Bytes = std::vector<std::uint8_t>;
 // What one standard-layout block holds, for CodeplugBuilder. Each list gives its entries' bytes without
 // checksums; the builder adds the headers and every checksum byte the flags ask for.
 //
-//     BlockSpec::Simple(4, {{1, 2, 3, 4}, {5, 6, 7, 8}}).EntryChecksums().BlockChecksum()
-//     BlockSpec::VariableLists(2, {{{1, 2}, {3, 4}}, {}, {{5, 6}}}).ListChecksums()
-struct BlockSpec {
+//     BlockContent::Simple(4, {{1, 2, 3, 4}, {5, 6, 7, 8}}).EntryChecksums().BlockChecksum()
+//     BlockContent::VariableLists(2, {{{1, 2}, {3, 4}}, {}, {{5, 6}}}).ListChecksums()
+struct BlockContent {
     enum class Kind { kSimple, kFixedLists, kVariableLists };
 
     struct List {
@@ -27,15 +27,15 @@ struct BlockSpec {
     bool wide = false;  // a 2-byte entry size in a simple block (implied by E > 255)
     bool bitPacked = false;
 
-    static BlockSpec Simple(std::uint32_t entrySize, const std::vector<Bytes>& entries);
+    static BlockContent Simple(std::uint32_t entrySize, const std::vector<Bytes>& entries);
     // Every list holds the same number of entries.
-    static BlockSpec FixedLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists);
-    static BlockSpec VariableLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists);
+    static BlockContent FixedLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists);
+    static BlockContent VariableLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists);
     // A simple block of `quantity` entries of `bits` bits each, packed most significant bit first.
-    static BlockSpec Packed(std::uint32_t bits, const std::vector<std::uint32_t>& values);
+    static BlockContent Packed(std::uint32_t bits, const std::vector<std::uint32_t>& values);
 
-    BlockSpec& EntryChecksums() { return entryChecksums = true, *this; }
-    BlockSpec& ListChecksums() { return listChecksums = true, *this; }
-    BlockSpec& BlockChecksum() { return blockChecksum = true, *this; }
-    BlockSpec& Wide() { return wide = true, *this; }
+    BlockContent& EntryChecksums() { return entryChecksums = true, *this; }
+    BlockContent& ListChecksums() { return listChecksums = true, *this; }
+    BlockContent& BlockChecksum() { return blockChecksum = true, *this; }
+    BlockContent& Wide() { return wide = true, *this; }
 };

@@ -1,11 +1,11 @@
-#include "BlockSpec.h"
+#include "BlockContent.h"
 
 #include <stdexcept>
 
 namespace {
 
-BlockSpec::List Concatenated(const std::vector<Bytes>& entries, std::uint32_t entrySize) {
-    BlockSpec::List list{static_cast<std::uint32_t>(entries.size()), {}};
+BlockContent::List Concatenated(const std::vector<Bytes>& entries, std::uint32_t entrySize) {
+    BlockContent::List list{static_cast<std::uint32_t>(entries.size()), {}};
     for (const Bytes& entry : entries) {
         if (entry.size() != entrySize)
             throw std::invalid_argument("every entry of a block has the block's entry size");
@@ -14,23 +14,23 @@ BlockSpec::List Concatenated(const std::vector<Bytes>& entries, std::uint32_t en
     return list;
 }
 
-BlockSpec WithLists(BlockSpec::Kind kind, std::uint32_t entrySize,
-                    const std::vector<std::vector<Bytes>>& lists) {
-    BlockSpec spec;
-    spec.kind = kind;
-    spec.entrySize = entrySize;
+BlockContent WithLists(BlockContent::Kind kind, std::uint32_t entrySize,
+                       const std::vector<std::vector<Bytes>>& lists) {
+    BlockContent content;
+    content.kind = kind;
+    content.entrySize = entrySize;
     for (const std::vector<Bytes>& entries : lists)
-        spec.lists.push_back(Concatenated(entries, entrySize));
-    return spec;
+        content.lists.push_back(Concatenated(entries, entrySize));
+    return content;
 }
 
 }  // namespace
 
-BlockSpec BlockSpec::Simple(std::uint32_t entrySize, const std::vector<Bytes>& entries) {
+BlockContent BlockContent::Simple(std::uint32_t entrySize, const std::vector<Bytes>& entries) {
     return WithLists(Kind::kSimple, entrySize, {entries});
 }
 
-BlockSpec BlockSpec::FixedLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists) {
+BlockContent BlockContent::FixedLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists) {
     for (const std::vector<Bytes>& list : lists) {
         if (list.size() != lists.front().size())
             throw std::invalid_argument("fixed-size lists hold the same number of entries");
@@ -38,14 +38,15 @@ BlockSpec BlockSpec::FixedLists(std::uint32_t entrySize, const std::vector<std::
     return WithLists(Kind::kFixedLists, entrySize, lists);
 }
 
-BlockSpec BlockSpec::VariableLists(std::uint32_t entrySize, const std::vector<std::vector<Bytes>>& lists) {
+BlockContent BlockContent::VariableLists(std::uint32_t entrySize,
+                                         const std::vector<std::vector<Bytes>>& lists) {
     return WithLists(Kind::kVariableLists, entrySize, lists);
 }
 
-BlockSpec BlockSpec::Packed(std::uint32_t bits, const std::vector<std::uint32_t>& values) {
-    BlockSpec spec;
-    spec.entrySize = bits;
-    spec.bitPacked = true;
+BlockContent BlockContent::Packed(std::uint32_t bits, const std::vector<std::uint32_t>& values) {
+    BlockContent content;
+    content.entrySize = bits;
+    content.bitPacked = true;
     List list{static_cast<std::uint32_t>(values.size()), Bytes((values.size() * bits + 7) / 8, 0)};
     std::size_t bit = 0;
     for (const std::uint32_t value : values) {
@@ -54,6 +55,6 @@ BlockSpec BlockSpec::Packed(std::uint32_t bits, const std::vector<std::uint32_t>
                 list.data[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8));
         }
     }
-    spec.lists.push_back(std::move(list));
-    return spec;
+    content.lists.push_back(std::move(list));
+    return content;
 }
