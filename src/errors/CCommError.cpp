@@ -3,7 +3,7 @@
 CCommError::CCommError(std::int32_t code, const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    text_.Assign(code, kNoErrorMessageText, format, args);
+    Assign(code, kNoErrorMessageText, format, args);
     va_end(args);
 }
 

@@ -16,7 +16,7 @@ const char* DefaultText(std::int32_t code) {
 CGenError::CGenError(std::int32_t code, const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    text_.Assign(code, DefaultText(code), format, args);
+    Assign(code, DefaultText(code), format, args);
     va_end(args);
 }
 

@@ -2,23 +2,16 @@
 
 #include <cstdint>
 
-#include "errors/CError.h"
-#include "errors/ErrorText.h"
+#include "errors/CTextError.h"
 #include "errors/TextFormat.h"
 
 // General failures of any layer: resources, time-outs that are too big, and the summary errors
 // that tell the operator what went wrong. Shown with the exclamation icon.
-class CGenError : public CError {
+class CGenError : public CTextError {
 public:
     // `format` is a printf-style text (TextFormat.h) filled with the further arguments; null takes
     // the default text.
     explicit CGenError(std::int32_t code, const char* format = nullptr, ...) CORVIDA_PRINTF(3, 4);
 
-    std::int32_t GetCode() const override { return text_.Code(); }
-    std::size_t CopyText(std::span<char> destination) const override { return text_.CopyTo(destination); }
-    const char* GetText() const override { return text_.Text(); }
     MessageResult Show() const override;
-
-private:
-    ErrorText text_;
 };

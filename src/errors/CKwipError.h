@@ -2,23 +2,16 @@
 
 #include <cstdint>
 
-#include "errors/CError.h"
-#include "errors/ErrorText.h"
+#include "errors/CTextError.h"
 #include "errors/TextFormat.h"
 
 // Failures of a KWIP exchange; the code is the exchange's status (1 negative acknowledge, 3 wrong
 // reply, 4 corrupted reply, 5 time-out or serial failure). Shown without an icon.
-class CKwipError : public CError {
+class CKwipError : public CTextError {
 public:
     // `format` is a printf-style text (TextFormat.h) filled with the further arguments; null takes
     // the default text.
     explicit CKwipError(std::int32_t code, const char* format = nullptr, ...) CORVIDA_PRINTF(3, 4);
 
-    std::int32_t GetCode() const override { return text_.Code(); }
-    std::size_t CopyText(std::span<char> destination) const override { return text_.CopyTo(destination); }
-    const char* GetText() const override { return text_.Text(); }
     MessageResult Show() const override;
-
-private:
-    ErrorText text_;
 };
