@@ -41,7 +41,8 @@ std::string Trimmed(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-// A comment runs from a # outside quotes to the end of the line.
+// A comment runs from a # outside quotes, at the start or after a blank, to the end of the line; the #
+// of a fault (write#3) is no comment.
 std::string WithoutComment(std::string_view text) {
     bool quoted = false;
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -49,7 +50,7 @@ std::string WithoutComment(std::string_view text) {
             ++at;
         } else if (text[at] == '"') {
             quoted = !quoted;
-        } else if (text[at] == '#' && !quoted) {
+        } else if (text[at] == '#' && !quoted && (at == 0 || text[at - 1] == ' ' || text[at - 1] == '\t')) {
             return std::string(text.substr(0, at));
         }
     }

@@ -8,8 +8,9 @@
 
 #include "radio/RadioProfile.h"
 
-// Reads a radio profile: lines of `key = value` or `key argument = value`, `#` to the end of a line a
-// comment. Byte values are "text in quotes" (with \" \\ and \xHH) or hex digits, spaces allowed.
+// Reads a radio profile: lines of `key = value` or `key argument = value`; a `#` at the start of a line
+// or after a blank begins a comment. Byte values are "text in quotes" (with \" \\ and \xHH) or hex digits,
+// spaces allowed.
 //
 //     name = KX-400 portable             controller = ZR5 | Q7        flash_kib = 128 | 256 | 512
 //     status 15 = E58EC154199D11D1 80180060B03C8AFF                   status 3 = "R05.00"

@@ -301,6 +301,43 @@ TEST_F(SimRadioBehaviour, ARadioResetWithItsFlashErasedIsDeadUntilBootstrapMode)
     EXPECT_EQ(Radio().State(), RadioState::Bootcode);
 }
 
+TEST_F(SimRadioBehaviour, TheLoadersFaultsShowInItsAnswers) {
+    Profile().faults = {ScheduledFault::Parse("sync#1 garble 0"), ScheduledFault::Parse("block#1 silence"),
+                        ScheduledFault::Parse("block#3 garble 2")};
+    Radio().EnterBootstrapMode(NowNs());
+    Serial().SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    Serial().Open(kPort);
+    ASSERT_TRUE(Serial().DetectPulse(2000));
+    Serial().Write(Bytes{kSync}, 100);
+    EXPECT_EQ(ReadBytes(1, 100), Bytes{0xFF ^ ScheduledFault::kGarbleMask});  // in sync all the same
+    const Bytes block(8, 0x42);
+    EXPECT_EQ(RaisedBy([&] { SendBlock(block); }),
+              CommError(2, "CWinSerial::WaitForBytesUnless: No data received when timeout"));
+    EXPECT_EQ(SendBlock(block), (Bytes{0x42, 0x42, 0x42, 0x42, 0x42, 0x42, 0x42, 0x42,  //
+                                       0xBD, 0xBD, 0xBD, 0xBD, 0xBD, 0xBD, 0xBD, 0xBD}));
+    EXPECT_EQ(SendBlock(block)[2], 0x42 ^ ScheduledFault::kGarbleMask);
+    EXPECT_EQ(Radio().ReceivedBootcode().size(), 16u);  // the silenced block never came
+}
+
+TEST_F(SimRadioBehaviour, AResetInTheMiddleOfTheFlashWritesLeavesTheProgramTalkingToNobody) {
+    RunSmallBootcode();
+    auto broker = OpenBroker(kFlashBaud);
+    broker->EraseFlashRequest();
+    Radio().ScheduleFault(ScheduledFault::Parse("write#3 reset"));
+    const Bytes record(64, 0x3C);
+    broker->WriteRequest(kFlash, record);
+    broker->WriteRequest(kFlash + 0x40, record);
+    EXPECT_EQ(RaisedBy([&] { broker->WriteRequest(kFlash + 0x80, record); }), kTimeout);
+    EXPECT_EQ(Radio().State(), RadioState::Running);  // the half-written firmware starts: its entry is there
+    EXPECT_EQ(Radio().Flash()[0x7F], 0x3C);
+    EXPECT_EQ(Radio().Flash()[0x80], 0xFF);
+    const auto write = std::find_if(Radio().Requests().begin(), Radio().Requests().end(),
+                                    [](const RadioRequest& request) { return !request.fault.empty(); });
+    ASSERT_NE(write, Radio().Requests().end());
+    EXPECT_EQ(write->fault, "write#3 reset");
+    EXPECT_EQ(write->address, kFlash + 0x80);
+}
+
 // Each fault as the program sees it: the first attempt of a read fails with the line the exchange logs
 // for it, and the read succeeds on a later attempt, carried out once.
 struct FaultCase {
