@@ -58,6 +58,7 @@ public:
     void SetObserver(std::function<void(const RadioRequest&)> observer) { observer_ = std::move(observer); }
 
     RadioState State() const { return state_; }
+    bool LoaderSynced() const { return loader_.Synced(); }
     unsigned LineBaud() const { return lineBaud_; }
     const RadioMemory& Memory() const { return memory_; }
     std::span<const std::uint8_t> Flash() const { return memory_.Flash().Bytes(); }

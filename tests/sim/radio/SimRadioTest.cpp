@@ -76,7 +76,7 @@ protected:
     // The whole ZR5 download of the small bootcode; the port then listens at the flash rate.
     void RunSmallBootcode() {
         SyncWithLoader();
-        Bytes image = SmallBootcode();
+        Bytes image = SmallRadio::Bootcode();
         image.resize(24);  // padded to whole blocks with zeros
         for (std::size_t at = 0; at < image.size(); at += 8)
             SendBlock(Bytes(image.begin() + at, image.begin() + at + 8));
@@ -91,18 +91,18 @@ TEST_F(SimRadioBehaviour, TheRunningRadioAnswersStatusReadWriteAndReset) {
     auto broker = OpenBroker();
     std::array<char, 17> identity{};
     ASSERT_EQ(RaisedBy([&] { broker->RadioStatusRequest(15, identity); }), kNothingRaised);
-    EXPECT_EQ(Bytes(identity.begin(), identity.begin() + 16), kIdentity);
+    EXPECT_EQ(Bytes(identity.begin(), identity.begin() + 16), SmallRadio::kIdentity);
     EXPECT_EQ(Status(*broker, 0), "TESTRADIO T1");
     EXPECT_EQ(Status(*broker, 42), "");  // a code it does not know: the empty status reply
 
     std::array<std::uint8_t, 10> read{};
     broker->ReadRequest(0x2C5, read);
     for (unsigned at = 0; at < read.size(); ++at)
-        EXPECT_EQ(read[at], CodeplugByte(0x2C5 + at));
+        EXPECT_EQ(read[at], SmallRadio::CodeplugByte(0x2C5 + at));
     broker->WriteRequest(0x100, Bytes{0xAA, 0xBB});
     std::array<std::uint8_t, 3> back{};
     broker->ReadRequest(0x0FF, back);
-    EXPECT_EQ(back, (std::array<std::uint8_t, 3>{CodeplugByte(0xFF), 0xAA, 0xBB}));
+    EXPECT_EQ(back, (std::array<std::uint8_t, 3>{SmallRadio::CodeplugByte(0xFF), 0xAA, 0xBB}));
     EXPECT_EQ(Radio().Codeplug()[0x100], 0xAA);
 
     broker->ResetRequest();
@@ -219,7 +219,7 @@ TEST_F(SimRadioBehaviour, TheZr5LoaderAnswersEachBlockWithTheBlockAndItsCompleme
 TEST_F(SimRadioBehaviour, AKnownBootcodeRunsAndSpeaksKwipAtItsFlashRate) {
     RunSmallBootcode();
     const Bytes received(Radio().ReceivedBootcode().begin(), Radio().ReceivedBootcode().end());
-    Bytes expected = SmallBootcode();
+    Bytes expected = SmallRadio::Bootcode();
     expected.resize(24);
     EXPECT_EQ(received, expected);
     const RadioRequest& started = Radio().Requests().back();
@@ -246,7 +246,7 @@ TEST_F(SimRadioBehaviour, TheQ7LoaderTakesTheSyncAndTheImageWithoutAnswering) {
     Serial().Open(kPort);
     EXPECT_FALSE(Serial().WaitForCommError(CSerial::kBreak, 1000));  // no announcement
     Serial().Write(Bytes{kSync}, 10);
-    const Bytes image = SmallBootcode();
+    const Bytes image = SmallRadio::Bootcode();
     Serial().Write(Bytes(image.begin(), image.begin() + 10), 61);
     Serial().Write(Bytes(image.begin() + 10, image.end()), 61);
     EXPECT_EQ(Serial().WaitForCommError(CSerial::kBreak, 10), false);
@@ -275,7 +275,7 @@ TEST_F(SimRadioBehaviour, TheBootcodeErasesAndProgramsTheFlashWindowOnlyWhereEra
               kNack);  // beyond 128 KiB
     std::array<std::uint8_t, 2> codeplug{};
     EXPECT_EQ(RaisedBy([&] { broker->ReadRequest(0x10, codeplug); }), kNothingRaised);
-    EXPECT_EQ(codeplug[0], CodeplugByte(0x10));
+    EXPECT_EQ(codeplug[0], SmallRadio::CodeplugByte(0x10));
 
     broker->ResetRequest();  // into the new firmware
     broker.reset();
@@ -352,7 +352,7 @@ TEST_P(FaultAsTheProgramSeesIt, FailsTheFirstAttemptWithItsOwnLine) {
     auto broker = OpenBroker();
     std::array<std::uint8_t, 4> data{};
     EXPECT_EQ(RaisedBy([&] { broker->ReadRequest(0x20, data); }), kNothingRaised);
-    EXPECT_EQ(data[0], CodeplugByte(0x20));
+    EXPECT_EQ(data[0], SmallRadio::CodeplugByte(0x20));
     const std::vector<std::string> lines = LogLines();
     const auto retry =
         std::find(lines.begin(), lines.end(), "CKwipComm::SendCommand: Request failed! Retry number = 1");
