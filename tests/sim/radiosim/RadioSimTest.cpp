@@ -25,6 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 class RadioSimTest : public ::testing::Test {
 protected:
     static constexpr unsigned kPort = 40;
+    static constexpr unsigned kGenerousMs = 2000;
 
     RadioSimTest() { CwFileLog::SetDirectory(logFolder_.Path()); }
     ~RadioSimTest() override {
@@ -45,8 +46,12 @@ protected:
         thread_.join();
     }
 
+    // The broker's time-outs are generous: the machine may be busy, and these tests are about what
+    // radiosim answers, not how fast.
     std::unique_ptr<CKwipBroker> OpenBroker(std::uint8_t echo = 0) {
         auto broker = std::make_unique<CKwipBroker>();
+        broker->Comm().AckTimeoutMs = kGenerousMs;
+        broker->Comm().ReplyTimeoutMs = kGenerousMs;
         broker->Comm().Open(kPort, echo);
         broker->PortOpen = true;
         return broker;
@@ -78,8 +83,13 @@ TEST_F(RadioSimTest, AnswersABrokerOnItsTerminal) {
     StopSim();
 
     EXPECT_EQ(sim_->Radio().Codeplug()[0x301], 0xBB);
-    EXPECT_EQ(sim_->Radio().Requests().size(), 4u);
-    EXPECT_EQ(sim_->Radio().Requests().back().kind, RequestKind::Reset);
+    std::vector<RequestKind> kinds;
+    for (const RadioRequest& request : sim_->Radio().Requests()) {
+        if (kinds.empty() || kinds.back() != request.kind)
+            kinds.push_back(request.kind);  // a retry once
+    }
+    EXPECT_EQ(kinds, (std::vector<RequestKind>{RequestKind::RadioStatus, RequestKind::Read,
+                                               RequestKind::Write, RequestKind::Reset}));
     EXPECT_NE(out_.str().find("read 0002C5 10 bytes: done"), std::string::npos) << out_.str();
     EXPECT_NE(out_.str().find("state: restarting"), std::string::npos) << out_.str();
 }
@@ -100,36 +110,54 @@ TEST_F(RadioSimTest, WithTheEchoBoxEveryByteTheProgramSendsComesBack) {
 TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     RadioSim::Options options;
     options.autoBootstrap = true;
-    StartSim(SmallRadio::Profile(), options);
+    RadioProfile profile = SmallRadio::Profile();
+    profile.latencies.bootcodeStartNs =
+        300'000'000;  // time for the program to change rates on a busy machine
+    StartSim(profile, options);
     CSerial* port = platform_->GetSerial();
     ASSERT_NE(port, nullptr);
     port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    port->Open(kPort);
     bool pulse = false;
-    ASSERT_EQ(RaisedBy([&] { pulse = port->DetectPulse(2000); }), kNothingRaised);
+    ASSERT_EQ(RaisedBy([&] {
+                  port->Open(kPort);
+                  pulse = port->DetectPulse(2000);
+              }),
+              kNothingRaised);
     EXPECT_TRUE(pulse);
-    port->PurgeInput();
-    port->Write(Bytes{0xFD}, 100);
     Bytes answer(1);
-    port->Read(answer, 100);
+    ASSERT_EQ(RaisedBy([&] {
+                  port->PurgeInput();
+                  port->Write(Bytes{0xFD}, kGenerousMs);
+                  port->Read(answer, kGenerousMs);
+              }),
+              kNothingRaised);
     EXPECT_EQ(answer, Bytes{0xFF});
     Bytes image = SmallRadio::Bootcode();
     image.resize(24);
     for (std::size_t at = 0; at < image.size(); at += 8) {
-        port->Write(std::span(image).subspan(at, 8), 674);
         Bytes echo(16);
-        port->Read(echo, 1348);
+        ASSERT_EQ(RaisedBy([&] {
+                      port->Write(std::span(image).subspan(at, 8), kGenerousMs);
+                      port->Read(echo, kGenerousMs);
+                  }),
+                  kNothingRaised);
         EXPECT_TRUE(std::equal(echo.begin(), echo.begin() + 8, image.begin() + at));
     }
-    port->SetBaud(115200);
     Bytes hello(1);
-    EXPECT_EQ(RaisedBy([&] { port->Read(hello, 700); }), kNothingRaised);
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(115200);
+                  port->Read(hello, kGenerousMs);
+              }),
+              kNothingRaised);
     platform_->ReleaseSerial();
 
     auto broker = OpenBroker();
-    port->SetBaud(115200);
     std::array<char, 8> variant{};
-    EXPECT_EQ(RaisedBy([&] { broker->RadioStatusRequest(4, variant); }), kNothingRaised);
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(115200);
+                  broker->RadioStatusRequest(4, variant);
+              }),
+              kNothingRaised);
     EXPECT_EQ(std::string(variant.data()), "Z5");
     broker.reset();
     StopSim();
