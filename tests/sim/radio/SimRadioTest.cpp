@@ -261,7 +261,9 @@ TEST_F(SimRadioBehaviour, TheBootcodeErasesAndProgramsTheFlashWindowOnlyWhereEra
     RunSmallBootcode();
     auto broker = OpenBroker(kFlashBaud);
     EXPECT_EQ(RaisedBy([&] { broker->WriteRequest(kFlash, Bytes{0x01}); }), kNack);  // before the erase
+    const double beforeErase = Seconds();
     ASSERT_EQ(RaisedBy([&] { broker->EraseFlashRequest(); }), kNothingRaised);
+    EXPECT_GE(Seconds() - beforeErase, 0.1);  // the profile's erase time
     EXPECT_EQ(Radio().Flash()[0], 0xFF);
     Bytes record(64);
     for (std::size_t at = 0; at < record.size(); ++at)
