@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "cli/CodeplugCommands.h"
 #include "cli/KwipCommands.h"
 #include "cli/RadioCommands.h"
 #include "errors/CError.h"
@@ -44,6 +45,7 @@ CliApp::CliApp(ComPortMap& ports, std::istream& in, std::ostream& out, std::ostr
     : out_(out), err_(err), console_(in, err), link_(ports) {
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
+    groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
 }
 
 int CliApp::Run(int argc, const char* const* argv) {

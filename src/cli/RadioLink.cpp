@@ -14,18 +14,20 @@ void RadioLink::AddOptions(CLI::App& app) {
     app.add_flag("--echo", echo_, "The line runs through the ZUB interface box, which echoes every byte");
 }
 
-CKwipBroker& RadioLink::Broker() {
-    if (broker_) return *broker_;
+unsigned RadioLink::Port() {
     if (port_.empty() && device_.empty()) {
         throw CLI::RequiredError("A line to the radio (--port N or --device PATH)");
     }
-    unsigned port = CliArgument::Number(port_).value_or(0);
-    if (!device_.empty()) {
-        port = kDevicePort;
-        ports_.SetOverride(port, device_);
-    }
+    if (device_.empty()) return CliArgument::Number(port_).value_or(0);
+    ports_.SetOverride(kDevicePort, device_);
+    return kDevicePort;
+}
+
+CKwipBroker& RadioLink::Broker() {
+    if (broker_) return *broker_;
+    const unsigned port = Port();
     auto broker = std::make_unique<CKwipBroker>();
-    broker->Comm().Open(port, echo_ ? 1 : 0);
+    broker->Comm().Open(port, Echo());
     broker->PortOpen = true;
     broker_ = std::move(broker);
     return *broker_;

@@ -23,6 +23,11 @@ public:
 
     void AddOptions(CLI::App& app);
 
+    // The COM number and echo flag the line names, for users that open the port through a broker of their
+    // own. Raises CLI::RequiredError when the line names no port or device.
+    unsigned Port();
+    std::uint8_t Echo() const { return echo_ ? 1 : 0; }
+
     // The broker with its port open. Raises CLI::RequiredError when the line names no port or device,
     // and CGenError 3 "Unable to open communication port" when the port cannot be opened.
     CKwipBroker& Broker();

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "CliTest.h"
 #include "KwipFrames.h"
-#include "SimSerialTest.h"
 #include "TempDir.h"
 
 namespace {
@@ -27,28 +27,7 @@ Bytes StatusReply(std::uint8_t code, const std::string& text) {
     return KwipFrame(0x8B, payload);
 }
 
-// corvida-cli run in-process on the simulated line (COM 1) in virtual time.
-class CliAppTest : public SimSerialTest {
-protected:
-    int Run(const Args& args) {
-        out_.str("");
-        err_.str("");
-        std::vector<const char*> argv = {"corvida-cli"};
-        for (const std::string& arg : args) argv.push_back(arg.c_str());
-        CliApp app(Platform().ComPorts(), in_, out_, err_);
-        return app.Run(static_cast<int>(argv.size()), argv.data());
-    }
-
-    void ExpectPortGivenBack() {
-        EXPECT_EQ(Serial().GetPort(), 0);
-        EXPECT_EQ(Platform().GetSerial(), &Serial());
-        Platform().ReleaseSerial();
-    }
-
-    std::istringstream in_;
-    std::ostringstream out_;
-    std::ostringstream err_;
-};
+class CliAppTest : public CliTest {};
 
 TEST_F(CliAppTest, EachKwipCommandMakesOneRequestAndPrintsWhatTheReplyCarries) {
     struct Case {

@@ -16,31 +16,6 @@
 namespace Commands {
 namespace {
 
-std::optional<std::string> ResolveKey(const KeyChoice& key, Streams io) {
-    if (key.text)
-        return *key.text;
-    if (key.programKey)
-        return std::string(kProgramKey);
-    if (key.kit) {
-        KitFolder kit(*key.kit);
-        if (!kit.HasConfig()) {
-            io.err << "kittool: " << (*key.kit / FileManager::kConfigFileName).string() << " is "
-                   << DescribeFailure(kit.ConfigFailure()) << "\n";
-            return std::nullopt;
-        }
-        return kit.KitKey();
-    }
-    io.err << "kittool: choose a key: --program-key, --kit DIR or --key TEXT\n";
-    return std::nullopt;
-}
-
-// A plain S-record file is printable text that starts with "S"; a deciphered-looking file is almost
-// never all printable.
-bool LooksLikeSRecords(std::string_view text) {
-    const auto printable = [](char c) { return c == '\r' || c == '\n' || (c >= ' ' && c <= '~'); };
-    return text.starts_with('S') && std::all_of(text.begin(), text.end(), printable);
-}
-
 // Bytes that look like an image without being anyone's code: the seed text, a zero, then a
 // xorshift sequence seeded from the text.
 std::vector<std::uint8_t> DemoBytes(std::string_view seed, std::uint32_t size) {
@@ -70,6 +45,30 @@ int Guarded(Streams io, Action action) {
 }
 
 }  // namespace
+
+std::optional<std::string> ResolveKey(const KeyChoice& key, Streams io) {
+    if (key.text)
+        return *key.text;
+    if (key.programKey)
+        return std::string(kProgramKey);
+    if (key.kit) {
+        KitFolder kit(*key.kit);
+        if (!kit.HasConfig()) {
+            io.err << "kittool: " << (*key.kit / FileManager::kConfigFileName).string() << " is "
+                   << DescribeFailure(kit.ConfigFailure()) << "\n";
+            return std::nullopt;
+        }
+        return kit.KitKey();
+    }
+    io.err << "kittool: choose a key: --program-key, --kit DIR or --key TEXT\n";
+    return std::nullopt;
+}
+
+// A deciphered-looking file is almost never all printable.
+bool LooksLikeSRecords(std::string_view text) {
+    const auto printable = [](char c) { return c == '\r' || c == '\n' || (c >= ' ' && c <= '~'); };
+    return text.starts_with('S') && std::all_of(text.begin(), text.end(), printable);
+}
 
 int Encrypt(const std::filesystem::path& in, const std::filesystem::path& out, const KeyChoice& key,
             Streams io) {

@@ -34,6 +34,11 @@ int Encrypt(const std::filesystem::path& in, const std::filesystem::path& out, c
 // Deciphers a whole file; without `raw` the output ends at the first zero byte, as the program reads it.
 int Decrypt(const std::filesystem::path& in, const std::filesystem::path& out, const KeyChoice& key, bool raw,
             Streams io);
+// The key a command uses, or none after telling why.
+std::optional<std::string> ResolveKey(const KeyChoice& key, Streams io);
+// Whether a text looks like plain S-records: printable text that starts with "S".
+bool LooksLikeSRecords(std::string_view text);
+
 int Build(const std::filesystem::path& sources, const std::filesystem::path& output, Streams io);
 int Show(const std::filesystem::path& kit, Streams io);
 int Lint(const std::filesystem::path& kit, Streams io);

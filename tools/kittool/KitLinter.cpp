@@ -40,6 +40,7 @@ std::vector<KitProblem> KitLinter::Run() {
     }
     config_ = KitConfig::Read(kit_.Config());
     CheckVersion();
+    codeplugs_.emplace(kit_, problems_, checker_, static_cast<int>(config_.codeplugType));
     CheckProductLine();
     CheckBlockCounts();
     for (std::uint32_t g = 1; g <= config_.groups.size(); ++g)
@@ -109,6 +110,7 @@ void KitLinter::CheckGroup(std::uint32_t g, const KitConfig::RadioGroup& group) 
     CheckModels(group);
     CheckMatching(group);
     PatchDataLinter(checker_).Check(g, group);
+    codeplugs_->Check(group);
 }
 
 void KitLinter::CheckRegion(std::uint32_t g, const KitConfig::RadioGroup& group) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "CodeplugLinter.h"
 #include "ConfigLineChecker.h"
 #include "ImageLinter.h"
 #include "KitConfig.h"
@@ -42,5 +44,6 @@ private:
     KitProblems problems_;
     ConfigLineChecker checker_;
     ImageLinter images_;
+    std::optional<CodeplugLinter> codeplugs_;  // once the codeplug type is known
     bool flashesFirmware_ = false;
 };

@@ -2,9 +2,13 @@
 #include <iostream>
 #include <map>
 
+#include "CodeplugCommands.h"
 #include "Commands.h"
 
 namespace {
+
+// The options every codeplug command takes: the file, how to read it, and the layout.
+void AddCodeplugInput(CLI::App& command, Commands::CodeplugInput& input);
 
 void AddKeyOptions(CLI::App& command, Commands::KeyChoice& key) {
     auto* program = command.add_flag("--program-key", key.programKey, "use the program key (patcher.dat)");
@@ -13,6 +17,32 @@ void AddKeyOptions(CLI::App& command, Commands::KeyChoice& key) {
     auto* text = command.add_option("--key", key.text, "use this text as the key");
     program->excludes(kit, text);
     kit->excludes(text);
+}
+
+void AddCodeplugInput(CLI::App& command, Commands::CodeplugInput& input) {
+    command
+        .add_option("IMAGE", input.file, "the codeplug: S-record text (plain or enciphered) or a raw image")
+        ->required()
+        ->check(CLI::ExistingFile);
+    command.add_flag("--raw", input.raw, "take the file as a raw image");
+    command.add_option("--type", input.type, "codeplug type: 1 standard, 2 Wren, 3 KDS")
+        ->capture_default_str()
+        ->check(CLI::IsMember({1, 2, 3}));
+    command
+        .add_option("--external", input.external, "KDS: the kit's codeplug file, whose data give pointers")
+        ->check(CLI::ExistingFile);
+    command.add_option("--variant-code", input.variantCode, "KDS: the radio's two-character variant code")
+        ->capture_default_str();
+    command.add_option("--mode", input.mode, "KDS: the mode that places block 139")->capture_default_str();
+    AddKeyOptions(command, input.key);
+}
+
+void AddFieldOptions(CLI::App& command, Commands::CodeplugField& field) {
+    command.add_option("BLOCK", field.block, "block id, decimal or 0x hex")->required();
+    command.add_option("LIST", field.list, "list number (the variants ignore it)")->required();
+    command.add_option("ENTRY", field.entry, "entry number (the variants ignore it)")->required();
+    command.add_option("OFFSET", field.offset, "byte offset within the entry (the variants: the block)")
+        ->required();
 }
 
 }  // namespace
@@ -84,6 +114,41 @@ int main(int argc, char** argv) {
         layout.lineEnd = kLineEnds.at(lineEnd);
         status = Commands::WriteSRecordFile(out, source, layout, io);
     });
+
+    auto* codeplug = app.add_subcommand("codeplug", "inspect and change codeplug images");
+    codeplug->require_subcommand(1);
+    Commands::CodeplugInput cpInput;
+    Commands::CodeplugField field;
+    auto* cpShow = codeplug->add_subcommand("show", "the pointers and every block with its checksums");
+    AddCodeplugInput(*cpShow, cpInput);
+    cpShow->callback([&] { status = Commands::CodeplugShow(cpInput, io); });
+
+    std::uint32_t length = 1;
+    auto* cpGet = codeplug->add_subcommand("get", "print a field's bytes");
+    AddCodeplugInput(*cpGet, cpInput);
+    AddFieldOptions(*cpGet, field);
+    cpGet->add_option("LENGTH", length, "bytes to print")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 0xFFFF));
+    cpGet->callback([&] { status = Commands::CodeplugGet(cpInput, field, length, io); });
+
+    std::string bytes;
+    auto* cpSet =
+        codeplug->add_subcommand("set", "write a field, keeping the checksums, into a new raw image");
+    AddCodeplugInput(*cpSet, cpInput);
+    AddFieldOptions(*cpSet, field);
+    cpSet->add_option("BYTES", bytes, "the field's new bytes in hex, e.g. 0A1B")->required();
+    cpSet->add_option("-o,--output", out, "the raw image to write")->required();
+    cpSet->callback([&] { status = Commands::CodeplugSet(cpInput, field, bytes, out, io); });
+
+    std::string model;
+    SRecordLayout cpLayout;
+    auto* cpDemo = codeplug->add_subcommand("demo", "write the S-record text of a demo radio's codeplug");
+    cpDemo->add_option("MODEL", model, "KX400S-EU, KX400-EU, KX400S, KX400 or KX600")->required();
+    cpDemo->add_option("OUT", out)->required();
+    cpDemo->add_option("--record-bytes", cpLayout.recordBytes, "data bytes per record")
+        ->capture_default_str();
+    cpDemo->callback([&] { status = Commands::CodeplugDemo(model, out, cpLayout, io); });
 
     CLI11_PARSE(app, argc, argv);
     return status;

@@ -6,6 +6,7 @@
 
 #include "KitBuilder.h"
 #include "KitLinter.h"
+#include "SRecordWriter.h"
 #include "TempDir.h"
 
 namespace {
@@ -157,6 +158,25 @@ TEST_F(BrokenKitTest, EachPlantedFaultIsReportedWithItsFileAndLine) {
             << fault.file << ":" << fault.line << " " << fault.words << "\n"
             << Describe(all);
     }
+}
+
+TEST_F(BrokenKitTest, CodeplugsAreCheckedAsTheEngineAndThePatcherUseThem) {
+    Plant("30,01,00,0004,01,01", "30,01,00,0009,01,01");  // past the scan-list entry's 8 bytes
+    // A codeplug whose A0 lies past its 64 bytes.
+    sources_.WriteFile("kx600.s19", WriteSRecords(std::vector<std::uint8_t>(64, 0x7F), {}));
+    const std::vector<KitProblem> all = BuildAndLint();
+    const auto has = [&](const std::string& file, std::uint32_t line, const std::string& words) {
+        return std::any_of(all.begin(), all.end(), [&](const KitProblem& p) {
+            return p.file == file && p.line == line && p.message.find(words) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(has("patcher.dat", LineOf(config_, "30,01,00,0009,01,01"),
+                    "with block 002C as kx400s_eu.s19 holds it, the patcher fails here: "
+                    "\"The requested list is out of range\""))
+        << Describe(all);
+    EXPECT_TRUE(has("kx600.s19", 0, "the codeplug's pointers cannot be derived in codeplug type 1")) << Describe(all);
+    EXPECT_EQ(all.size(), 3u) << "the record once per codeplug of its model entry, the pointers once\n"
+                              << Describe(all);
 }
 
 }  // namespace

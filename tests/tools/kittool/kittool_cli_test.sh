@@ -13,7 +13,8 @@ echo "== the demo kit lints clean"
 "$kittool" lint "$kit" >"$work/lint.txt" || { cat "$work/lint.txt"; fail "lint of the demo kit"; }
 
 echo "== every demo image reads as srec_cat reads it"
-for image in fw_128k fw_256k fw_512k zr5_19k2.s19 zr5_38k4.s19 zr5_115k.s19 q7_19k2.s19 q7_38k4.s19 q7_115k.s19; do
+for image in fw_128k fw_256k fw_512k zr5_19k2.s19 zr5_38k4.s19 zr5_115k.s19 q7_19k2.s19 q7_38k4.s19 q7_115k.s19 \
+             kx400s_eu.s19 kx400_eu.s19 kx400s.s19 kx400.s19 kx600.s19; do
     "$kittool" image "$kit/$image" -o "$work/ours.bin" >/dev/null || fail "kittool image $image"
     srec_cat "$plain/$image" -o "$work/theirs.bin" -binary 2>/dev/null || fail "srec_cat $image"
     cmp -s "$work/ours.bin" "$work/theirs.bin" || fail "$image: images differ"
@@ -47,6 +48,14 @@ for key in "--key=some key" "--program-key" "--kit=$kit"; do
 done
 "$kittool" decrypt "$kit/patcher.dat" "$work/patcher.txt" --program-key
 cmp -s "$work/patcher.txt" "$plain/patcher.txt" || fail "patcher.dat does not decipher to its source"
+
+echo "== codeplug set changes one field and its checksum byte, and the result still holds"
+srec_cat "$plain/kx400s.s19" -o "$work/kx400s.bin" -binary 2>/dev/null || fail "srec_cat kx400s.s19"
+"$kittool" codeplug show "$kit/kx400s.s19" >"$work/show.txt" || { cat "$work/show.txt"; fail "codeplug show"; }
+"$kittool" codeplug set "$kit/kx400s.s19" 0x2C 1 0 3 04 -o "$work/patched.bin" >/dev/null || fail "codeplug set"
+[ "$(cmp -l "$work/kx400s.bin" "$work/patched.bin" | wc -l)" -eq 2 ] || fail "codeplug set changed other than 2 bytes"
+"$kittool" codeplug show "$work/patched.bin" >/dev/null || fail "the patched image's checksums"
+[ "$("$kittool" codeplug get "$work/patched.bin" 0x2C 1 0 3)" = "04" ] || fail "codeplug get"
 
 echo "== show prints the kit"
 "$kittool" show "$kit" | grep -q "Patch section for model entry 1:" || fail "show"

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <map>
+
+#include "codeplug/CCodeplug.h"
+
+// The Wren layout: block addresses come from a pointer table (WrenPointerTable) and are cached for the
+// object's life, so an object serves one codeplug only; each block starts with its size and a type
+// byte equal to its id, and ends with a checksum by its group's rule (WrenBlockRules), recomputed on
+// every block write. Fields are plain byte offsets in a block buffer.
+class CWrenCodeplug : public CCodeplug {
+public:
+    static constexpr std::uint32_t kRegionBoundary = 0x300;
+    static constexpr std::uint32_t kLengthWordAddress = 38;
+    static constexpr std::uint32_t kVersionWordAddress = 2;
+    static constexpr std::uint16_t kVersionBias = 16;
+    static constexpr const char* kUnexpectedTypeText = "Unexpected Block Type";
+
+    using CCodeplug::WriteCpField;
+
+    std::uint32_t ReadCpFile(SRecord& reader) override;
+    std::optional<std::size_t> ReadCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) override;
+    std::size_t ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,
+                            std::uint32_t list, std::uint32_t entry, std::uint32_t offset) override;
+    std::size_t WriteCpBlock(std::span<std::uint8_t> buffer, std::uint16_t id) override;
+    void WriteCpField(std::span<const std::uint8_t> field, std::span<std::uint8_t> block, std::uint32_t list,
+                      std::uint32_t entry, std::uint32_t offset) override;
+    std::uint32_t GetBlockVector(std::uint16_t id) override;
+    bool InitRdkPtrs() override;
+    bool ParseBlockHeader(std::span<const std::uint8_t> /*buffer*/) override { return true; }
+
+private:
+    std::uint32_t Resolve(std::uint16_t id, std::size_t depth);
+    // The block's length from its header; raises "Unexpected Block Type" when its type byte is not its id.
+    std::size_t CheckedBlockSize(std::uint16_t id, std::uint32_t address);
+
+    std::map<std::uint16_t, std::uint16_t> addressCache_;
+};
