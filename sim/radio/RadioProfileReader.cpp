@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "DemoCodeplugs.h"
 #include "radio/ImageFile.h"
 
 namespace {
@@ -31,6 +32,10 @@ struct Reading {
     std::vector<std::filesystem::path> folders;
     std::optional<std::size_t> codeplugBytes;
     std::vector<std::pair<unsigned, std::vector<std::uint8_t>>> pokes;
+    bool codeplugFile = false;
+    std::optional<std::string> demoModel;
+    DemoCodeplugs::DemoRadioData radioData;
+    bool radioDataGiven = false;
 };
 
 std::string Trimmed(std::string_view text) {
@@ -192,6 +197,29 @@ const std::vector<Key>& Keys() {
         {"codeplug", false,
          [](const Line& line, Reading& reading) {
              reading.profile.codeplug = Image(line, reading, ImageFile::Placement::ByAddress);
+             reading.codeplugFile = true;
+         }},
+        {"codeplug_demo", false,
+         [](const Line& line, Reading& reading) {
+             DemoCodeplugs::Find(line.value);
+             reading.demoModel = line.value;
+         }},
+        {"serial", false,
+         [](const Line& line, Reading& reading) {
+             if (line.value.size() > DemoCodeplugs::kSerialNumberBytes)
+                 throw std::invalid_argument("a serial number has at most 11 characters: " + line.value);
+             reading.radioData.serialNumber = line.value;
+             reading.radioDataGiven = true;
+         }},
+        {"regional_id", false,
+         [](const Line& line, Reading& reading) {
+             reading.radioData.regionalId = ByteNumber(line.value, 16);
+             reading.radioDataGiven = true;
+         }},
+        {"tuning_seed", false,
+         [](const Line& line, Reading& reading) {
+             reading.radioData.tuningSeed = Number(line.value);
+             reading.radioDataGiven = true;
          }},
         {"codeplug_bytes", false,
          [](const Line& line, Reading& reading) { reading.codeplugBytes = Number(line.value); }},
@@ -257,7 +285,21 @@ void Apply(const Line& line, Reading& reading) {
     key->set(line, reading);
 }
 
+// A demo codeplug: the demo kit's image of the model, with this radio's serial number, regional id and
+// tuning where codeplug programming preserves them.
+void BuildDemoCodeplug(Reading& reading) {
+    if (reading.radioDataGiven && !reading.demoModel)
+        throw std::invalid_argument("serial, regional_id and tuning_seed belong to a codeplug_demo");
+    if (!reading.demoModel)
+        return;
+    if (reading.codeplugFile)
+        throw std::invalid_argument("a codeplug file and a codeplug_demo both");
+    reading.profile.codeplug =
+        DemoCodeplugs::Build(DemoCodeplugs::Find(*reading.demoModel), reading.radioData).bytes;
+}
+
 void Finish(Reading& reading) {
+    BuildDemoCodeplug(reading);
     std::vector<std::uint8_t>& codeplug = reading.profile.codeplug;
     if (reading.codeplugBytes) {
         if (codeplug.size() > *reading.codeplugBytes)

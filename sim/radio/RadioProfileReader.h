@@ -15,6 +15,7 @@
 //     name = KX-400 portable             controller = ZR5 | Q7        flash_kib = 128 | 256 | 512
 //     status 15 = E58EC154199D11D1 80180060B03C8AFF                   status 3 = "R05.00"
 //     codeplug = kx400.bin               codeplug_bytes = 8192        poke 02C5 = "KX4S-EU-01"
+//     codeplug_demo = KX400S-EU          serial = 4000123             regional_id = 02   tuning_seed = 7
 //     firmware = old.s19                 release_in_flash = 0E 6      (hex offset, length)
 //     bootcode 115200 = zr5_115k.s19     bootstrap_baud = 2400        sync = FD
 //     announce = pulse | break           break_ms = 1500              announce_repeat_ms = 500
@@ -26,6 +27,9 @@
 // order. A relative name is looked for beside the profile, then in each search folder in turn. A
 // codeplug image shorter than codeplug_bytes is filled up with 0xFF; pokes are placed after it, so a
 // profile puts the radio's own serial number, regional id and tuning data into a kit's codeplug image.
+// codeplug_demo takes the demo kit's codeplug of a model (DemoCodeplugs) instead of a file, with the
+// radio's own serial number, regional id (the model's when none) and tuning (tuning_seed 0: the kit's
+// nominal values) where codeplug programming preserves them.
 class RadioProfileReader {
 public:
     explicit RadioProfileReader(std::vector<std::filesystem::path> searchFolders = {})

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoCodeplugs.h"
 #include "TempDir.h"
 #include "radio/RadioProfileReader.h"
 
@@ -98,6 +99,28 @@ TEST_F(RadioProfileReaderTest, ReadsEveryKey) {
               std::vector<std::uint64_t>({200'000, 300'000, 40'000'000, 70'000'000, 100'000, 20'000'000}));
     EXPECT_EQ(profile.faults, (std::vector<ScheduledFault>{ScheduledFault::Parse("write#3 nak"),
                                                            ScheduledFault::Parse("block#2 garble 4")}));
+}
+
+TEST_F(RadioProfileReaderTest, ADemoCodeplugCarriesTheRadiosOwnDataWhereProgrammingKeepsIt) {
+    const RadioProfile profile = RadioProfileReader().Parse(
+        "codeplug_demo = KX400S-EU\nserial = 4000123\nregional_id = 07\ntuning_seed = 99\ncodeplug_bytes = "
+        "8192\n",
+        "p");
+    const DemoCodeplugs::Model& model = DemoCodeplugs::Find("KX400S-EU");
+    const BuiltCodeplug kit = DemoCodeplugs::Build(model);
+    ASSERT_EQ(profile.codeplug.size(), 8192u);
+    const std::uint32_t identity = kit.EntryAddress(DemoCodeplugs::kIdentityBlock, 0, 0);
+    EXPECT_EQ(std::string(profile.codeplug.begin() + identity, profile.codeplug.begin() + identity + 11),
+              "4000123    ");
+    EXPECT_EQ(profile.codeplug[identity + DemoCodeplugs::kRegionalIdOffset], 0x07);
+    const std::uint32_t tuning = kit.EntryAddress(DemoCodeplugs::kTuningBlock, 0, 0);
+    EXPECT_NE(Bytes(profile.codeplug.begin() + tuning,
+                    profile.codeplug.begin() + tuning + DemoCodeplugs::kTuningBytes),
+              Bytes(kit.bytes.begin() + tuning, kit.bytes.begin() + tuning + DemoCodeplugs::kTuningBytes));
+    EXPECT_EQ(std::string(profile.codeplug.begin() + DemoCodeplugs::kCodeplugCodeAddress,
+                          profile.codeplug.begin() + DemoCodeplugs::kCodeplugCodeAddress + 10),
+              "KX4S-EU-01");
+    EXPECT_EQ(profile.codeplug.back(), 0xFF);
 }
 
 TEST_F(RadioProfileReaderTest, RefusesWhatNoRadioHasWithTheLine) {

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "DemoCodeplugs.h"
 #include "RaisedError.h"
+#include "codeplug/CCodeplug.h"
 #include "kwip/CKwipBroker.h"
 #include "platform/CSerial.h"
 #include "radio/SimRadio.h"
@@ -338,6 +340,29 @@ TEST_F(SimRadioBehaviour, AResetInTheMiddleOfTheFlashWritesLeavesTheProgramTalki
     ASSERT_NE(write, Radio().Requests().end());
     EXPECT_EQ(write->fault, "write#3 reset");
     EXPECT_EQ(write->address, kFlash + 0x80);
+}
+
+// The codeplug layer in the radio, against the demo radio's codeplug: whole blocks in 32-byte reads, and
+// a field write whose checksum adjustment keeps every checksummed area's sum.
+TEST_F(SimRadioBehaviour, TheCodeplugLayerReadsAndWritesTheRadiosCodeplug) {
+    const BuiltCodeplug built = DemoCodeplugs::Build(DemoCodeplugs::Find("KX400S-EU"), {"4000123", {}, 7});
+    Profile().codeplug = built.bytes;
+    CCodeplug codeplug;
+    codeplug.SetCommParams(kPort, 0);
+    codeplug.StartCpAccess();
+    const BuiltCodeplug::Block* scanLists = built.Find(DemoCodeplugs::kScanListsBlock);
+    ASSERT_NE(scanLists, nullptr);
+    Bytes block(1024);
+    EXPECT_EQ(codeplug.ReadCpBlock(block, DemoCodeplugs::kScanListsBlock), scanLists->size);
+    EXPECT_TRUE(
+        std::equal(block.begin(), block.begin() + scanLists->size, built.bytes.begin() + scanLists->address));
+
+    const Bytes field = {0x0C, 0x04};
+    codeplug.WriteCpField(field, DemoCodeplugs::kScanListsBlock, 1, 0, 3);
+    codeplug.StopCpAccess(0);
+    const std::uint32_t at = built.EntryAddress(DemoCodeplugs::kScanListsBlock, 1, 0) + 3;
+    EXPECT_EQ(Bytes(Radio().Codeplug().begin() + at, Radio().Codeplug().begin() + at + 2), field);
+    EXPECT_EQ(built.AreaSums(Radio().Codeplug()), built.AreaSums());
 }
 
 // Each fault as the program sees it: the first attempt of a read fails with the line the exchange logs
