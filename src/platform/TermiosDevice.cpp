@@ -84,7 +84,12 @@ void RequestLowLatency(int fd) {
 
 TermiosDevice::TermiosDevice(ConstructionKey, int fd, ErrorSource source) : fd_(fd), source_(source) {}
 
-TermiosDevice::~TermiosDevice() { ::close(fd_); }
+// A pseudo-terminal's slave outlives our use of it while its master stays open, and so would the
+// exclusive flag we set: every later open by anyone but root would fail.
+TermiosDevice::~TermiosDevice() {
+    if (exclusive_) ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+}
 
 std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -97,7 +102,7 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path) {
         LogFailure("another program holds", path, errno);
         return nullptr;
     }
-    ioctl(fd, TIOCEXCL);
+    device->exclusive_ = ioctl(fd, TIOCEXCL) == 0;
     if (const std::optional<EventCounts> counts = device->ReadCounts()) {
         device->source_ = ErrorSource::Counters;
         device->counts_ = *counts;

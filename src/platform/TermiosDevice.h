@@ -69,6 +69,7 @@ private:
 
     int fd_;
     ErrorSource source_;
+    bool exclusive_ = false;  // we hold the device exclusively (TIOCEXCL) and give that up on closing
     EventCounts counts_{};
     MarkedInput marks_;
     unsigned errors_ = 0;

@@ -1,0 +1,59 @@
+#include "radio/RadioMemory.h"
+
+#include <algorithm>
+
+RadioMemory::RadioMemory(const RadioProfile& profile)
+    : statuses_(profile.statuses),
+      codeplug_(profile.codeplug),
+      flash_(profile.flashBytes, profile.firmware),
+      releaseInFlash_(profile.releaseInFlash) {}
+
+std::optional<std::span<const std::uint8_t>> RadioMemory::Status(std::uint8_t code) const {
+    const auto found = statuses_.find(code);
+    if (found == statuses_.end())
+        return std::nullopt;
+    return std::span<const std::uint8_t>(found->second);
+}
+
+bool RadioMemory::HoldsCodeplug(unsigned address, std::size_t count) const {
+    return address <= codeplug_.size() && count <= codeplug_.size() - address;
+}
+
+std::optional<std::vector<std::uint8_t>> RadioMemory::ReadCodeplug(unsigned address,
+                                                                   std::size_t count) const {
+    if (!HoldsCodeplug(address, count))
+        return std::nullopt;
+    const auto first = codeplug_.begin() + address;
+    return std::vector<std::uint8_t>(first, first + static_cast<std::ptrdiff_t>(count));
+}
+
+bool RadioMemory::WriteCodeplug(unsigned address, std::span<const std::uint8_t> data) {
+    if (!HoldsCodeplug(address, data.size()))
+        return false;
+    std::copy(data.begin(), data.end(), codeplug_.begin() + address);
+    return true;
+}
+
+bool RadioMemory::ProgramFlash(unsigned address, std::span<const std::uint8_t> data) {
+    return address >= kFlashBase && flash_.Program(address - kFlashBase, data);
+}
+
+void RadioMemory::EraseFlash() {
+    flash_.Erase();
+    reprogrammed_ = true;
+}
+
+bool RadioMemory::FirmwareIntact() const {
+    for (std::size_t offset = 0; offset < kEntryBytes; ++offset) {
+        if (!flash_.IsWritten(offset))
+            return false;
+    }
+    return true;
+}
+
+void RadioMemory::StartFirmware() {
+    if (!reprogrammed_ || !releaseInFlash_)
+        return;
+    const auto first = flash_.Bytes().begin() + static_cast<std::ptrdiff_t>(releaseInFlash_->offset);
+    statuses_[kReleaseStatus].assign(first, first + static_cast<std::ptrdiff_t>(releaseInFlash_->length));
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "radio/RadioProfile.h"
+#include "radio/SimFlash.h"
+
+// What the radio holds: its status texts, its codeplug memory (codeplug addresses from 0) and its flash
+// ROM, which KWIP reaches in a window from kFlashBase. Accesses that do not lie wholly inside change
+// nothing and report failure.
+class RadioMemory {
+public:
+    static constexpr unsigned kFlashBase = 0x400000;
+    static constexpr std::uint8_t kReleaseStatus = 3;
+    // The firmware starts only when its first bytes, where the controller finds its entry, are written.
+    static constexpr std::size_t kEntryBytes = 4;
+
+    explicit RadioMemory(const RadioProfile& profile);
+
+    // The status text for a code, or nothing when the radio does not know the code.
+    std::optional<std::span<const std::uint8_t>> Status(std::uint8_t code) const;
+    std::span<const std::uint8_t> Codeplug() const { return codeplug_; }
+    const SimFlash& Flash() const { return flash_; }
+
+    std::optional<std::vector<std::uint8_t>> ReadCodeplug(unsigned address, std::size_t count) const;
+    bool WriteCodeplug(unsigned address, std::span<const std::uint8_t> data);
+    // `address` is in the flash window.
+    bool ProgramFlash(unsigned address, std::span<const std::uint8_t> data);
+    void EraseFlash();
+
+    bool FirmwareIntact() const;
+    // The firmware starts: once the flash has been reprogrammed, the release text is the one in the new
+    // image, where the profile says it lies.
+    void StartFirmware();
+
+private:
+    bool HoldsCodeplug(unsigned address, std::size_t count) const;
+
+    std::map<std::uint8_t, std::vector<std::uint8_t>> statuses_;
+    std::vector<std::uint8_t> codeplug_;
+    SimFlash flash_;
+    std::optional<ReleaseLocation> releaseInFlash_;
+    bool reprogrammed_ = false;
+};

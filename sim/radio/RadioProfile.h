@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "radio/ScheduledFault.h"
+
+enum class Controller { ZR5, Q7 };
+
+// A bootcode the radio's loader knows: the bytes it must receive (as the program sends them: the data of
+// the bootcode file's records in file order) and the flash rate at which that bootcode speaks KWIP.
+struct KnownBootcode {
+    std::vector<std::uint8_t> image;
+    unsigned flashBaud = 0;
+};
+
+// How the ZR5 loader makes itself known on the line: a low pulse that reads as one character at 300
+// baud, or a break held for breakNs. It does so again repeatNs after the previous one has ended, until
+// the sync character arrives; with repeatNs 0, once.
+struct LoaderAnnouncement {
+    enum class Kind { Pulse, Break };
+    Kind kind = Kind::Pulse;
+    std::uint64_t breakNs = 1'500'000'000;
+    std::uint64_t repeatNs = 500'000'000;
+};
+
+// How long the radio takes, in nanoseconds of the line's clock.
+struct RadioLatencies {
+    std::uint64_t ackNs = 500'000;               // from a request's last character to the acknowledge
+    std::uint64_t replyNs = 1'000'000;           // from the end of the acknowledge to the reply
+    std::uint64_t eraseNs = 2'000'000'000;       // the flash erase, from the acknowledge to its reply
+    std::uint64_t restartNs = 300'000'000;       // from a reset or power cycle to hearing requests
+    std::uint64_t loaderAnswerNs = 500'000;      // from the sync or a block's last byte to the answer
+    std::uint64_t bootcodeStartNs = 50'000'000;  // from the whole bootcode to its first character
+};
+
+// Where the firmware keeps its release text in the flash, so that a radio reset into newly flashed
+// firmware answers status 3 with the release the kit's image carries.
+struct ReleaseLocation {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+
+    bool operator==(const ReleaseLocation&) const = default;
+};
+
+// Everything that makes one simulated radio. Tests fill it in code; radiosim reads it from a profile
+// file (RadioProfileReader).
+struct RadioProfile {
+    static constexpr std::size_t kKiB = 1024;
+    static constexpr std::array<std::size_t, 3> kFlashSizes = {128 * kKiB, 256 * kKiB, 512 * kKiB};
+    static constexpr std::size_t kMaxStatusBytes = 253;  // a status reply's payload is the code and these
+    static constexpr std::size_t kMaxCodeplugBytes = 0x400000;  // below the flash window
+
+    std::string name;
+    Controller controller = Controller::ZR5;
+    std::map<std::uint8_t, std::vector<std::uint8_t>> statuses;  // by status code; others get 0x86
+    std::size_t flashBytes = 128 * kKiB;
+    std::vector<std::uint8_t> firmware;  // the flash's present content from offset 0 (zeros after)
+    std::optional<ReleaseLocation> releaseInFlash;
+    std::vector<std::uint8_t> codeplug;  // the codeplug memory, codeplug address 0 first
+    unsigned bootstrapBaud = 2400;
+    std::uint8_t syncCharacter = 0xFD;
+    LoaderAnnouncement announcement;
+    std::vector<KnownBootcode> bootcodes;
+    RadioLatencies latencies;
+    std::vector<ScheduledFault> faults;
+
+    // Throws std::invalid_argument naming the first setting a radio cannot have.
+    void Check() const;
+};

@@ -1,0 +1,315 @@
+#include "radio/SimRadio.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "SimUart.h"
+#include "platform/CSerial.h"
+
+namespace {
+
+LineSettings EightNoneOne(unsigned baud) {
+    return {baud, 8, Parity::None, StopBits::One};
+}
+
+BootstrapLoader LoaderFor(const RadioProfile& profile) {
+    return BootstrapLoader(profile.controller, profile.syncCharacter, profile.bootcodes);
+}
+
+RadioProfile Checked(RadioProfile profile) {
+    profile.Check();
+    return profile;
+}
+
+}  // namespace
+
+SimRadio::SimRadio(RadioProfile profile)
+    : profile_(Checked(std::move(profile))),
+      memory_(profile_),
+      faults_(profile_.faults),
+      loader_(LoaderFor(profile_)) {}
+
+void SimRadio::AttachTo(const std::shared_ptr<SimLine>& line) {
+    line_ = line;
+    line->AttachPeer(shared_from_this());
+    line->SetPeerLine(EightNoneOne(lineBaud_));
+}
+
+SimLine& SimRadio::AttachedLine() const {
+    const std::shared_ptr<SimLine> line = line_.lock();
+    if (!line)
+        throw std::logic_error("the radio is attached to no line");
+    return *line;
+}
+
+void SimRadio::EnterBootstrapMode(std::uint64_t atNs) {
+    At(AttachedLine(), atNs, [this](SimLine& line) { StartLoader(line); });
+}
+
+void SimRadio::PowerCycle(std::uint64_t atNs) {
+    At(AttachedLine(), atNs, [this](SimLine& line) { Restart(line, line.PeerNowNs()); });
+}
+
+void SimRadio::OnCharacter(SimLine& line, const SimCharacter& character) {
+    switch (state_) {
+        case RadioState::Running:
+        case RadioState::Bootcode:
+            if (character.timeNs < busyUntilNs_)
+                return;
+            for (RadioFrameReader::Result& result : reader_.Take(character))
+                HandleFrame(line, std::move(result));
+            return;
+        case RadioState::Loader:
+            HandleLoaderCharacter(line, character);
+            return;
+        case RadioState::Restarting:
+        case RadioState::Dead:
+            return;  // nothing listens
+    }
+}
+
+void SimRadio::OnWake(SimLine& line, std::uint64_t nowNs) {
+    while (!agenda_.empty() && agenda_.begin()->first <= nowNs) {
+        auto due = agenda_.extract(agenda_.begin());
+        due.mapped()(line);
+    }
+}
+
+void SimRadio::HandleFrame(SimLine& line, RadioFrameReader::Result result) {
+    RadioRequest entry = Entry(line, RequestKind::Garbage, std::move(result.bytes));
+    switch (result.kind) {
+        case RadioFrameReader::Result::Kind::Garbage:
+            Record(std::move(entry));
+            return;
+        case RadioFrameReader::Result::Kind::BadChecksum:
+            entry.kind = RequestKind::BadChecksum;
+            Refuse(line, entry, std::nullopt);
+            return;
+        case RadioFrameReader::Result::Kind::Frame:
+            break;
+    }
+    KwipServer::Summarise(result.frame, entry);
+    const std::optional<ScheduledFault> fault = faults_.Meet(entry.kind);
+    if (fault) {
+        entry.fault = fault->Text();
+        switch (fault->kind) {
+            case ScheduledFault::Kind::Silence:
+                Record(std::move(entry));
+                return;
+            case ScheduledFault::Kind::Reset:
+                Record(std::move(entry));
+                Restart(line, line.PeerNowNs());
+                return;
+            case ScheduledFault::Kind::NegativeAck:
+                Refuse(line, entry, std::nullopt);
+                return;
+            default:
+                break;  // the fault shows in the answer
+        }
+    }
+    Serve(line, result.frame, entry, fault);
+}
+
+void SimRadio::Serve(SimLine& line, const RadioFrame& frame, RadioRequest& entry,
+                     const std::optional<ScheduledFault>& fault) {
+    const KwipServer::Mode mode =
+        state_ == RadioState::Bootcode ? KwipServer::Mode::Bootcode : KwipServer::Mode::Firmware;
+    const KwipServer::Outcome outcome = server_.Serve(frame, mode);
+    if (!outcome.accepted) {
+        Refuse(line, entry, fault);
+        return;
+    }
+    std::vector<AnswerPiece> answer = {{{kPositiveAck}, profile_.latencies.ackNs}};
+    if (!outcome.reply.empty()) {
+        AnswerPiece reply{outcome.reply,
+                          outcome.afterErase ? profile_.latencies.eraseNs : profile_.latencies.replyNs};
+        if (fault && fault->kind == ScheduledFault::Kind::BadChecksum)
+            reply.bytes.back() ^= kChecksumFlip;
+        answer.push_back(std::move(reply));
+    }
+    const std::uint64_t endNs = Send(line, line.PeerNowNs(), answer, fault);
+    entry.outcome = RequestOutcome::Done;
+    Record(std::move(entry));
+    if (outcome.afterErase)
+        busyUntilNs_ = endNs;
+    if (outcome.restarts)
+        Restart(line, endNs);
+}
+
+void SimRadio::Refuse(SimLine& line, RadioRequest& entry, const std::optional<ScheduledFault>& fault) {
+    Send(line, line.PeerNowNs(), {{{kNegativeAck}, profile_.latencies.ackNs}}, fault);
+    entry.outcome = RequestOutcome::Refused;
+    Record(std::move(entry));
+}
+
+void SimRadio::HandleLoaderCharacter(SimLine& line, const SimCharacter& character) {
+    RadioRequest entry = Entry(line, RequestKind::Sync, {character.byte});
+    switch (loader_.RoleOf(character)) {
+        case BootstrapLoader::Role::Unwanted:
+            if (loader_.Synced())
+                entry.kind = RequestKind::Garbage;
+            Record(std::move(entry));
+            return;
+        case BootstrapLoader::Role::Data: {
+            const BootstrapLoader::Step step = loader_.Take(character.byte);
+            if (step.runsAtBaud)
+                RunBootcode(line, line.PeerNowNs(), *step.runsAtBaud);
+            return;
+        }
+        case BootstrapLoader::Role::BlockEnd:
+            entry.kind = RequestKind::Block;
+            entry.bytes.assign(loader_.BlockUnderWay().begin(), loader_.BlockUnderWay().end());
+            entry.bytes.push_back(character.byte);
+            break;
+        case BootstrapLoader::Role::Sync:
+            break;
+    }
+    const std::optional<ScheduledFault> fault = faults_.Meet(entry.kind);
+    if (fault)
+        entry.fault = fault->Text();
+    if (fault && fault->kind == ScheduledFault::Kind::Silence) {
+        loader_.DiscardBlock();
+        Record(std::move(entry));
+        return;
+    }
+    if (fault && fault->kind == ScheduledFault::Kind::Reset) {
+        Record(std::move(entry));
+        StartLoader(line);
+        return;
+    }
+    const BootstrapLoader::Step step = loader_.Take(character.byte);
+    std::uint64_t endNs = line.PeerNowNs();
+    if (!step.answer.empty()) {
+        const std::uint64_t fromNs = std::max(endNs, announcedUntilNs_);
+        endNs = Send(line, fromNs, {{step.answer, profile_.latencies.loaderAnswerNs}}, fault);
+    }
+    entry.outcome = RequestOutcome::Done;
+    Record(std::move(entry));
+    if (step.runsAtBaud)
+        RunBootcode(line, endNs, *step.runsAtBaud);
+}
+
+void SimRadio::Become(SimLine& line, RadioState state, unsigned baud) {
+    ++epoch_;
+    state_ = state;
+    lineBaud_ = baud;
+    busyUntilNs_ = 0;
+    reader_.Reset();
+    line.SetPeerLine(EightNoneOne(baud));
+}
+
+// Deaf for the restart time, then the firmware runs if the flash holds it; a radio whose flash was left
+// erased or half written at its start stays dead until bootstrap mode.
+void SimRadio::Restart(SimLine& line, std::uint64_t fromNs) {
+    Become(line, RadioState::Restarting, kFirmwareBaud);
+    InState(line, fromNs + profile_.latencies.restartNs, [this](SimLine& later) {
+        if (!memory_.FirmwareIntact()) {
+            Become(later, RadioState::Dead, kFirmwareBaud);
+            return;
+        }
+        memory_.StartFirmware();
+        Become(later, RadioState::Running, kFirmwareBaud);
+    });
+}
+
+void SimRadio::StartLoader(SimLine& line) {
+    loader_ = LoaderFor(profile_);
+    Become(line, RadioState::Loader, profile_.bootstrapBaud);
+    announcedUntilNs_ = line.PeerNowNs();
+    if (profile_.controller == Controller::ZR5)
+        Announce(line);
+}
+
+void SimRadio::Announce(SimLine& line) {
+    if (loader_.Synced())
+        return;
+    const std::uint64_t nowNs = line.PeerNowNs();
+    const LoaderAnnouncement& announcement = profile_.announcement;
+    if (announcement.kind == LoaderAnnouncement::Kind::Pulse) {
+        const std::uint64_t pulseNs = SimUart::PulseNs(kPulseReads, kPulseBaud);
+        line.InjectPulse(nowNs, pulseNs);
+        announcedUntilNs_ = nowNs + pulseNs;
+    } else {
+        line.InjectBreak(nowNs, nowNs + announcement.breakNs);
+        announcedUntilNs_ = nowNs + announcement.breakNs;
+    }
+    if (announcement.repeatNs == 0)
+        return;
+    InState(line, announcedUntilNs_ + announcement.repeatNs, [this](SimLine& later) { Announce(later); });
+}
+
+void SimRadio::RunBootcode(SimLine& line, std::uint64_t fromNs, unsigned baud) {
+    RadioRequest entry = Entry(line, RequestKind::Bootcode, {});
+    entry.count = loader_.Received().size();
+    entry.baud = baud;
+    entry.outcome = RequestOutcome::Done;
+    Record(std::move(entry));
+    InState(line, fromNs + profile_.latencies.bootcodeStartNs, [this, baud](SimLine& later) {
+        Become(later, RadioState::Bootcode, baud);
+        const std::uint8_t hello = kBootcodeHello;
+        later.PeerSend(std::span(&hello, 1), later.PeerNowNs());
+    });
+}
+
+std::uint64_t SimRadio::Send(SimLine& line, std::uint64_t fromNs, const std::vector<AnswerPiece>& pieces,
+                             const std::optional<ScheduledFault>& fault) {
+    const bool byteFault = fault && fault->IsByteFault();
+    std::uint64_t atNs = fromNs;
+    std::size_t index = 0;
+    for (const AnswerPiece& piece : pieces) {
+        atNs += piece.afterNs;
+        for (std::uint8_t byte : piece.bytes) {
+            const bool hit = byteFault && fault->byte == index++;
+            if (!hit) {
+                atNs = line.PeerSend(std::span(&byte, 1), atNs);
+                continue;
+            }
+            switch (fault->kind) {
+                case ScheduledFault::Kind::LoseByte:
+                    atNs = std::max(atNs, line.PeerNowNs()) + SimUart::FrameNs(line.PeerLine());
+                    break;
+                case ScheduledFault::Kind::GarbleByte:
+                    byte ^= ScheduledFault::kGarbleMask;
+                    atNs = line.PeerSend(std::span(&byte, 1), atNs);
+                    break;
+                case ScheduledFault::Kind::LineError:
+                    atNs = line.PeerSend(std::span(&byte, 1), atNs);
+                    At(line, atNs, [](SimLine& later) { later.FailNextRead(CSerial::kFramingError); });
+                    break;
+                default:  // a break in the byte's place, and a character time of idle line after it
+                    atNs = std::max(atNs, line.PeerNowNs());
+                    line.InjectBreak(atNs, atNs + ScheduledFault::kBreakNs);
+                    atNs += ScheduledFault::kBreakNs + SimUart::FrameNs(line.PeerLine());
+            }
+        }
+    }
+    return atNs;
+}
+
+void SimRadio::At(SimLine& line, std::uint64_t atNs, Action action) {
+    agenda_.emplace(atNs, std::move(action));
+    line.WakePeerAt(atNs);
+}
+
+void SimRadio::InState(SimLine& line, std::uint64_t atNs, Action action) {
+    At(line, atNs, [this, epoch = epoch_, action = std::move(action)](SimLine& later) {
+        if (epoch == epoch_)
+            action(later);
+    });
+}
+
+RadioRequest SimRadio::Entry(SimLine& line, RequestKind kind, std::vector<std::uint8_t> bytes) const {
+    RadioRequest entry;
+    entry.timeNs = line.PeerNowNs();
+    entry.state = state_;
+    entry.kind = kind;
+    entry.bytes = std::move(bytes);
+    return entry;
+}
+
+void SimRadio::Record(RadioRequest entry) {
+    requests_.push_back(std::move(entry));
+    if (observer_)
+        observer_(requests_.back());
+}

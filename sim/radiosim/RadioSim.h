@@ -1,0 +1,80 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "SimLine.h"
+#include "VirtualClock.h"
+#include "radio/RadioProfile.h"
+#include "radio/SimRadio.h"
+#include "radiosim/TerminalBridge.h"
+
+// radiosim's work: a SimRadio behind a pseudo-terminal in real time, and the operator's hands. The
+// program opens the terminal's slave (SlavePath) as its serial port; the radio follows the settings
+// the program sets there. Commands, from radiosim's standard input or a test:
+//
+//     bootstrap   put the radio into bootstrap mode      power   switch it off and on
+//     state       print its state                        quit    end Run
+//
+// With autoBootstrap the radio enters bootstrap mode whenever the program sets the bootstrap rate, or
+// goes straight on to listen for the loader's pulse at 300 baud (faster than a pass can see the
+// bootstrap rate), unless its loader is already waiting for the sync character. On a pseudo-terminal the ZR5
+// loader makes itself known only by its pulse, which the program reads as a character at 300 baud; a profile
+// that announces with a break is told so.
+class RadioSim {
+public:
+    struct Options {
+        bool echo = false;           // the ZUB box between: every byte the program sends comes back
+        bool autoBootstrap = false;  // bootstrap mode when the program sets the bootstrap rate
+        bool verbose = false;        // a line for each request, and each change of state
+        std::filesystem::path link;  // a symbolic link to the slave, made now and removed at the end
+    };
+
+    static constexpr std::chrono::microseconds kPassInterval{100};
+
+    // Throws std::runtime_error when the system gives no pseudo-terminal or the link cannot be made,
+    // and std::invalid_argument for a profile that describes no radio.
+    RadioSim(RadioProfile profile, Options options, std::ostream& out);
+    ~RadioSim();
+    RadioSim(const RadioSim&) = delete;
+    RadioSim& operator=(const RadioSim&) = delete;
+
+    const std::string& SlavePath() const { return slavePath_; }
+    // Passes until Stop or "quit", each kPassInterval apart.
+    void Run();
+    // Both may be called from any thread.
+    void Stop() { stop_ = true; }
+    void Command(const std::string& command);
+
+    // For a test, once Run has returned.
+    const SimRadio& Radio() const { return *radio_; }
+
+private:
+    void Pass();
+    void Execute(const std::string& command);
+    void FollowProgram();
+    std::uint64_t ElapsedNs() const;
+
+    std::ostream& out_;
+    Options options_;
+    std::shared_ptr<VirtualClock> clock_ = std::make_shared<VirtualClock>(0, 0);
+    std::shared_ptr<SimLine> line_ = std::make_shared<SimLine>(clock_);
+    std::shared_ptr<SimRadio> radio_;
+    std::optional<TerminalBridge> bridge_;
+    std::string slavePath_;
+    unsigned bootstrapBaud_;
+    LineSettings programLine_;
+    RadioState shownState_ = RadioState::Running;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::atomic<bool> stop_ = false;
+    std::mutex commandsMutex_;
+    std::deque<std::string> commands_;
+};

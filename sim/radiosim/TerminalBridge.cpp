@@ -1,0 +1,74 @@
+#include "radiosim/TerminalBridge.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "SimUart.h"
+
+TerminalBridge::TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
+                               std::shared_ptr<VirtualClock> clock)
+    : master_(std::move(master)), line_(std::move(line)), clock_(std::move(clock)) {
+    programEnd_ = line_->OpenProgramEnd();
+    if (!programEnd_)
+        throw std::logic_error("the line's program end is taken");
+    seen_ = line_->ProgramLine();
+}
+
+void TerminalBridge::Pass(std::uint64_t nowNs) {
+    TakeFromProgram();
+    Transmit(nowNs);
+    DeliverToProgram();
+}
+
+// The settings are looked at before the bytes are read: bytes already waiting were written before any
+// change seen after them, and a change seen now came before the bytes read now (the program's change of
+// settings discards what it wrote before and we had not read).
+void TerminalBridge::TakeFromProgram() {
+    const std::optional<LineSettings> line = master_->GetLine();
+    if (line && IsSupported(*line) && *line != seen_) {
+        seen_ = *line;
+        outgoing_.push_back({std::nullopt, seen_});
+    }
+    std::vector<std::uint8_t> bytes(master_->InputCount());
+    if (bytes.empty() || !master_->Read(bytes))
+        return;
+    for (const std::uint8_t byte : bytes)
+        outgoing_.push_back({byte, seen_});
+}
+
+// Each byte goes when the simulated transmitter is free; the clock steps to that moment, never past now.
+void TerminalBridge::Transmit(std::uint64_t nowNs) {
+    while (!outgoing_.empty()) {
+        const std::uint64_t startNs = std::max(clock_->Peek(), transmitterFreeNs_);
+        if (startNs > nowNs)
+            break;
+        AdvanceTo(startNs);
+        const Outgoing& next = outgoing_.front();
+        if (line_->ProgramLine() != next.line)
+            programEnd_->SetLine(next.line);
+        if (next.byte) {
+            if (!programEnd_->TransmitChar(*next.byte))
+                break;
+            transmitterFreeNs_ = startNs + SimUart::FrameNs(next.line);
+        }
+        outgoing_.pop_front();
+    }
+    AdvanceTo(nowNs);
+}
+
+void TerminalBridge::DeliverToProgram() {
+    std::vector<std::uint8_t> bytes(programEnd_->InputCount());
+    if (!bytes.empty() && programEnd_->Read(bytes))
+        held_.insert(held_.end(), bytes.begin(), bytes.end());
+    programEnd_->ClearErrors();  // the terminal cannot carry them
+    while (held_.size() > kMaxHeldBytes)
+        held_.pop_front();
+    while (!held_.empty() && master_->TransmitChar(held_.front()))
+        held_.pop_front();
+}
+
+void TerminalBridge::AdvanceTo(std::uint64_t ns) {
+    if (ns > clock_->Peek())
+        clock_->Advance(ns - clock_->Peek());
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+
+#include "SimLine.h"
+#include "VirtualClock.h"
+#include "platform/LineSettings.h"
+#include "platform/TermiosDevice.h"
+
+// Plays the program end of a SimLine on a pseudo-terminal, in real time: what the program writes to the
+// terminal is transmitted on the line at the settings the program had set on it when it wrote, paced
+// as a UART paces it, and what the line brings to the program end is written back to the terminal.
+// The line's clock is moved along with the machine's by each pass.
+//
+// A pseudo-terminal carries no breaks and no line errors: a break, or a pulse that the program's rate
+// does not read as a character, reaches the program as nothing, and a line error as a good character.
+// At 300 baud the radio's pulse reads as a character, and that character is what the program gets.
+class TerminalBridge {
+public:
+    // Bytes for the program held while the terminal takes no more; beyond it the oldest are dropped.
+    static constexpr std::size_t kMaxHeldBytes = 4096;
+
+    TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
+                   std::shared_ptr<VirtualClock> clock);
+
+    // Brings the line up to nowNs (the line clock's time, which only moves forward) and moves what
+    // is waiting in both directions.
+    void Pass(std::uint64_t nowNs);
+    // The settings the program last set on the terminal.
+    const LineSettings& ProgramLine() const { return seen_; }
+
+private:
+    // A byte the program wrote, with the settings it was written at; no byte: a change of settings.
+    struct Outgoing {
+        std::optional<std::uint8_t> byte;
+        LineSettings line;
+    };
+
+    void TakeFromProgram();
+    void Transmit(std::uint64_t nowNs);
+    void DeliverToProgram();
+    void AdvanceTo(std::uint64_t ns);
+
+    std::unique_ptr<TermiosDevice> master_;
+    std::shared_ptr<SimLine> line_;
+    std::shared_ptr<VirtualClock> clock_;
+    std::unique_ptr<CommDevice> programEnd_;
+    LineSettings seen_;
+    std::deque<Outgoing> outgoing_;
+    std::deque<std::uint8_t> held_;  // for the program, not yet taken by the terminal
+    std::uint64_t transmitterFreeNs_ = 0;
+};

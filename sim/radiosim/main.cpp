@@ -1,0 +1,67 @@
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "radio/RadioProfileReader.h"
+#include "radiosim/RadioSim.h"
+
+namespace {
+
+RadioSim* running = nullptr;
+
+extern "C" void StopOnSignal(int) {
+    if (running)
+        running->Stop();
+}
+
+// The operator's commands, a line each; at the end of the input radiosim goes on.
+void ReadCommands(RadioSim& sim) {
+    std::thread([&sim] {
+        for (std::string line; std::getline(std::cin, line);)
+            sim.Command(line);
+    }).detach();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app(
+        "A simulated radio on a pseudo-terminal: prints the terminal's path, then answers the program "
+        "that opens it as the radio of the profile would.",
+        "radiosim");
+    std::string profilePath;
+    std::vector<std::string> folders;
+    std::string bootstrap = "manual";
+    RadioSim::Options options;
+    app.add_option("--profile", profilePath, "The radio's profile")->required()->check(CLI::ExistingFile);
+    app.add_option("--files", folders, "Another folder where the profile's files are looked for")
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--link", options.link, "Make a symbolic link to the terminal at this path");
+    app.add_flag("--echo", options.echo, "Echo every byte the program sends, as the ZUB interface box does");
+    app.add_option("--bootstrap", bootstrap,
+                   "auto: bootstrap mode when the program sets the bootstrap rate; manual: on the command "
+                   "'bootstrap' on standard input")
+        ->check(CLI::IsMember({"auto", "manual"}));
+    app.add_flag("-v,--verbose", options.verbose, "Print each request the radio receives, on one line");
+    CLI11_PARSE(app, argc, argv);
+    options.autoBootstrap = bootstrap == "auto";
+
+    try {
+        std::vector<std::filesystem::path> searchFolders(folders.begin(), folders.end());
+        RadioSim sim(RadioProfileReader(searchFolders).Read(profilePath), options, std::cout);
+        std::cout << sim.SlavePath() << std::endl;
+        running = &sim;
+        std::signal(SIGINT, StopOnSignal);
+        std::signal(SIGTERM, StopOnSignal);
+        ReadCommands(sim);
+        sim.Run();
+        running = nullptr;
+    } catch (const std::exception& error) {
+        std::cerr << "radiosim: " << error.what() << std::endl;
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "RaisedError.h"
+#include "ScopedPlatform.h"
+#include "SimRadioTest.h"
+#include "TempDir.h"
+#include "errors/CwFileLog.h"
+#include "kwip/CKwipBroker.h"
+#include "platform/CPosixPlatform.h"
+#include "radiosim/RadioSim.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// radiosim on a thread of its own, and the program on the machine's own port and clock opening its
+// terminal as COM kPort. The error log's file goes to a temporary folder.
+class RadioSimTest : public ::testing::Test {
+protected:
+    static constexpr unsigned kPort = 40;
+    static constexpr unsigned kGenerousMs = 2000;
+
+    RadioSimTest() { CwFileLog::SetDirectory(logFolder_.Path()); }
+    ~RadioSimTest() override {
+        StopSim();
+        CwFileLog::SetDirectory({});
+    }
+
+    void StartSim(RadioProfile profile, RadioSim::Options options) {
+        sim_ = std::make_unique<RadioSim>(std::move(profile), std::move(options), out_);
+        platform_->ComPorts().SetOverride(kPort, sim_->SlavePath());
+        thread_ = std::thread([this] { sim_->Run(); });
+    }
+
+    void StopSim() {
+        if (!thread_.joinable())
+            return;
+        sim_->Stop();
+        thread_.join();
+    }
+
+    // The broker's time-outs are generous: the machine may be busy, and these tests are about what
+    // radiosim answers, not how fast.
+    std::unique_ptr<CKwipBroker> OpenBroker(std::uint8_t echo = 0) {
+        auto broker = std::make_unique<CKwipBroker>();
+        broker->Comm().AckTimeoutMs = kGenerousMs;
+        broker->Comm().ReplyTimeoutMs = kGenerousMs;
+        broker->Comm().Open(kPort, echo);
+        broker->PortOpen = true;
+        return broker;
+    }
+
+    TempDir logFolder_;
+    std::unique_ptr<CPosixPlatform> owned_ = std::make_unique<CPosixPlatform>();
+    CPosixPlatform* platform_ = owned_.get();
+    ScopedPlatform realTime_{std::move(owned_)};
+    std::ostringstream out_;
+    std::unique_ptr<RadioSim> sim_;
+    std::thread thread_;
+};
+
+TEST_F(RadioSimTest, AnswersABrokerOnItsTerminal) {
+    RadioSim::Options options;
+    options.verbose = true;
+    StartSim(SmallRadio::Profile(), options);
+    auto broker = OpenBroker();
+    std::array<char, 17> identity{};
+    ASSERT_EQ(RaisedBy([&] { broker->RadioStatusRequest(15, identity); }), kNothingRaised);
+    EXPECT_EQ(Bytes(identity.begin(), identity.begin() + 16), SmallRadio::kIdentity);
+    std::array<std::uint8_t, 10> codeplug{};
+    ASSERT_EQ(RaisedBy([&] { broker->ReadRequest(0x2C5, codeplug); }), kNothingRaised);
+    EXPECT_EQ(codeplug[9], SmallRadio::CodeplugByte(0x2C5 + 9));
+    EXPECT_EQ(RaisedBy([&] { broker->WriteRequest(0x300, Bytes{0xAA, 0xBB}); }), kNothingRaised);
+    EXPECT_EQ(RaisedBy([&] { broker->ResetRequest(); }), kNothingRaised);
+    broker.reset();
+    StopSim();
+
+    EXPECT_EQ(sim_->Radio().Codeplug()[0x301], 0xBB);
+    std::vector<RequestKind> kinds;
+    for (const RadioRequest& request : sim_->Radio().Requests()) {
+        if (kinds.empty() || kinds.back() != request.kind)
+            kinds.push_back(request.kind);  // a retry once
+    }
+    EXPECT_EQ(kinds, (std::vector<RequestKind>{RequestKind::RadioStatus, RequestKind::Read,
+                                               RequestKind::Write, RequestKind::Reset}));
+    EXPECT_NE(out_.str().find("read 0002C5 10 bytes: done"), std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find("state: restarting"), std::string::npos) << out_.str();
+}
+
+TEST_F(RadioSimTest, WithTheEchoBoxEveryByteTheProgramSendsComesBack) {
+    RadioSim::Options options;
+    options.echo = true;
+    StartSim(SmallRadio::Profile(), options);
+    auto echoed = OpenBroker(1);
+    std::array<char, 16> model{};
+    EXPECT_EQ(RaisedBy([&] { EXPECT_EQ(echoed->RadioStatusRequest(0, model), "TESTRADIO T1"); }),
+              kNothingRaised);
+}
+
+// The bootstrap download as the program does it, on the terminal: radiosim follows the rate into
+// bootstrap mode, its pulse reaches the program in the 300-baud window, and the bootcode then speaks
+// KWIP at the flash rate.
+TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
+    RadioSim::Options options;
+    options.autoBootstrap = true;
+    RadioProfile profile = SmallRadio::Profile();
+    profile.latencies.bootcodeStartNs =
+        300'000'000;  // time for the program to change rates on a busy machine
+    StartSim(profile, options);
+    CSerial* port = platform_->GetSerial();
+    ASSERT_NE(port, nullptr);
+    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    bool pulse = false;
+    ASSERT_EQ(RaisedBy([&] {
+                  port->Open(kPort);
+                  pulse = port->DetectPulse(2000);
+              }),
+              kNothingRaised);
+    EXPECT_TRUE(pulse);
+    Bytes answer(1);
+    ASSERT_EQ(RaisedBy([&] {
+                  port->PurgeInput();
+                  port->Write(Bytes{0xFD}, kGenerousMs);
+                  port->Read(answer, kGenerousMs);
+              }),
+              kNothingRaised);
+    EXPECT_EQ(answer, Bytes{0xFF});
+    Bytes image = SmallRadio::Bootcode();
+    image.resize(24);
+    for (std::size_t at = 0; at < image.size(); at += 8) {
+        Bytes echo(16);
+        ASSERT_EQ(RaisedBy([&] {
+                      port->Write(std::span(image).subspan(at, 8), kGenerousMs);
+                      port->Read(echo, kGenerousMs);
+                  }),
+                  kNothingRaised);
+        EXPECT_TRUE(std::equal(echo.begin(), echo.begin() + 8, image.begin() + at));
+    }
+    Bytes hello(1);
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(115200);
+                  port->Read(hello, kGenerousMs);
+              }),
+              kNothingRaised);
+    platform_->ReleaseSerial();
+
+    auto broker = OpenBroker();
+    std::array<char, 8> variant{};
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(115200);
+                  broker->RadioStatusRequest(4, variant);
+              }),
+              kNothingRaised);
+    EXPECT_EQ(std::string(variant.data()), "Z5");
+    broker.reset();
+    StopSim();
+    EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
+}
+
+}  // namespace
