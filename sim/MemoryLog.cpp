@@ -8,9 +8,11 @@ bool MemoryLog::Clear() {
 }
 
 void MemoryLog::WriteResource(unsigned id) {
-    if (const auto text = StringTable::Find(id); text && IsEnabled()) lines_->emplace_back(*text);
+    if (const auto text = StringTable::Find(id); text && IsEnabled())
+        lines_->emplace_back(*text);
 }
 
 void MemoryLog::WriteLine(const char* text) {
-    if (IsEnabled()) lines_->emplace_back(text != nullptr ? text : "");
+    if (IsEnabled())
+        lines_->emplace_back(text != nullptr ? text : "");
 }

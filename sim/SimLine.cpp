@@ -38,7 +38,8 @@ SimLine::SimLine(std::shared_ptr<const VirtualClock> clock) : clock_(std::move(c
 }
 
 std::unique_ptr<CommDevice> SimLine::OpenProgramEnd() {
-    if (programEndOpen_) return nullptr;
+    if (programEndOpen_)
+        return nullptr;
     CatchUp();
     programEndOpen_ = true;
     received_.clear();
@@ -55,12 +56,14 @@ CPosixSerial::DeviceOpener SimLine::Opener(std::shared_ptr<SimLine> line, unsign
 }
 
 std::optional<LineSettings> SimLine::GetLine() {
-    if (failLineQueries_) return std::nullopt;
+    if (failLineQueries_)
+        return std::nullopt;
     return ProgramLine();
 }
 
 bool SimLine::SetLine(const LineSettings& line) {
-    if (refuseLineChanges_ || !IsSupported(line)) return false;
+    if (refuseLineChanges_ || !IsSupported(line))
+        return false;
     CatchUp();
     programUart_.SetLine(line, clock_->Peek());
     quietUntilNs_ = 0;
@@ -70,9 +73,11 @@ bool SimLine::SetLine(const LineSettings& line) {
 bool SimLine::TransmitChar(std::uint8_t byte) {
     CatchUp();
     const std::uint64_t now = clock_->Peek();
-    if (now < transmitterBusyUntilNs_) return false;
+    if (now < transmitterBusyUntilNs_)
+        return false;
     transmitterBusyUntilNs_ = SimUart::Transmit(toPeer_, byte, ProgramLine(), now);
-    if (echoBox_) SimUart::Transmit(toProgram_, byte, ProgramLine(), now);
+    if (echoBox_)
+        SimUart::Transmit(toProgram_, byte, ProgramLine(), now);
     quietUntilNs_ = 0;
     return true;
 }
@@ -88,7 +93,8 @@ bool SimLine::Read(std::span<std::uint8_t> destination) {
         errors_ |= *std::exchange(failNextRead_, std::nullopt);
         return false;
     }
-    if (received_.size() < destination.size()) return false;
+    if (received_.size() < destination.size())
+        return false;
     const auto end = received_.begin() + static_cast<std::ptrdiff_t>(destination.size());
     std::copy(received_.begin(), end, destination.begin());
     received_.erase(received_.begin(), end);
@@ -112,10 +118,13 @@ CommDevice::Status SimLine::ClearErrors() {
 
 void SimLine::Purge(unsigned directions) {
     CatchUp();
-    if ((directions & CommDevice::kPurgeInput) != 0) received_.clear();
+    if ((directions & CommDevice::kPurgeInput) != 0)
+        received_.clear();
 }
 
-void SimLine::AttachPeer(std::shared_ptr<SimPeer> peer) { peer_ = std::move(peer); }
+void SimLine::AttachPeer(std::shared_ptr<SimPeer> peer) {
+    peer_ = std::move(peer);
+}
 
 void SimLine::SetPeerLine(const LineSettings& line) {
     peerUart_.SetLine(line, PeerNowNs());
@@ -124,7 +133,8 @@ void SimLine::SetPeerLine(const LineSettings& line) {
 
 std::uint64_t SimLine::PeerSend(std::span<const std::uint8_t> bytes, std::uint64_t atNs) {
     std::uint64_t startNs = std::max({atNs, PeerNowNs(), peerTransmitterFreeNs_});
-    for (const std::uint8_t byte : bytes) startNs = SimUart::Transmit(toProgram_, byte, PeerLine(), startNs);
+    for (const std::uint8_t byte : bytes)
+        startNs = SimUart::Transmit(toProgram_, byte, PeerLine(), startNs);
     peerTransmitterFreeNs_ = startNs;
     quietUntilNs_ = 0;
     return startNs;
@@ -136,7 +146,9 @@ void SimLine::WakePeerAt(std::uint64_t atNs) {
     quietUntilNs_ = 0;
 }
 
-std::uint64_t SimLine::PeerNowNs() const { return peerEventNs_.value_or(clock_->Peek()); }
+std::uint64_t SimLine::PeerNowNs() const {
+    return peerEventNs_.value_or(clock_->Peek());
+}
 
 void SimLine::InjectBreak(std::uint64_t fromNs, std::uint64_t untilNs) {
     toProgram_.HoldLow(fromNs, untilNs);
@@ -152,12 +164,15 @@ void SimLine::InjectErrors(unsigned flags, std::uint64_t atNs) {
     quietUntilNs_ = 0;
 }
 
-void SimLine::FailNextRead(unsigned flags) { failNextRead_ = flags; }
+void SimLine::FailNextRead(unsigned flags) {
+    failNextRead_ = flags;
+}
 
 void SimLine::CatchUp() {
     const std::uint64_t now = clock_->Peek();
     // A peer that calls in while it is being told of an event is inside already.
-    if (catchingUp_ || now < quietUntilNs_) return;
+    if (catchingUp_ || now < quietUntilNs_)
+        return;
     struct Inside {
         explicit Inside(SimLine& line) : line(line) { line.catchingUp_ = true; }
         ~Inside() {
@@ -170,7 +185,8 @@ void SimLine::CatchUp() {
     RunPeer(now);
     ReceiveAtProgram(now);
     for (auto due = scheduledErrors_.begin(); due != scheduledErrors_.end() && due->first <= now;) {
-        if (programEndOpen_) errors_ |= due->second;
+        if (programEndOpen_)
+            errors_ |= due->second;
         due = scheduledErrors_.erase(due);
     }
     toPeer_.ForgetBefore(peerUart_.HuntFromNs());
@@ -188,23 +204,30 @@ void SimLine::RunPeer(std::uint64_t untilNs) {
             const std::uint64_t atNs = wakes_.top();
             wakes_.pop();
             peerEventNs_ = atNs;
-            if (peer_) peer_->OnWake(*this, atNs);
+            if (peer_)
+                peer_->OnWake(*this, atNs);
             continue;
         }
-        if (!frame) break;
+        if (!frame)
+            break;
         peerUart_.Take(*frame);
-        if (frame->kind != SimUart::Frame::Kind::Character) continue;
+        if (frame->kind != SimUart::Frame::Kind::Character)
+            continue;
         peerEventNs_ = frame->character.timeNs;
-        if (peer_) peer_->OnCharacter(*this, frame->character);
+        if (peer_)
+            peer_->OnCharacter(*this, frame->character);
     }
 }
 
 void SimLine::ReceiveAtProgram(std::uint64_t untilNs) {
     while (const std::optional<SimUart::Frame> frame = programUart_.Peek(toProgram_, untilNs)) {
         programUart_.Take(*frame);
-        if (!programEndOpen_) continue;  // a closed port hears nothing
-        if (frame->kind == SimUart::Frame::Kind::Break) errors_ |= CSerial::kBreak;
-        if (frame->kind != SimUart::Frame::Kind::Character) continue;
+        if (!programEndOpen_)
+            continue;  // a closed port hears nothing
+        if (frame->kind == SimUart::Frame::Kind::Break)
+            errors_ |= CSerial::kBreak;
+        if (frame->kind != SimUart::Frame::Kind::Character)
+            continue;
         errors_ |= frame->character.errors;
         if (received_.size() < kReceiveQueueBytes) {
             received_.push_back(frame->character.byte);
@@ -217,10 +240,13 @@ void SimLine::ReceiveAtProgram(std::uint64_t untilNs) {
 // The earliest moment at which catching up could change anything.
 std::uint64_t SimLine::NextEventNs() const {
     std::uint64_t next = kNever;
-    if (const auto frame = peerUart_.Peek(toPeer_, kNever)) next = std::min(next, frame->character.timeNs);
+    if (const auto frame = peerUart_.Peek(toPeer_, kNever))
+        next = std::min(next, frame->character.timeNs);
     if (const auto frame = programUart_.Peek(toProgram_, kNever))
         next = std::min(next, frame->character.timeNs);
-    if (!wakes_.empty()) next = std::min(next, wakes_.top());
-    if (!scheduledErrors_.empty()) next = std::min(next, scheduledErrors_.begin()->first);
+    if (!wakes_.empty())
+        next = std::min(next, wakes_.top());
+    if (!scheduledErrors_.empty())
+        next = std::min(next, scheduledErrors_.begin()->first);
     return next;
 }

@@ -9,7 +9,9 @@ namespace {
 
 constexpr double kNsPerSecond = 1e9;
 
-int ParityBits(const LineSettings& line) { return line.parity == Parity::None ? 0 : 1; }
+int ParityBits(const LineSettings& line) {
+    return line.parity == Parity::None ? 0 : 1;
+}
 
 // The parity bit that makes the count of ones odd (odd parity) or even (even parity).
 bool ParityBit(std::uint8_t data, Parity parity) {
@@ -23,7 +25,9 @@ std::uint64_t BitEdgeNs(std::uint64_t startNs, double bits, double bitNs) {
 
 }  // namespace
 
-double SimUart::BitNs(unsigned baud) { return kNsPerSecond / baud; }
+double SimUart::BitNs(unsigned baud) {
+    return kNsPerSecond / baud;
+}
 
 std::uint64_t SimUart::FrameNs(const LineSettings& line) {
     const int halfBits = 2 + 2 * line.dataBits + 2 * ParityBits(line) + StopHalfBits(line.stopBits);
@@ -35,11 +39,14 @@ std::uint64_t SimUart::Transmit(SimWire& wire, std::uint8_t byte, const LineSett
     const double bitNs = BitNs(line.baud);
     const std::uint8_t data = static_cast<std::uint8_t>(byte & ((1u << line.dataBits) - 1));
     const auto holdLowIf = [&](bool low, int bit) {
-        if (low) wire.HoldLow(BitEdgeNs(startNs, bit, bitNs), BitEdgeNs(startNs, bit + 1, bitNs));
+        if (low)
+            wire.HoldLow(BitEdgeNs(startNs, bit, bitNs), BitEdgeNs(startNs, bit + 1, bitNs));
     };
     holdLowIf(true, 0);
-    for (int bit = 0; bit < line.dataBits; ++bit) holdLowIf(((data >> bit) & 1) == 0, 1 + bit);
-    if (line.parity != Parity::None) holdLowIf(!ParityBit(data, line.parity), 1 + line.dataBits);
+    for (int bit = 0; bit < line.dataBits; ++bit)
+        holdLowIf(((data >> bit) & 1) == 0, 1 + bit);
+    if (line.parity != Parity::None)
+        holdLowIf(!ParityBit(data, line.parity), 1 + line.dataBits);
     return startNs + FrameNs(line);
 }
 
@@ -54,30 +61,35 @@ void SimUart::SetLine(const LineSettings& line, std::uint64_t nowNs) {
 
 std::optional<SimUart::Frame> SimUart::Peek(const SimWire& wire, std::uint64_t untilNs) const {
     const std::optional<std::uint64_t> fall = wire.NextFall(huntFromNs_);
-    if (!fall) return std::nullopt;
+    if (!fall)
+        return std::nullopt;
     const double bitNs = BitNs(line_.baud);
     const auto sampleNs = [&](int bit) { return BitEdgeNs(*fall, bit + 0.5, bitNs); };
     const auto isMark = [&](int bit) { return !wire.IsLow(sampleNs(bit)); };
 
     Frame frame;
-    if (sampleNs(0) > untilNs) return std::nullopt;
+    if (sampleNs(0) > untilNs)
+        return std::nullopt;
     if (isMark(0)) {  // too short for a start bit
         frame.character.timeNs = frame.resumeNs = sampleNs(0);
         return frame;
     }
     const std::uint64_t endNs = *fall + FrameNs(line_);
-    if (endNs > untilNs) return std::nullopt;
+    if (endNs > untilNs)
+        return std::nullopt;
 
     std::uint8_t data = 0;
     for (int bit = 0; bit < line_.dataBits; ++bit) {
-        if (isMark(1 + bit)) data = static_cast<std::uint8_t>(data | (1u << bit));
+        if (isMark(1 + bit))
+            data = static_cast<std::uint8_t>(data | (1u << bit));
     }
     int next = 1 + line_.dataBits;
     unsigned errors = 0;
     bool parityMark = false;
     if (line_.parity != Parity::None) {
         parityMark = isMark(next++);
-        if (parityMark != ParityBit(data, line_.parity)) errors |= CSerial::kParityError;
+        if (parityMark != ParityBit(data, line_.parity))
+            errors |= CSerial::kParityError;
     }
     const bool stopMark = isMark(next);
     frame.resumeNs = sampleNs(next);

@@ -4,7 +4,8 @@
 #include <iterator>
 
 void SimWire::HoldLow(std::uint64_t fromNs, std::uint64_t untilNs) {
-    if (untilNs <= fromNs) return;
+    if (untilNs <= fromNs)
+        return;
     auto next = lows_.upper_bound(fromNs);
     if (next != lows_.begin()) {
         const auto previous = std::prev(next);
@@ -29,22 +30,26 @@ bool SimWire::IsLow(std::uint64_t atNs) const {
 std::optional<std::uint64_t> SimWire::NextFall(std::uint64_t fromNs) const {
     // Stretches never touch, so each one's start is a fall.
     const auto found = lows_.lower_bound(fromNs);
-    if (found == lows_.end()) return std::nullopt;
+    if (found == lows_.end())
+        return std::nullopt;
     return found->first;
 }
 
 bool SimWire::HeldLow(std::uint64_t spanNs, std::uint64_t afterNs, std::uint64_t untilNs) const {
     auto low = lows_.upper_bound(afterNs);
-    if (low != lows_.begin()) --low;
+    if (low != lows_.begin())
+        --low;
     for (; low != lows_.end() && low->first <= untilNs; ++low) {
         // The condition holds over [start + span, end).
         const std::uint64_t from = std::max(afterNs + 1, low->first + spanNs);
         const std::uint64_t until = std::min(untilNs + 1, low->second);
-        if (from < until) return true;
+        if (from < until)
+            return true;
     }
     return false;
 }
 
 void SimWire::ForgetBefore(std::uint64_t beforeNs) {
-    while (!lows_.empty() && lows_.begin()->second <= beforeNs) lows_.erase(lows_.begin());
+    while (!lows_.empty() && lows_.begin()->second <= beforeNs)
+        lows_.erase(lows_.begin());
 }

@@ -6,4 +6,6 @@ std::uint64_t VirtualClock::Now() {
     return now;
 }
 
-void VirtualClock::Sleep(unsigned milliseconds) { now_ += std::uint64_t{milliseconds} * 1'000'000; }
+void VirtualClock::Sleep(unsigned milliseconds) {
+    now_ += std::uint64_t{milliseconds} * 1'000'000;
+}

@@ -8,6 +8,7 @@ VirtualPlatform::VirtualPlatform(std::shared_ptr<VirtualClock> clock, std::uniqu
     : CPosixPlatform(clock, std::move(serial)), clock_(std::move(clock)) {}
 
 std::unique_ptr<CLog> VirtualPlatform::CreateLog(int kind) {
-    if (kind == kAuxLogKind) return std::make_unique<MemoryLog>(auxLines_);
+    if (kind == kAuxLogKind)
+        return std::make_unique<MemoryLog>(auxLines_);
     return CPosixPlatform::CreateLog(kind);
 }

@@ -8,14 +8,17 @@ namespace ByteText {
 
 namespace {
 
-bool IsPrintable(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F; }
+bool IsPrintable(std::uint8_t byte) {
+    return byte >= 0x20 && byte < 0x7F;
+}
 
 }  // namespace
 
 std::string Hex(std::span<const std::uint8_t> bytes, std::string_view separator) {
     std::string text;
     for (std::size_t index = 0; index < bytes.size(); ++index) {
-        if (index > 0) text += separator;
+        if (index > 0)
+            text += separator;
         text += FormatText("%02X", bytes[index]);
     }
     return text;
@@ -42,7 +45,8 @@ void Dump(std::ostream& out, std::span<const std::uint8_t> bytes, unsigned first
         const std::span<const std::uint8_t> line =
             bytes.subspan(offset, std::min(kDumpBytesPerLine, bytes.size() - offset));
         std::string characters;
-        for (const std::uint8_t byte : line) characters += IsPrintable(byte) ? static_cast<char>(byte) : '.';
+        for (const std::uint8_t byte : line)
+            characters += IsPrintable(byte) ? static_cast<char>(byte) : '.';
         std::string hex = Hex(line);
         hex.resize(kDumpBytesPerLine * 3 - 1, ' ');
         out << FormatText("%06X  %s  %s", firstAddress + static_cast<unsigned>(offset), hex.c_str(),

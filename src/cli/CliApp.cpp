@@ -20,13 +20,15 @@ class FileLogging {
 public:
     explicit FileLogging(const std::string& directory)
         : on_(!directory.empty()), previous_(CwFileLog::Directory()) {
-        if (!on_) return;
+        if (!on_)
+            return;
         CwFileLog::SetDirectory(directory);
         ErrorLog().CloseSinks();  // the next line opens the file in the new folder
         ErrorLog().SetFileLogging(true);
     }
     ~FileLogging() {
-        if (!on_) return;
+        if (!on_)
+            return;
         ErrorLog().SetFileLogging(false);
         ErrorLog().CloseSinks();
         CwFileLog::SetDirectory(previous_);
@@ -57,7 +59,8 @@ int CliApp::Run(int argc, const char* const* argv) {
         ->type_name("DIR")
         ->check(CLI::ExistingDirectory);
     CommandGroup::Command chosen;
-    for (const std::unique_ptr<CommandGroup>& group : groups_) group->Register(app, chosen);
+    for (const std::unique_ptr<CommandGroup>& group : groups_)
+        group->Register(app, chosen);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -18,10 +18,12 @@ bool HasHexPrefix(std::string_view text) {
 
 // The whole text as a number in `base`; nothing for anything else, a sign included.
 std::optional<unsigned> Parse(std::string_view text, int base) {
-    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
+    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text.front())))
+        return std::nullopt;
     unsigned value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
@@ -36,7 +38,8 @@ CLI::Validator Checked(std::string description, std::function<bool(const std::st
 }  // namespace
 
 std::optional<unsigned> Number(std::string_view text) {
-    if (HasHexPrefix(text)) return Parse(text.substr(kHexPrefix.size()), 16);
+    if (HasHexPrefix(text))
+        return Parse(text.substr(kHexPrefix.size()), 16);
     return Parse(text, 10);
 }
 
@@ -54,11 +57,13 @@ std::optional<std::vector<std::uint8_t>> HexBytes(std::string_view text) {
         }
         const std::optional<unsigned> byte =
             at + 2 <= text.size() ? Parse(text.substr(at, 2), 16) : std::nullopt;
-        if (!byte) return std::nullopt;
+        if (!byte)
+            return std::nullopt;
         bytes.push_back(static_cast<std::uint8_t>(*byte));
         at += 2;
     }
-    if (bytes.empty()) return std::nullopt;
+    if (bytes.empty())
+        return std::nullopt;
     return bytes;
 }
 

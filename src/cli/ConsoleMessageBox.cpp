@@ -38,13 +38,17 @@ ConsoleMessageBox::ConsoleMessageBox(std::istream& in, std::ostream& out)
     MessageBoxService::Install(this);
 }
 
-ConsoleMessageBox::~ConsoleMessageBox() { MessageBoxService::Install(previous_); }
+ConsoleMessageBox::~ConsoleMessageBox() {
+    MessageBoxService::Install(previous_);
+}
 
 MessageResult ConsoleMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon,
                                       MessageButtons buttons) {
-    if (!caption.empty()) out_ << caption << ": ";
+    if (!caption.empty())
+        out_ << caption << ": ";
     out_ << text << '\n';
-    if (buttons == MessageButtons::Ok) return MessageResult::Ok;
+    if (buttons == MessageButtons::Ok)
+        return MessageResult::Ok;
     return Ask(buttons);
 }
 
@@ -53,9 +57,12 @@ MessageResult ConsoleMessageBox::Ask(MessageButtons buttons) {
     std::string answer;
     for (;;) {
         out_ << choice.prompt << ' ' << std::flush;
-        if (!std::getline(in_, answer)) return choice.no;
+        if (!std::getline(in_, answer))
+            return choice.no;
         answer = Lowered(answer);
-        if (Means(answer, choice.yesWord)) return choice.yes;
-        if (Means(answer, choice.noWord)) return choice.no;
+        if (Means(answer, choice.yesWord))
+            return choice.yes;
+        if (Means(answer, choice.noWord))
+            return choice.no;
     }
 }

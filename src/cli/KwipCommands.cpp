@@ -11,8 +11,12 @@ namespace {
 constexpr unsigned kMaxStatusCode = 255;  // the code travels as one byte
 
 // Positionals are checked as they are read, so the command converts them without a second check.
-unsigned NumberOf(const std::string& text) { return CliArgument::Number(text).value_or(0); }
-unsigned HexNumberOf(const std::string& text) { return CliArgument::HexNumber(text).value_or(0); }
+unsigned NumberOf(const std::string& text) {
+    return CliArgument::Number(text).value_or(0);
+}
+unsigned HexNumberOf(const std::string& text) {
+    return CliArgument::HexNumber(text).value_or(0);
+}
 
 }  // namespace
 

@@ -34,9 +34,12 @@ std::string Shows(std::string_view data, Shown shown) {
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.data()),
                                               data.size());
     switch (shown) {
-        case Shown::Hex: return ByteText::Hex(bytes, "");
-        case Shown::Bytes: return ByteText::Hex(bytes);
-        case Shown::Text: break;
+        case Shown::Hex:
+            return ByteText::Hex(bytes, "");
+        case Shown::Bytes:
+            return ByteText::Hex(bytes);
+        case Shown::Text:
+            break;
     }
     return ByteText::Quoted(data);
 }

@@ -18,13 +18,15 @@ unsigned RadioLink::Port() {
     if (port_.empty() && device_.empty()) {
         throw CLI::RequiredError("A line to the radio (--port N or --device PATH)");
     }
-    if (device_.empty()) return CliArgument::Number(port_).value_or(0);
+    if (device_.empty())
+        return CliArgument::Number(port_).value_or(0);
     ports_.SetOverride(kDevicePort, device_);
     return kDevicePort;
 }
 
 CKwipBroker& RadioLink::Broker() {
-    if (broker_) return *broker_;
+    if (broker_)
+        return *broker_;
     const unsigned port = Port();
     auto broker = std::make_unique<CKwipBroker>();
     broker->Comm().Open(port, Echo());
@@ -34,7 +36,8 @@ CKwipBroker& RadioLink::Broker() {
 }
 
 void RadioLink::Close() {
-    if (!broker_) return;
+    if (!broker_)
+        return;
     broker_->Comm().Close();
     broker_->PortOpen = false;
     broker_.reset();

@@ -13,7 +13,8 @@ constexpr int kAuxSinkKind = 1;
 
 std::unique_ptr<CLog> StartedSink(int kind) {
     std::unique_ptr<CLog> sink = CPlatform::Instance()->CreateLog(kind);
-    if (sink) sink->Start();
+    if (sink)
+        sink->Start();
     return sink;
 }
 
@@ -25,7 +26,8 @@ CErrorLog& ErrorLog() {
 }
 
 void CErrorLog::Log(const char* format, ...) {
-    if (format == nullptr) return;
+    if (format == nullptr)
+        return;
     try {
         std::va_list args;
         va_start(args, format);
@@ -43,7 +45,8 @@ void CErrorLog::LogHex(std::span<const std::uint8_t> bytes) {
     try {
         CreateSinksOnce();
         do {
-            const std::span<const std::uint8_t> chunk = bytes.first(std::min(bytes.size(), kMaxHexBytesPerLine));
+            const std::span<const std::uint8_t> chunk =
+                bytes.first(std::min(bytes.size(), kMaxHexBytesPerLine));
             std::string line;
             line.reserve(chunk.size() * 2);
             for (const std::uint8_t byte : chunk) {
@@ -60,7 +63,8 @@ void CErrorLog::LogHex(std::span<const std::uint8_t> bytes) {
 void CErrorLog::ClearAuxLog() {
     try {
         CreateSinksOnce();
-        if (auxSwitch_ && auxSink_) auxSink_->Clear();
+        if (auxSwitch_ && auxSink_)
+            auxSink_->Clear();
     } catch (...) {
     }
 }
@@ -71,12 +75,16 @@ void CErrorLog::CloseSinks() {
 }
 
 void CErrorLog::CreateSinksOnce() {
-    if (fileSink_) return;
+    if (fileSink_)
+        return;
     fileSink_ = StartedSink(kFileSinkKind);
-    if (!auxSink_) auxSink_ = StartedSink(kAuxSinkKind);
+    if (!auxSink_)
+        auxSink_ = StartedSink(kAuxSinkKind);
 }
 
 void CErrorLog::Dispatch(const char* line) {
-    if (fileSwitch_ && fileSink_) fileSink_->WriteLine(line);
-    if (auxSwitch_ && auxSink_) auxSink_->WriteLine(line);
+    if (fileSwitch_ && fileSink_)
+        fileSink_->WriteLine(line);
+    if (auxSwitch_ && auxSink_)
+        auxSink_->WriteLine(line);
 }

@@ -4,10 +4,14 @@ namespace {
 
 const char* DefaultText(std::int32_t code) {
     switch (code) {
-        case 1: return "Unable to allocate timer object";
-        case 2: return "Unable to allocate serial comm object";
-        case 3: return "General operation error occured";
-        default: return "No error message text was received";
+        case 1:
+            return "Unable to allocate timer object";
+        case 2:
+            return "Unable to allocate serial comm object";
+        case 3:
+            return "General operation error occured";
+        default:
+            return "No error message text was received";
     }
 }
 

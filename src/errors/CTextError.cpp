@@ -15,7 +15,8 @@ void CTextError::Assign(std::int32_t code, const char* defaultText, const char* 
 }
 
 std::size_t CTextError::CopyText(std::span<char> destination) const {
-    if (destination.empty()) return 0;
+    if (destination.empty())
+        return 0;
     const std::size_t length = std::min(std::strlen(text_.data()), destination.size() - 1);
     std::memcpy(destination.data(), text_.data(), length);
     destination[length] = '\0';

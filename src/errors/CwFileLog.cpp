@@ -25,9 +25,13 @@ std::string TimeStamp() {
 
 }  // namespace
 
-void CwFileLog::SetDirectory(const std::filesystem::path& directory) { LogDirectory() = directory; }
+void CwFileLog::SetDirectory(const std::filesystem::path& directory) {
+    LogDirectory() = directory;
+}
 
-const std::filesystem::path& CwFileLog::Directory() { return LogDirectory(); }
+const std::filesystem::path& CwFileLog::Directory() {
+    return LogDirectory();
+}
 
 CwFileLog::CwFileLog(const char* fileName) : path_(Directory() / fileName) {
     file_.reset(std::fopen(path_.c_str(), "wb"));
@@ -49,13 +53,17 @@ bool CwFileLog::Clear() {
 }
 
 void CwFileLog::WriteResource(unsigned id) {
-    if (const auto text = StringTable::Find(id)) WriteStamped(*text);
+    if (const auto text = StringTable::Find(id))
+        WriteStamped(*text);
 }
 
-void CwFileLog::WriteLine(const char* text) { WriteStamped(text != nullptr ? text : ""); }
+void CwFileLog::WriteLine(const char* text) {
+    WriteStamped(text != nullptr ? text : "");
+}
 
 void CwFileLog::WriteStamped(std::string_view text) {
-    if (!IsEnabled() || !file_) return;
+    if (!IsEnabled() || !file_)
+        return;
     std::string line = TimeStamp();
     line.append(text);
     line += "\r\n";

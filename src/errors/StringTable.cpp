@@ -13,7 +13,8 @@ std::optional<std::string_view> Find(unsigned id) {
         {kTestKitWarningId, kTestKitWarning},
     }};
     for (const auto& [entryId, text] : kEntries) {
-        if (entryId == id) return text;
+        if (entryId == id)
+            return text;
     }
     return std::nullopt;
 }

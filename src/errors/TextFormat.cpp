@@ -19,7 +19,8 @@ int ParseNumber(const char*& cursor) {
     int value = 0;
     while (std::isdigit(static_cast<unsigned char>(*cursor))) {
         value = value * 10 + (*cursor - '0');
-        if (value > 100000) value = 100000;  // no field can be wider than the text anyway
+        if (value > 100000)
+            value = 100000;  // no field can be wider than the text anyway
         ++cursor;
     }
     return value;
@@ -77,7 +78,8 @@ void AppendPadded(std::string& out, const std::string& body, const FieldSpec& sp
     } else if (spec.zeroPad && numeric) {
         // Zeros go between the sign and the digits.
         const bool signed_ = !body.empty() && body[0] == '-';
-        if (signed_) out += '-';
+        if (signed_)
+            out += '-';
         out.append(fill, '0');
         out.append(body, signed_ ? 1 : 0);
     } else {
@@ -93,26 +95,35 @@ std::string Digits(std::uint64_t value, unsigned base, bool upper, int precision
         reversed += digits[value % base];
         value /= base;
     } while (value != 0);
-    while (precision >= 0 && reversed.size() < static_cast<std::size_t>(precision)) reversed += '0';
+    while (precision >= 0 && reversed.size() < static_cast<std::size_t>(precision))
+        reversed += '0';
     return {reversed.rbegin(), reversed.rend()};
 }
 
 std::int64_t SignedArgument(SizePrefix size, std::va_list& args) {
     switch (size) {
-        case SizePrefix::Long: return va_arg(args, long);
-        case SizePrefix::LongLong: return va_arg(args, long long);
-        case SizePrefix::Short: return static_cast<short>(va_arg(args, int));
-        case SizePrefix::None: break;
+        case SizePrefix::Long:
+            return va_arg(args, long);
+        case SizePrefix::LongLong:
+            return va_arg(args, long long);
+        case SizePrefix::Short:
+            return static_cast<short>(va_arg(args, int));
+        case SizePrefix::None:
+            break;
     }
     return va_arg(args, int);
 }
 
 std::uint64_t UnsignedArgument(SizePrefix size, std::va_list& args) {
     switch (size) {
-        case SizePrefix::Long: return va_arg(args, unsigned long);
-        case SizePrefix::LongLong: return va_arg(args, unsigned long long);
-        case SizePrefix::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
-        case SizePrefix::None: break;
+        case SizePrefix::Long:
+            return va_arg(args, unsigned long);
+        case SizePrefix::LongLong:
+            return va_arg(args, unsigned long long);
+        case SizePrefix::Short:
+            return static_cast<unsigned short>(va_arg(args, unsigned));
+        case SizePrefix::None:
+            break;
     }
     return va_arg(args, unsigned);
 }
@@ -125,15 +136,18 @@ bool AppendConversion(std::string& out, char conversion, const FieldSpec& spec, 
             const std::int64_t value = SignedArgument(spec.size, args);
             const std::uint64_t magnitude =
                 value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-            AppendPadded(out, (value < 0 ? "-" : "") + Digits(magnitude, 10, false, spec.precision), spec, true);
+            AppendPadded(out, (value < 0 ? "-" : "") + Digits(magnitude, 10, false, spec.precision), spec,
+                         true);
             return true;
         }
         case 'u':
-            AppendPadded(out, Digits(UnsignedArgument(spec.size, args), 10, false, spec.precision), spec, true);
+            AppendPadded(out, Digits(UnsignedArgument(spec.size, args), 10, false, spec.precision), spec,
+                         true);
             return true;
         case 'x':
         case 'X':
-            AppendPadded(out, Digits(UnsignedArgument(spec.size, args), 16, conversion == 'X', spec.precision),
+            AppendPadded(out,
+                         Digits(UnsignedArgument(spec.size, args), 16, conversion == 'X', spec.precision),
                          spec, true);
             return true;
         case 'c':
@@ -157,7 +171,8 @@ bool AppendConversion(std::string& out, char conversion, const FieldSpec& spec, 
 
 std::string FormatTextV(const char* format, std::va_list args) {
     std::string out;
-    if (format == nullptr) return out;
+    if (format == nullptr)
+        return out;
     std::va_list cursorArgs;
     va_copy(cursorArgs, args);
     const char* cursor = format;
@@ -183,7 +198,8 @@ std::string FormatTextV(const char* format, std::va_list args) {
         ++cursor;
     }
     va_end(cursorArgs);
-    if (out.size() > kMaxFormattedLength) out.resize(kMaxFormattedLength);
+    if (out.size() > kMaxFormattedLength)
+        out.resize(kMaxFormattedLength);
     return out;
 }
 

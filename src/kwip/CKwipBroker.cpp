@@ -31,7 +31,8 @@ CKwipBroker::CKwipBroker() {
 }
 
 CKwipBroker::~CKwipBroker() {
-    if (PortOpen) comm_.Close();
+    if (PortOpen)
+        comm_.Close();
 }
 
 void CKwipBroker::ReadRequest(unsigned address, std::span<std::uint8_t> destination) {
@@ -106,7 +107,8 @@ std::string_view CKwipBroker::RadioStatusRequest(std::uint8_t code, std::span<ch
         ErrorLog().Log("%s", kWrongStatusReplyLine);
         RaiseWrongReply("Did not receive good Radio Status reply for KWIP Radio Status Request");
     }
-    if (destination.empty()) return {destination.data(), 0};
+    if (destination.empty())
+        return {destination.data(), 0};
     const std::span<const std::uint8_t> text =
         reply.subspan(1).first(std::min(reply.size() - 1, destination.size() - 1));
     std::copy(text.begin(), text.end(), destination.begin());
@@ -122,13 +124,16 @@ void CKwipBroker::Exchange(bool expectReply) {
 
 void CKwipBroker::RaiseForStatus(int status) const {
     switch (status) {
-        case CKwipComm::kSucceeded: return;
-        case CKwipComm::kNegativeAck: throw CKwipError(status, "Received NACK from external device");
+        case CKwipComm::kSucceeded:
+            return;
+        case CKwipComm::kNegativeAck:
+            throw CKwipError(status, "Received NACK from external device");
         case CKwipComm::kCorruptReply:
             throw CKwipError(status, "Reply from external device contained checksum error");
         case CKwipComm::kSerialFailure:
             throw CKwipError(status, "Timeout occurred while sending KWIP command");
-        default: throw CKwipError(status);  // the exchange gives no other status; never let one pass
+        default:
+            throw CKwipError(status);  // the exchange gives no other status; never let one pass
     }
 }
 

@@ -30,7 +30,7 @@ public:
 
     static constexpr std::uint8_t kEraseFlashValue = 0x40;
     static constexpr unsigned kMaxAddress = 0xFFFFFF;  // addresses are 24-bit; higher bits are not sent
-    static constexpr std::size_t kMaxReadCount = 255;   // the count travels as one byte
+    static constexpr std::size_t kMaxReadCount = 255;  // the count travels as one byte
     static constexpr std::size_t kAddressBytes = 3;
     static constexpr std::size_t kMaxWriteCount = CKwipMessage::kMaxPayload - kAddressBytes;
     static constexpr std::size_t kEmptyStatusClearBytes = 16;

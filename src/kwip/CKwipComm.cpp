@@ -15,14 +15,17 @@ constexpr std::size_t kLongRestBytes = 3;  // opcode and the two size bytes afte
 
 }  // namespace
 
-CKwipComm::~CKwipComm() { Close(); }
+CKwipComm::~CKwipComm() {
+    Close();
+}
 
 void CKwipComm::Open(unsigned port, std::uint8_t echo) {
     try {
         if (serial_ == nullptr) {
             CPlatform* platform = CPlatform::Instance();
             serial_ = platform->GetSerial();
-            if (serial_ == nullptr) throw CGenError(2);
+            if (serial_ == nullptr)
+                throw CGenError(2);
             lender_ = platform;
         }
         port_ = port;
@@ -46,7 +49,8 @@ void CKwipComm::Close() {
 }
 
 int CKwipComm::SendCommand(CKwipMessage& message, bool expectReply) {
-    if (serial_ == nullptr) throw CGenError(3, "CKwipComm::SendCommand: The communication port is not open");
+    if (serial_ == nullptr)
+        throw CGenError(3, "CKwipComm::SendCommand: The communication port is not open");
     request_.CopyFrom(message);
     const unsigned attempts = std::max(1u, AttemptCount);
     int status = kSucceeded;
@@ -80,9 +84,11 @@ void CKwipComm::RunAttempt(bool expectReply) {
     phase_ = Phase::GettingAck;
     std::uint8_t ack = 0;
     serial_->Read(std::span(&ack, 1), AckTimeoutMs);
-    if (ack == kNegativeAckByte) throw CKwipError(kNegativeAck, "Receive Negative Ack from external device");
+    if (ack == kNegativeAckByte)
+        throw CKwipError(kNegativeAck, "Receive Negative Ack from external device");
 
-    if (expectReply) GetReply();
+    if (expectReply)
+        GetReply();
     PauseAfterCommand();
 }
 
@@ -95,7 +101,8 @@ void CKwipComm::GetReply() {
         ReadReplyBytes(kLongRestBytes, PerByte(kLongRestBytes, ByteTimeoutMs));
         rest = static_cast<std::size_t>(replyBuffer_[2] << 8 | replyBuffer_[3]);
         // A size the buffer cannot take is refused before any of its bytes is read.
-        if (rest > kMaxLongReplySize) throw CKwipError(kCorruptReply, "The KWIP reply message is corrupted");
+        if (rest > kMaxLongReplySize)
+            throw CKwipError(kCorruptReply, "The KWIP reply message is corrupted");
     } else {
         rest = (replyBuffer_[0] & CKwipMessage::kSizeNibble) + 1u;
     }
@@ -113,10 +120,12 @@ void CKwipComm::ReadReplyBytes(std::size_t count, unsigned timeoutMs) {
 }
 
 void CKwipComm::PauseAfterCommand() {
-    if (PostDelayMs == 0) return;
+    if (PostDelayMs == 0)
+        return;
     CPlatform* platform = CPlatform::Instance();
     CTimerCtrl* timer = platform->GetDelayTimer();
-    if (timer == nullptr) throw CGenError(1);
+    if (timer == nullptr)
+        throw CGenError(1);
     timer->Start();
     timer->Wait(PostDelayMs * 0.001);
     platform->ReleaseDelayTimer();
@@ -137,7 +146,8 @@ void CKwipComm::LogFailure(const CError& error) const {
             break;
         case Phase::GettingReply:
             ErrorLog().Log("CKwipComm::SendCommand: Encountered the above error while getting reply");
-            if (received_ != 0) ErrorLog().LogHex(std::span(replyBuffer_).first(received_));
+            if (received_ != 0)
+                ErrorLog().LogHex(std::span(replyBuffer_).first(received_));
             break;
     }
 }

@@ -18,19 +18,22 @@ struct FrameShape {
 
 // Nothing when `raw` is too short to hold the header.
 std::optional<FrameShape> ShapeOf(std::span<const std::uint8_t> raw) {
-    if (raw.empty()) return std::nullopt;
+    if (raw.empty())
+        return std::nullopt;
     if ((raw[0] & CKwipMessage::kSizeNibble) != CKwipMessage::kSizeNibble) {
         return FrameShape{CKwipMessage::kShortHeaderBytes,
                           static_cast<std::size_t>(raw[0] & CKwipMessage::kSizeNibble)};
     }
-    if (raw.size() < CKwipMessage::kLongHeaderBytes) return std::nullopt;
+    if (raw.size() < CKwipMessage::kLongHeaderBytes)
+        return std::nullopt;
     return FrameShape{CKwipMessage::kLongHeaderBytes, static_cast<std::size_t>(raw[2] << 8 | raw[3])};
 }
 
 // A whole frame of `raw` with room for its opcode before the checksum.
 std::optional<FrameShape> WholeFrameOf(std::span<const std::uint8_t> raw) {
     const std::optional<FrameShape> shape = ShapeOf(raw);
-    if (!shape || shape->size == 0 || shape->FrameLength() > raw.size()) return std::nullopt;
+    if (!shape || shape->size == 0 || shape->FrameLength() > raw.size())
+        return std::nullopt;
     return shape;
 }
 
@@ -45,7 +48,8 @@ std::uint8_t CKwipMessage::Build(std::uint8_t opcode, std::span<const std::uint8
         throw CGenError(3, "CKwipMessage::Build: A payload of %u bytes does not fit the short form",
                         static_cast<unsigned>(payload.size()));
     }
-    if (form == KwipForm::Auto) form = payload.size() <= kMaxShortPayload ? KwipForm::Short : KwipForm::Long;
+    if (form == KwipForm::Auto)
+        form = payload.size() <= kMaxShortPayload ? KwipForm::Short : KwipForm::Long;
     const auto size = static_cast<std::uint8_t>(payload.size() + 1);
     if (form == KwipForm::Short) {
         frame_[0] = kShortMark | size;
@@ -70,7 +74,9 @@ std::uint8_t CKwipMessage::BuildByte(std::uint8_t opcode, std::uint8_t value) {
     return Build(opcode, std::span(&value, 1), KwipForm::Short);
 }
 
-std::uint8_t CKwipMessage::BuildEmpty(std::uint8_t opcode) { return Build(opcode, {}, KwipForm::Short); }
+std::uint8_t CKwipMessage::BuildEmpty(std::uint8_t opcode) {
+    return Build(opcode, {}, KwipForm::Short);
+}
 
 void CKwipMessage::Finish() {
     checksum_ = Checksum(GetFrame());
@@ -79,7 +85,8 @@ void CKwipMessage::Finish() {
 
 void CKwipMessage::Parse(std::span<const std::uint8_t> raw) {
     const std::optional<FrameShape> shape = WholeFrameOf(raw);
-    if (!shape) throw CGenError(3, "CKwipMessage::Parse: The frame is incomplete or has no opcode");
+    if (!shape)
+        throw CGenError(3, "CKwipMessage::Parse: The frame is incomplete or has no opcode");
     if (shape->FrameLength() > kFrameBytes) {
         throw CGenError(3, "CKwipMessage::Parse: A frame of %u bytes does not fit the message buffer",
                         static_cast<unsigned>(shape->FrameLength()));
@@ -93,11 +100,14 @@ void CKwipMessage::Parse(std::span<const std::uint8_t> raw) {
     form_ = headerLength_ == kLongHeaderBytes ? KwipForm::Long : KwipForm::Short;
 }
 
-void CKwipMessage::CopyFrom(const CKwipMessage& other) { *this = other; }
+void CKwipMessage::CopyFrom(const CKwipMessage& other) {
+    *this = other;
+}
 
 bool CKwipMessage::VerifyChecksum(std::span<const std::uint8_t> raw) {
     const std::optional<FrameShape> shape = WholeFrameOf(raw);
-    if (!shape) return false;
+    if (!shape)
+        return false;
     const std::span<const std::uint8_t> frame = raw.first(shape->FrameLength());
     return frame.back() == Checksum(frame);
 }

@@ -13,7 +13,8 @@ std::unique_ptr<CPlatform>& Holder() {
 
 CPlatform* CPlatform::Instance() {
     std::unique_ptr<CPlatform>& platform = Holder();
-    if (!platform) platform = std::make_unique<CPosixPlatform>();
+    if (!platform)
+        platform = std::make_unique<CPosixPlatform>();
     return platform.get();
 }
 

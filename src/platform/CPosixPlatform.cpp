@@ -39,47 +39,62 @@ CPosixPlatform::CPosixPlatform(std::shared_ptr<Clock> clock, std::unique_ptr<CSe
       portTimer_(*clock_) {}
 
 CPosixPlatform::~CPosixPlatform() {
-    if (serial_) serial_->Close();
+    if (serial_)
+        serial_->Close();
 }
 
 CTimerCtrl* CPosixPlatform::GetDelayTimer() {
-    if (delayTimerLends_ > 0) return nullptr;
+    if (delayTimerLends_ > 0)
+        return nullptr;
     ++delayTimerLends_;
     return &delayTimer_;
 }
 
-void CPosixPlatform::ReleaseDelayTimer() { --delayTimerLends_; }
+void CPosixPlatform::ReleaseDelayTimer() {
+    --delayTimerLends_;
+}
 
 CTimerCtrl* CPosixPlatform::GetPortTimer() {
-    if (portTimerLends_ > 0) return nullptr;
+    if (portTimerLends_ > 0)
+        return nullptr;
     ++portTimerLends_;
     return &portTimer_;
 }
 
-void CPosixPlatform::ReleasePortTimer() { --portTimerLends_; }
+void CPosixPlatform::ReleasePortTimer() {
+    --portTimerLends_;
+}
 
 CSerial* CPosixPlatform::GetSerial() {
-    if (serialLends_ != 0) return nullptr;
+    if (serialLends_ != 0)
+        return nullptr;
     serialLends_ = 1;
     return serial_.get();
 }
 
 void CPosixPlatform::ReleaseSerial() {
     --serialLends_;
-    if (serial_) serial_->Close();
+    if (serial_)
+        serial_->Close();
 }
 
 CTimerCtrl* CPosixPlatform::GetSpareTimer() {
-    if (spareTimerLent_ != 0) return nullptr;
+    if (spareTimerLent_ != 0)
+        return nullptr;
     spareTimerLent_ = 1;
     return &spareTimer_;
 }
 
-void CPosixPlatform::ReleaseSpareTimer() { --spareTimerLent_; }
+void CPosixPlatform::ReleaseSpareTimer() {
+    --spareTimerLent_;
+}
 
 std::unique_ptr<CLog> CPosixPlatform::CreateLog(int kind) {
-    if (kind != kFileLogKind) return nullptr;
+    if (kind != kFileLogKind)
+        return nullptr;
     return std::make_unique<CwFileLog>(CwFileLog::kDefaultFileName);
 }
 
-void CPosixPlatform::Sleep(unsigned milliseconds) { clock_->Sleep(milliseconds); }
+void CPosixPlatform::Sleep(unsigned milliseconds) {
+    clock_->Sleep(milliseconds);
+}

@@ -52,22 +52,29 @@ constexpr std::array<LineErrorRule, 6> kLineErrorRules = {{
 }};
 
 Parity ParityFrom(int parity) {
-    if (parity == CSerial::kParityOdd) return Parity::Odd;
-    if (parity == CSerial::kParityEven) return Parity::Even;
+    if (parity == CSerial::kParityOdd)
+        return Parity::Odd;
+    if (parity == CSerial::kParityEven)
+        return Parity::Even;
     return Parity::None;
 }
 
 StopBits StopBitsFrom(int stopBits) {
-    if (stopBits == CSerial::kOneAndHalfStopBits) return StopBits::OneAndHalf;
-    if (stopBits == CSerial::kTwoStopBits) return StopBits::Two;
+    if (stopBits == CSerial::kOneAndHalfStopBits)
+        return StopBits::OneAndHalf;
+    if (stopBits == CSerial::kTwoStopBits)
+        return StopBits::Two;
     return StopBits::One;
 }
 
 int ParityHalfBits(Parity parity) {
     switch (parity) {
-        case Parity::Odd: return kOddParityHalfBits;
-        case Parity::Even: return kEvenParityHalfBits;
-        case Parity::None: break;
+        case Parity::Odd:
+            return kOddParityHalfBits;
+        case Parity::Even:
+            return kEvenParityHalfBits;
+        case Parity::None:
+            break;
     }
     return 0;
 }
@@ -76,7 +83,9 @@ int ParityHalfBits(Parity parity) {
 
 CPosixSerial::CPosixSerial(DeviceOpener opener) : opener_(std::move(opener)) {}
 
-CPosixSerial::~CPosixSerial() { Close(); }
+CPosixSerial::~CPosixSerial() {
+    Close();
+}
 
 CommDevice& CPosixSerial::Device() {
     static ClosedDevice closed;
@@ -84,13 +93,17 @@ CommDevice& CPosixSerial::Device() {
 }
 
 void CPosixSerial::Open(unsigned port) {
-    if (port_ != 0) Close();
+    if (port_ != 0)
+        Close();
     port_ = static_cast<int>(port);
     device_ = opener_ ? opener_(port) : nullptr;
-    if (!device_) throw CCommError(1, "CWinSerial::Open: Unable to open com%u", port);
-    if (!device_->GetLine()) RaiseOpenFailure("CWinSerial::OpenPort: GetCommState returned false");
+    if (!device_)
+        throw CCommError(1, "CWinSerial::Open: Unable to open com%u", port);
+    if (!device_->GetLine())
+        RaiseOpenFailure("CWinSerial::OpenPort: GetCommState returned false");
     const LineSettings stored{baud_, charSize_, ParityFrom(parity_), StopBitsFrom(stopBits_)};
-    if (!TakeLine(stored)) RaiseOpenFailure("CWinSerial::OpenPort: SetCommState returned false");
+    if (!TakeLine(stored))
+        RaiseOpenFailure("CWinSerial::OpenPort: SetCommState returned false");
     device_->Purge(kPurgeBoth);
 }
 
@@ -114,18 +127,24 @@ void CPosixSerial::SetParams(unsigned baud, int parity, int stopBits, int charSi
 
 int CPosixSerial::GetStopBits() const {
     switch (line_.stopBits) {
-        case StopBits::OneAndHalf: return kOneAndHalfStopBits;
-        case StopBits::Two: return kTwoStopBits;
-        case StopBits::One: break;
+        case StopBits::OneAndHalf:
+            return kOneAndHalfStopBits;
+        case StopBits::Two:
+            return kTwoStopBits;
+        case StopBits::One:
+            break;
     }
     return kOneStopBit;
 }
 
 int CPosixSerial::GetParity() const {
     switch (line_.parity) {
-        case Parity::Odd: return kParityOdd;
-        case Parity::Even: return kParityEven;
-        case Parity::None: break;
+        case Parity::Odd:
+            return kParityOdd;
+        case Parity::Even:
+            return kParityEven;
+        case Parity::None:
+            break;
     }
     return kParityNone;
 }
@@ -151,19 +170,23 @@ void CPosixSerial::SetStopBits(int stopBits) {
 }
 
 void CPosixSerial::ApplyLine(const LineSettings& line, const char* refusedText) {
-    if (!TakeLine(line)) throw CCommError(12, "%s", refusedText);
+    if (!TakeLine(line))
+        throw CCommError(12, "%s", refusedText);
     Device().Purge(kPurgeBoth);
 }
 
 // The line state changes only once the device has taken the settings, so the getters never report a
 // setting the port does not have, and ByteTime never divides by a rate of 0.
 bool CPosixSerial::TakeLine(const LineSettings& line) {
-    if (!IsSupported(line) || !Device().SetLine(line)) return false;
+    if (!IsSupported(line) || !Device().SetLine(line))
+        return false;
     line_ = line;
     return true;
 }
 
-void CPosixSerial::PurgeInput() { Device().Purge(CommDevice::kPurgeInput); }
+void CPosixSerial::PurgeInput() {
+    Device().Purge(CommDevice::kPurgeInput);
+}
 
 double CPosixSerial::ByteTime() {
     const int halfBits = kStartHalfBits + kHalfBitsPerDataBit * line_.dataBits +
@@ -177,10 +200,13 @@ unsigned CPosixSerial::ToByteTimes(double seconds) {
     return static_cast<unsigned>(std::min(seconds / ByteTime(), kLimit));
 }
 
-std::size_t CPosixSerial::InputCount() { return Device().ClearErrors().inputQueued; }
+std::size_t CPosixSerial::InputCount() {
+    return Device().ClearErrors().inputQueued;
+}
 
 void CPosixSerial::WaitForBytesUnless(unsigned count, unsigned timeoutMs) {
-    if (count == 0) return;
+    if (count == 0)
+        return;
     // The time-out is shared out over the wanted bytes as the longest gap, in character times, that
     // may pass without a new one.
     const unsigned idleLimit = std::max(1u, (ToByteTimes(timeoutMs * 0.001) + 1) / count);
@@ -220,16 +246,19 @@ void CPosixSerial::Read(std::span<std::uint8_t> destination, unsigned timeoutMs)
         throw CGenError(3, "Timeout specified is too big");
     }
     WaitForBytesUnless(count, timeoutMs);
-    if (Device().Read(destination)) return;
+    if (Device().Read(destination))
+        return;
     RaiseLineError(Device().ClearErrors().errors);
     // A read that failed without a flag must not pass for a good one: the buffer was not filled.
     throw CCommError(kUnknownErrorCode, "%s", kUnknownErrorText);
 }
 
 void CPosixSerial::RaiseLineError(unsigned flags) {
-    if (flags == 0) return;
+    if (flags == 0)
+        return;
     for (const LineErrorRule& rule : kLineErrorRules) {
-        if ((flags & rule.flag) != 0) throw CCommError(rule.code, "%s", rule.text);
+        if ((flags & rule.flag) != 0)
+            throw CCommError(rule.code, "%s", rule.text);
     }
     throw CCommError(kUnknownErrorCode, "%s", kUnknownErrorText);
 }
@@ -242,16 +271,19 @@ void CPosixSerial::Write(std::span<const std::uint8_t> source, unsigned timeoutM
         }
         PurgeInput();
     }
-    if (status.outputQueued != 0) Device().Purge(CommDevice::kPurgeOutput);
+    if (status.outputQueued != 0)
+        Device().Purge(CommDevice::kPurgeOutput);
     const unsigned remainingMs = TransmitAll(source, timeoutMs);
-    if (GetEcho() == 1) CompareEcho(source, remainingMs);
+    if (GetEcho() == 1)
+        CompareEcho(source, remainingMs);
 }
 
 // Hands the bytes over one at a time; returns the whole milliseconds left of the time-out. The port
 // timer goes back before the echo is read, which borrows it again.
 unsigned CPosixSerial::TransmitAll(std::span<const std::uint8_t> source, unsigned timeoutMs) {
     PortTimerLoan timer;
-    if (!timer) throw CGenError(1);
+    if (!timer)
+        throw CGenError(1);
     timer->Start();
     const double limit = timeoutMs * 0.001;
     for (std::size_t sent = 0; sent < source.size(); ++sent) {
@@ -295,14 +327,18 @@ bool CPosixSerial::WaitForErrorClear(unsigned mask, unsigned timeoutMs) {
 // Queries the flags every 2 ms until a flag of mask is set (untilSet) or none is; false at the time-out.
 bool CPosixSerial::PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilSet) {
     PortTimerLoan timer;
-    if (!timer) throw CGenError(1);
+    if (!timer)
+        throw CGenError(1);
     timer->Start();
     const auto reached = [&] { return ((Device().ClearErrors().errors & mask) != 0) == untilSet; };
-    if (reached()) return true;
+    if (reached())
+        return true;
     for (;;) {
         timer->Wait(kErrorPollSeconds);
-        if (timer->Elapsed() > timeoutMs * 0.001) return false;
-        if (reached()) return true;
+        if (timer->Elapsed() > timeoutMs * 0.001)
+            return false;
+        if (reached())
+            return true;
     }
 }
 

@@ -2,7 +2,9 @@
 
 namespace {
 
-std::uint64_t ToCounts(double seconds) { return static_cast<std::uint64_t>(Clock::kCountsPerSecond * seconds); }
+std::uint64_t ToCounts(double seconds) {
+    return static_cast<std::uint64_t>(Clock::kCountsPerSecond * seconds);
+}
 
 }  // namespace
 
@@ -10,9 +12,13 @@ void CPosixTimer::SetPeriod(double seconds) {
     periodCounts_ = static_cast<std::int64_t>(Clock::kCountsPerSecond * seconds);
 }
 
-void CPosixTimer::Start() { startCount_ = nextDeadline_ = clock_.Now(); }
+void CPosixTimer::Start() {
+    startCount_ = nextDeadline_ = clock_.Now();
+}
 
-void CPosixTimer::Wait(double seconds) { SpinUntil(clock_.Now() + ToCounts(seconds)); }
+void CPosixTimer::Wait(double seconds) {
+    SpinUntil(clock_.Now() + ToCounts(seconds));
+}
 
 double CPosixTimer::Elapsed() {
     return static_cast<double>(clock_.Now() - startCount_) / Clock::kCountsPerSecond;

@@ -32,7 +32,8 @@ std::string FirstLine(const fs::path& file) {
     std::ifstream in(file);
     std::string line;
     std::getline(in, line);
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
     return line;
 }
 
@@ -62,20 +63,27 @@ std::optional<std::string> ComPortMap::ConventionalName(unsigned port) {
 }
 
 std::string ComPortMap::PathFor(unsigned port) const {
-    if (const auto found = overrides_.find(port); found != overrides_.end()) return found->second;
-    if (const std::optional<std::string> name = ConventionalName(port)) return (deviceDir_ / *name).string();
+    if (const auto found = overrides_.find(port); found != overrides_.end())
+        return found->second;
+    if (const std::optional<std::string> name = ConventionalName(port))
+        return (deviceDir_ / *name).string();
     return {};
 }
 
-void ComPortMap::SetOverride(unsigned port, std::string path) { overrides_[port] = std::move(path); }
+void ComPortMap::SetOverride(unsigned port, std::string path) {
+    overrides_[port] = std::move(path);
+}
 
-void ComPortMap::RemoveOverride(unsigned port) { overrides_.erase(port); }
+void ComPortMap::RemoveOverride(unsigned port) {
+    overrides_.erase(port);
+}
 
 std::vector<ComPortInfo> ComPortMap::ListPorts() const {
     std::vector<ComPortInfo> ports;
     std::set<fs::path> listed;
     for (const auto& [number, path] : overrides_) {
-        if (!Exists(path)) continue;
+        if (!Exists(path))
+            continue;
         ports.push_back({number, path, DescriptionOf(path)});
         listed.insert(Resolved(path));
     }
@@ -84,8 +92,10 @@ std::vector<ComPortInfo> ComPortMap::ListPorts() const {
             const unsigned number = family.firstPort + index;
             const std::string name = family.name + std::to_string(index);
             const fs::path path = deviceDir_ / name;
-            if (overrides_.count(number) != 0 || !IsPresent(name, family.needsUart)) continue;
-            if (listed.count(Resolved(path)) != 0) continue;
+            if (overrides_.count(number) != 0 || !IsPresent(name, family.needsUart))
+                continue;
+            if (listed.count(Resolved(path)) != 0)
+                continue;
             ports.push_back({number, path.string(), DescriptionOf(path)});
         }
     }
@@ -95,19 +105,23 @@ std::vector<ComPortInfo> ComPortMap::ListPorts() const {
 }
 
 bool ComPortMap::IsPresent(const std::string& name, bool needsUart) const {
-    if (!Exists(deviceDir_ / name) || !Exists(ttyClassDir_ / name)) return false;
-    if (!needsUart) return true;
+    if (!Exists(deviceDir_ / name) || !Exists(ttyClassDir_ / name))
+        return false;
+    if (!needsUart)
+        return true;
     const std::string uartType = FirstLine(ttyClassDir_ / name / "type");
     return !uartType.empty() && uartType != kUnknownUartType;
 }
 
 std::string ComPortMap::DescriptionOf(const fs::path& device) const {
     const fs::path sysDevice = ttyClassDir_ / Resolved(device).filename() / "device";
-    if (!Exists(sysDevice)) return {};
+    if (!Exists(sysDevice))
+        return {};
     fs::path level = Resolved(sysDevice);
     for (int step = 0; step < kMaxDescriptionLevels; ++step, level = level.parent_path()) {
         const std::string product = FirstLine(level / "product");
-        if (product.empty()) continue;
+        if (product.empty())
+            continue;
         const std::string maker = FirstLine(level / "manufacturer");
         return maker.empty() ? product : maker + " " + product;
     }

@@ -16,9 +16,12 @@ struct LineSettings {
 // The length of the stop bits in half bits.
 inline constexpr int StopHalfBits(StopBits stopBits) {
     switch (stopBits) {
-        case StopBits::OneAndHalf: return 3;
-        case StopBits::Two: return 4;
-        case StopBits::One: break;
+        case StopBits::OneAndHalf:
+            return 3;
+        case StopBits::Two:
+            return 4;
+        case StopBits::One:
+            break;
     }
     return 2;
 }
@@ -30,8 +33,11 @@ inline constexpr int kMaxDataBits = 8;
 // bits exist only with 5 data bits and two stop bits only with more, as on the common UARTs (and in the
 // Win32 rules the program was written against).
 inline bool IsSupported(const LineSettings& line) {
-    if (line.baud == 0 || line.dataBits < kMinDataBits || line.dataBits > kMaxDataBits) return false;
-    if (line.stopBits == StopBits::OneAndHalf) return line.dataBits == kMinDataBits;
-    if (line.stopBits == StopBits::Two) return line.dataBits != kMinDataBits;
+    if (line.baud == 0 || line.dataBits < kMinDataBits || line.dataBits > kMaxDataBits)
+        return false;
+    if (line.stopBits == StopBits::OneAndHalf)
+        return line.dataBits == kMinDataBits;
+    if (line.stopBits == StopBits::Two)
+        return line.dataBits != kMinDataBits;
     return true;
 }

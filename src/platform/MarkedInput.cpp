@@ -11,7 +11,8 @@ constexpr std::uint8_t kMarkByte = 0xFF;
 }  // namespace
 
 void MarkedInput::Accept(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& data) {
-    for (const std::uint8_t byte : raw) AcceptOne(byte, data);
+    for (const std::uint8_t byte : raw)
+        AcceptOne(byte, data);
 }
 
 void MarkedInput::AcceptOne(std::uint8_t byte, std::vector<std::uint8_t>& data) {
@@ -30,7 +31,8 @@ void MarkedInput::AcceptOne(std::uint8_t byte, std::vector<std::uint8_t>& data) 
             }
             state_ = State::Data;
             data.push_back(kMarkByte);  // FF FF is a real FF; anything else was no mark at all
-            if (byte != kMarkByte) data.push_back(byte);
+            if (byte != kMarkByte)
+                data.push_back(byte);
             return;
         case State::Event:
             state_ = State::Data;
@@ -44,4 +46,6 @@ void MarkedInput::AcceptOne(std::uint8_t byte, std::vector<std::uint8_t>& data) 
     }
 }
 
-unsigned MarkedInput::TakeErrors() { return std::exchange(errors_, 0); }
+unsigned MarkedInput::TakeErrors() {
+    return std::exchange(errors_, 0);
+}

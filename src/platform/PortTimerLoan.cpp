@@ -3,5 +3,6 @@
 PortTimerLoan::PortTimerLoan() : platform_(CPlatform::Instance()), timer_(platform_->GetPortTimer()) {}
 
 PortTimerLoan::~PortTimerLoan() {
-    if (timer_ != nullptr) platform_->ReleasePortTimer();
+    if (timer_ != nullptr)
+        platform_->ReleasePortTimer();
 }

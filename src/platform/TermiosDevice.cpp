@@ -36,27 +36,38 @@ void LogFailure(const char* what, const std::string& path, int error) {
 
 tcflag_t DataBitsFlag(int dataBits) {
     switch (dataBits) {
-        case 5: return CS5;
-        case 6: return CS6;
-        case 7: return CS7;
-        default: return CS8;
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        default:
+            return CS8;
     }
 }
 
 int DataBitsOf(tcflag_t cflag) {
     switch (cflag & CSIZE) {
-        case CS5: return 5;
-        case CS6: return 6;
-        case CS7: return 7;
-        default: return 8;
+        case CS5:
+            return 5;
+        case CS6:
+            return 6;
+        case CS7:
+            return 7;
+        default:
+            return 8;
     }
 }
 
 tcflag_t ParityFlags(Parity parity) {
     switch (parity) {
-        case Parity::Odd: return PARENB | PARODD;
-        case Parity::Even: return PARENB;
-        case Parity::None: break;
+        case Parity::Odd:
+            return PARENB | PARODD;
+        case Parity::Even:
+            return PARENB;
+        case Parity::None:
+            break;
     }
     return 0;
 }
@@ -75,7 +86,8 @@ void DropControlLines(int fd) {
 // USB adapters otherwise hold received bytes for up to 16 ms, which would dominate every turnaround.
 void RequestLowLatency(int fd) {
     serial_struct info{};
-    if (ioctl(fd, TIOCGSERIAL, &info) != 0) return;
+    if (ioctl(fd, TIOCGSERIAL, &info) != 0)
+        return;
     info.flags |= ASYNC_LOW_LATENCY;
     ioctl(fd, TIOCSSERIAL, &info);
 }
@@ -87,7 +99,8 @@ TermiosDevice::TermiosDevice(ConstructionKey, int fd, ErrorSource source) : fd_(
 // A pseudo-terminal's slave outlives our use of it while its master stays open, and so would the
 // exclusive flag we set: every later open by anyone but root would fail.
 TermiosDevice::~TermiosDevice() {
-    if (exclusive_) ioctl(fd_, TIOCNXCL);
+    if (exclusive_)
+        ioctl(fd_, TIOCNXCL);
     ::close(fd_);
 }
 
@@ -136,7 +149,8 @@ std::optional<TermiosDevice::PseudoTerminal> TermiosDevice::OpenPseudoTerminal()
 
 bool TermiosDevice::MakeRaw() {
     termios2 settings{};
-    if (ioctl(fd_, TCGETS2, &settings) != 0) return false;
+    if (ioctl(fd_, TCGETS2, &settings) != 0)
+        return false;
     // With counters the driver tells us of events, and a break stays out of the data; without them
     // the events come marked in the data, parity and framing errors included.
     settings.c_iflag = source_ == ErrorSource::Counters ? IGNBRK : (PARMRK | INPCK);
@@ -150,7 +164,8 @@ bool TermiosDevice::MakeRaw() {
 
 std::optional<LineSettings> TermiosDevice::GetLine() {
     termios2 settings{};
-    if (ioctl(fd_, TCGETS2, &settings) != 0) return std::nullopt;
+    if (ioctl(fd_, TCGETS2, &settings) != 0)
+        return std::nullopt;
     LineSettings line;
     line.baud = settings.c_ospeed;
     line.dataBits = DataBitsOf(settings.c_cflag);
@@ -164,15 +179,19 @@ std::optional<LineSettings> TermiosDevice::GetLine() {
 }
 
 bool TermiosDevice::SetLine(const LineSettings& line) {
-    if (!IsSupported(line)) return false;
+    if (!IsSupported(line))
+        return false;
     termios2 settings{};
-    if (ioctl(fd_, TCGETS2, &settings) != 0) return false;
+    if (ioctl(fd_, TCGETS2, &settings) != 0)
+        return false;
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
     settings.c_cflag |= DataBitsFlag(line.dataBits) | ParityFlags(line.parity) | BOTHER;
-    if (line.stopBits != StopBits::One) settings.c_cflag |= CSTOPB;
+    if (line.stopBits != StopBits::One)
+        settings.c_cflag |= CSTOPB;
     settings.c_ispeed = line.baud;
     settings.c_ospeed = line.baud;
-    if (ioctl(fd_, TCSETS2, &settings) != 0) return false;
+    if (ioctl(fd_, TCSETS2, &settings) != 0)
+        return false;
     marks_.SetParityChecked(line.parity != Parity::None);
     // Some drivers replace a rate they cannot make by another and say so only in what they report.
     termios2 taken{};
@@ -181,7 +200,8 @@ bool TermiosDevice::SetLine(const LineSettings& line) {
 
 bool TermiosDevice::TransmitChar(std::uint8_t byte) {
     int queued = 0;
-    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0) return false;
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0)
+        return false;
     return ::write(fd_, &byte, 1) == 1;
 }
 
@@ -192,7 +212,8 @@ std::size_t TermiosDevice::InputCount() {
 
 bool TermiosDevice::Read(std::span<std::uint8_t> destination) {
     Drain();
-    if (received_.size() < destination.size()) return false;
+    if (received_.size() < destination.size())
+        return false;
     const auto end = received_.begin() + static_cast<std::ptrdiff_t>(destination.size());
     std::copy(received_.begin(), end, destination.begin());
     received_.erase(received_.begin(), end);
@@ -233,8 +254,10 @@ void TermiosDevice::Drain() {
     std::vector<std::uint8_t> data;
     for (std::size_t reads = 0; reads < kMaxReadsPerDrain; ++reads) {
         const ssize_t got = ::read(fd_, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return;  // nothing more now, or a device that has gone: Read then finds too little
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return;  // nothing more now, or a device that has gone: Read then finds too little
         const std::span<const std::uint8_t> raw = std::span(chunk).first(static_cast<std::size_t>(got));
         data.clear();
         if (source_ == ErrorSource::Marks) {
@@ -249,24 +272,29 @@ void TermiosDevice::Drain() {
 // What does not fit is dropped and reported as a receive overflow.
 void TermiosDevice::Queue(std::span<const std::uint8_t> data) {
     const std::size_t room = kQueueBytes - std::min(kQueueBytes, received_.size());
-    if (data.size() > room) errors_ |= CSerial::kReceiveOverflow;
+    if (data.size() > room)
+        errors_ |= CSerial::kReceiveOverflow;
     const std::span<const std::uint8_t> kept = data.first(std::min(room, data.size()));
     received_.insert(received_.end(), kept.begin(), kept.end());
 }
 
 std::optional<TermiosDevice::EventCounts> TermiosDevice::ReadCounts() const {
     serial_icounter_struct counter{};
-    if (ioctl(fd_, TIOCGICOUNT, &counter) != 0) return std::nullopt;
+    if (ioctl(fd_, TIOCGICOUNT, &counter) != 0)
+        return std::nullopt;
     return EventCounts{counter.brk, counter.frame, counter.overrun, counter.parity, counter.buf_overrun};
 }
 
 unsigned TermiosDevice::CounterErrors() {
-    if (source_ != ErrorSource::Counters) return 0;
+    if (source_ != ErrorSource::Counters)
+        return 0;
     const std::optional<EventCounts> now = ReadCounts();
-    if (!now) return 0;
+    if (!now)
+        return 0;
     unsigned errors = 0;
     for (std::size_t event = 0; event < kCountedFlags.size(); ++event) {
-        if ((*now)[event] != counts_[event]) errors |= kCountedFlags[event];
+        if ((*now)[event] != counts_[event])
+            errors |= kCountedFlags[event];
     }
     counts_ = *now;
     return errors;

@@ -1,10 +1,10 @@
-#include "cli/ByteText.h"
-
 #include <gtest/gtest.h>
 
 #include <numeric>
 #include <sstream>
 #include <vector>
+
+#include "cli/ByteText.h"
 
 namespace {
 

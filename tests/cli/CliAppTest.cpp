@@ -1,5 +1,3 @@
-#include "cli/CliApp.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,6 +7,7 @@
 #include "CliTest.h"
 #include "KwipFrames.h"
 #include "TempDir.h"
+#include "cli/CliApp.h"
 
 namespace {
 
@@ -19,7 +18,9 @@ const Bytes kReadRequest = {0xF5, 0x11, 0x02, 0x00, 0x12, 0x34, 0xB1};
 const Bytes kReadReply = {0xF6, 0x80, 0x00, 0x12, 0x34, 0x5A, 0xA5, 0x44};
 const Bytes kResetRequest = {0xF1, 0x10, 0xFE};
 
-Bytes StatusRequest(std::uint8_t code) { return KwipFrame(0x23, {code}); }
+Bytes StatusRequest(std::uint8_t code) {
+    return KwipFrame(0x23, {code});
+}
 
 Bytes StatusReply(std::uint8_t code, const std::string& text) {
     Bytes payload = {code};
@@ -117,9 +118,9 @@ TEST_F(CliAppTest, LogWritesTheErrorLogFileIntoTheFolderForTheRun) {
     Peer().AnswerTimes(4, kResetRequest, {kNegativeAck});
     EXPECT_EQ(Run({"--log", folder.Path().string(), "--port", "1", "kwip", "reset"}), CliApp::kFailed);
     const std::string file = folder.ReadFile("cvErrlog.txt");
-    for (const char* line : {"Start Logging", "Receive Negative Ack from external device",
-                             "CKwipComm::SendCommand: Retry exhuasted, so exit request",
-                             "Received NACK from external device"}) {
+    for (const char* line :
+         {"Start Logging", "Receive Negative Ack from external device",
+          "CKwipComm::SendCommand: Retry exhuasted, so exit request", "Received NACK from external device"}) {
         EXPECT_NE(file.find(std::string(line) + "\r\n"), std::string::npos) << line;
     }
     ExpectPortGivenBack();

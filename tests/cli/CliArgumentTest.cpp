@@ -1,10 +1,10 @@
-#include "cli/CliArgument.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "cli/CliArgument.h"
 
 namespace {
 
@@ -47,15 +47,9 @@ TEST(CliArgumentTest, HexBytesArePairsOfDigitsWithOptionalSeparators) {
         std::optional<Bytes> bytes;
     };
     const Case cases[] = {
-        {"AABB", Bytes{0xAA, 0xBB}},
-        {"aa bb", Bytes{0xAA, 0xBB}},
-        {"00:ff:10", Bytes{0x00, 0xFF, 0x10}},
-        {"ABC", std::nullopt},
-        {"A BC", std::nullopt},
-        {"", std::nullopt},
-        {" : ", std::nullopt},
-        {"0xAA", std::nullopt},
-        {"GG", std::nullopt},
+        {"AABB", Bytes{0xAA, 0xBB}}, {"aa bb", Bytes{0xAA, 0xBB}}, {"00:ff:10", Bytes{0x00, 0xFF, 0x10}},
+        {"ABC", std::nullopt},       {"A BC", std::nullopt},       {"", std::nullopt},
+        {" : ", std::nullopt},       {"0xAA", std::nullopt},       {"GG", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("'" + c.text + "'");

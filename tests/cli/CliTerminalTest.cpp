@@ -23,7 +23,8 @@ Outcome RunProgram(const std::string& arguments, const TempDir& folder) {
         std::string(CORVIDA_CLI_PROGRAM) + " " + arguments + " 2>" + (folder.Path() / "stderr").string();
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return outcome;
+    if (pipe == nullptr)
+        return outcome;
     char buffer[256];
     while (const std::size_t length = std::fread(buffer, 1, sizeof buffer, pipe))
         outcome.out.append(buffer, length);

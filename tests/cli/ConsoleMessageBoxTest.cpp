@@ -1,9 +1,8 @@
-#include "cli/ConsoleMessageBox.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "cli/ConsoleMessageBox.h"
 #include "errors/CGenError.h"
 #include "errors/CKwipError.h"
 
@@ -40,7 +39,8 @@ TEST(ConsoleMessageBoxTest, AQuestionWaitsForAnAnswerItKnows) {
         EXPECT_EQ(MessageBoxService::ShowMessage("Retry?", "Error", MessageIcon::Stop, c.buttons), c.answer);
         const std::string prompt = c.buttons == MessageButtons::YesNo ? "[yes/no] " : "[ok/cancel] ";
         std::string expected = "Error: Retry?\n";
-        for (int prompt_ = 0; prompt_ < c.prompts; ++prompt_) expected += prompt;
+        for (int prompt_ = 0; prompt_ < c.prompts; ++prompt_)
+            expected += prompt;
         EXPECT_EQ(out.str(), expected);
     }
 }

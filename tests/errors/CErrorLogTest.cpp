@@ -1,5 +1,3 @@
-#include "errors/CErrorLog.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +10,7 @@
 #include "ScopedPlatform.h"
 #include "TempDir.h"
 #include "VirtualPlatform.h"
+#include "errors/CErrorLog.h"
 #include "errors/CwFileLog.h"
 
 namespace {
@@ -25,7 +24,9 @@ protected:
     ~CErrorLogTest() override { CwFileLog::SetDirectory({}); }
 
     std::string LogFile() const { return folder_.ReadFile(CwFileLog::kDefaultFileName); }
-    bool LogFileExists() const { return std::filesystem::exists(folder_.Path() / CwFileLog::kDefaultFileName); }
+    bool LogFileExists() const {
+        return std::filesystem::exists(folder_.Path() / CwFileLog::kDefaultFileName);
+    }
 
     // The texts of the file's lines, each checked for its time stamp and CR LF.
     std::vector<std::string> LogFileTexts() const {
@@ -33,8 +34,8 @@ protected:
         std::vector<std::string> texts;
         const std::string content = LogFile();
         std::size_t consumed = 0;
-        for (auto it = std::sregex_iterator(content.begin(), content.end(), line); it != std::sregex_iterator();
-             ++it) {
+        for (auto it = std::sregex_iterator(content.begin(), content.end(), line);
+             it != std::sregex_iterator(); ++it) {
             EXPECT_EQ(static_cast<std::size_t>(it->position()), consumed) << "malformed line in " << content;
             consumed += static_cast<std::size_t>(it->length());
             texts.push_back((*it)[7]);
@@ -62,8 +63,9 @@ TEST_F(CErrorLogTest, FileSwitchDecidesWhetherLinesReachTheFile) {
     log_.Log("second");
     log_.SetFileLogging(false);
     log_.Log("after");
-    EXPECT_THAT(LogFileTexts(), ElementsAre("Start Logging", "CKwipComm::SendCommand: Request failed! Retry number = 2",
-                                            "second"));
+    EXPECT_THAT(
+        LogFileTexts(),
+        ElementsAre("Start Logging", "CKwipComm::SendCommand: Request failed! Retry number = 2", "second"));
 }
 
 TEST_F(CErrorLogTest, LogHexWritesTwoUpperCaseDigitsPerByte) {
@@ -79,9 +81,11 @@ TEST_F(CErrorLogTest, LogHexContinuesALongDumpOnFurtherLines) {
     const std::vector<std::uint8_t> dump(600, 0xAB);
     log_.LogHex(dump);
     std::string first;
-    for (int i = 0; i < 511; ++i) first += "AB";
+    for (int i = 0; i < 511; ++i)
+        first += "AB";
     std::string rest;
-    for (int i = 0; i < 89; ++i) rest += "AB";
+    for (int i = 0; i < 89; ++i)
+        rest += "AB";
     EXPECT_THAT(LogFileTexts(), ElementsAre("Start Logging", first, rest));
 }
 

@@ -1,5 +1,3 @@
-#include "errors/CError.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +5,7 @@
 
 #include "RecordingMessageBox.h"
 #include "errors/CCommError.h"
+#include "errors/CError.h"
 #include "errors/CGenError.h"
 #include "errors/CKwipError.h"
 
@@ -31,7 +30,8 @@ TEST(CErrorTest, DefaultTextsByClassAndCode) {
         {CCommError(2).GetText(), "No error message was received"},
         {CKwipError(5).GetText(), "No error message was received"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.actual, c.expected);
 }
 
 TEST(CErrorTest, FormatsItsTextAndKeepsItsCode) {
@@ -93,7 +93,8 @@ TEST(CErrorTest, ShowUsesTheIconOfTheClass) {
     EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(boxes.Boxes()[1].icon, MessageIcon::None);
     EXPECT_EQ(boxes.Boxes()[2].icon, MessageIcon::None);
-    for (const auto& box : boxes.Boxes()) EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    for (const auto& box : boxes.Boxes())
+        EXPECT_EQ(box.buttons, MessageButtons::Ok);
 }
 
 TEST(CErrorTest, ShowWithoutAServiceWritesToStandardError) {

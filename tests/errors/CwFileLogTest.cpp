@@ -1,11 +1,10 @@
-#include "errors/CwFileLog.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
 #include "TempDir.h"
+#include "errors/CwFileLog.h"
 #include "errors/StringTable.h"
 
 namespace {

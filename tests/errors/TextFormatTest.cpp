@@ -1,8 +1,8 @@
-#include "errors/TextFormat.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "errors/TextFormat.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ TEST(TextFormatTest, FormatsTheConversionsTheTextsUse) {
         {FormatText("%d", -2147483647 - 1), "-2147483648"},
         {FormatText("%.4d", 7), "0007"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.actual, c.expected);
 }
 
 TEST(TextFormatTest, CopiesWhatIsNoConversionAsItStands) {

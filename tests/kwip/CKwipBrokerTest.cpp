@@ -1,5 +1,3 @@
-#include "kwip/CKwipBroker.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,6 +8,7 @@
 #include "KwipFrames.h"
 #include "RaisedError.h"
 #include "SimSerialTest.h"
+#include "kwip/CKwipBroker.h"
 
 namespace {
 
@@ -61,7 +60,9 @@ const std::vector<Request> kRequests = {
          broker.EraseFlashRequest();
          return std::string();
      }},
-    {"reset", kResetRequest, {},
+    {"reset",
+     kResetRequest,
+     {},
      [](CKwipBroker& broker) {
          broker.ResetRequest();
          return std::string();
@@ -129,15 +130,12 @@ TEST_F(CKwipBrokerTest, AReplyOfTheWrongKindIsLoggedWithItsBytesAndRaised) {
         {2, KwipFrame(0x8B, {0x05}),
          "CKwipBroker::WriteRequest: Erase flash did not receive Good Write Reply",
          "Did not received Good Write Reply for KWIP Erase Flash Request"},
-        {4, kGoodWriteReply,
-         kWrongStatusReplyLine,
+        {4, kGoodWriteReply, kWrongStatusReplyLine,
          "Did not receive good Radio Status reply for KWIP Radio Status Request"},
         {4, KwipFrame(0x8B, {0x04, 'R', 'E', 'A', 'D', 'Y'}),  // the status of another code
-         kWrongStatusReplyLine,
-         "Did not receive good Radio Status reply for KWIP Radio Status Request"},
+         kWrongStatusReplyLine, "Did not receive good Radio Status reply for KWIP Radio Status Request"},
         {4, KwipFrame(0x8B, {}),  // no code at all
-         kWrongStatusReplyLine,
-         "Did not receive good Radio Status reply for KWIP Radio Status Request"},
+         kWrongStatusReplyLine, "Did not receive good Radio Status reply for KWIP Radio Status Request"},
     };
     for (const Case& c : cases) {
         const Request& request = kRequests[c.request];
@@ -203,8 +201,8 @@ TEST_F(CKwipBrokerTest, AStatusTextIsCutToTheBufferAndEndsInANul) {
         std::size_t bufferSize;
         std::string text;
     };
-    for (const Case& c : {Case{10, "ABCDEFGHI"}, Case{16, "ABCDEFGHIJKLMNO"}, Case{40, "ABCDEFGHIJKLMNO"},
-                          Case{1, ""}}) {
+    for (const Case& c :
+         {Case{10, "ABCDEFGHI"}, Case{16, "ABCDEFGHIJKLMNO"}, Case{40, "ABCDEFGHIJKLMNO"}, Case{1, ""}}) {
         SCOPED_TRACE(c.bufferSize);
         Peer().Answer(kStatusRequest, Acked(KwipFrame(0x8B, reply)));
         std::vector<char> buffer(c.bufferSize + 1, 'x');  // one byte past the buffer to see it untouched

@@ -1,5 +1,3 @@
-#include "kwip/CKwipComm.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +6,7 @@
 #include "KwipFrames.h"
 #include "RaisedError.h"
 #include "SimSerialTest.h"
+#include "kwip/CKwipComm.h"
 
 namespace {
 
@@ -34,7 +33,8 @@ std::string RetryLine(int number) {
 Lines EveryAttemptFailed(int attempts, const Lines& attemptLines) {
     Lines lines;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (attempt > 0) lines.push_back(RetryLine(attempt));
+        if (attempt > 0)
+            lines.push_back(RetryLine(attempt));
         lines.insert(lines.end(), attemptLines.begin(), attemptLines.end());
     }
     lines.push_back(kExhausted);
@@ -180,8 +180,8 @@ TEST_F(CKwipCommTest, ABadChecksumOnEveryAttemptGivesStatus4WithTheReceivedBytes
     Peer().AnswerTimes(4, kStatusRequest, Acked(corrupted));
     Open();
     EXPECT_EQ(Send(), CKwipComm::kCorruptReply);
-    EXPECT_EQ(LogLines(), EveryAttemptFailed(4, {"The KWIP reply message is corrupted", kGettingReply,
-                                                 HexLine(corrupted)}));
+    EXPECT_EQ(LogLines(), EveryAttemptFailed(
+                              4, {"The KWIP reply message is corrupted", kGettingReply, HexLine(corrupted)}));
     EXPECT_EQ(Frame(), kStatusRequest);
     ExpectScriptKept();
 }

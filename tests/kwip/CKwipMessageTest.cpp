@@ -1,5 +1,3 @@
-#include "kwip/CKwipMessage.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +5,7 @@
 
 #include "KwipFrames.h"
 #include "RaisedError.h"
+#include "kwip/CKwipMessage.h"
 
 namespace {
 
@@ -20,12 +19,17 @@ TEST(CKwipMessageTest, BuildsTheWorkedRequestFramesByteForByte) {
     };
     const Case cases[] = {
         {"radio status 5", [](CKwipMessage& m) { return m.BuildByte(0x23, 0x05); }, {0xF2, 0x23, 0x05, 0xE5}},
-        {"read 2 at 001234", [](CKwipMessage& m) { return m.Build(0x11, Bytes{0x02, 0x00, 0x12, 0x34}); },
+        {"read 2 at 001234",
+         [](CKwipMessage& m) {
+             return m.Build(0x11, Bytes{0x02, 0x00, 0x12, 0x34});
+         },
          {0xF5, 0x11, 0x02, 0x00, 0x12, 0x34, 0xB1}},
         {"erase flash", [](CKwipMessage& m) { return m.BuildByte(0x15, 0x40); }, {0xF2, 0x15, 0x40, 0xB8}},
         {"reset", [](CKwipMessage& m) { return m.BuildEmpty(0x10); }, {0xF1, 0x10, 0xFE}},
         {"write AA BB at 400000",
-         [](CKwipMessage& m) { return m.Build(0x17, Bytes{0x40, 0x00, 0x00, 0xAA, 0xBB}, KwipForm::Long); },
+         [](CKwipMessage& m) {
+             return m.Build(0x17, Bytes{0x40, 0x00, 0x00, 0xAA, 0xBB}, KwipForm::Long);
+         },
          {0xFF, 0x17, 0x00, 0x06, 0x40, 0x00, 0x00, 0xAA, 0xBB, 0x3E}},
     };
     for (const Case& c : cases) {
@@ -109,8 +113,8 @@ TEST(CKwipMessageTest, VerifyChecksumAcceptsOnlyAWholeFrameEndingInItsChecksum) 
 TEST(CKwipMessageTest, ParseTakesTheHeaderOfAShortReply) {
     CKwipMessage message;
     message.Parse(Bytes{0xF6, 0x80, 0x00, 0x12, 0x34, 0x5A, 0xA5, 0x44, 0x77});
-    const KwipHeader expected{.opcode = 0x80, .frameLength = 8, .payloadLength = 5, .headerLength = 2,
-                              .checksum = 0x44};
+    const KwipHeader expected{
+        .opcode = 0x80, .frameLength = 8, .payloadLength = 5, .headerLength = 2, .checksum = 0x44};
     EXPECT_EQ(message.GetHeader(), expected);
     EXPECT_EQ(message.Form(), KwipForm::Short);
     EXPECT_EQ(BytesOf(message.Payload()), (Bytes{0x00, 0x12, 0x34, 0x5A, 0xA5}));

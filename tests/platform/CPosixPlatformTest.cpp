@@ -1,5 +1,3 @@
-#include "platform/CPosixPlatform.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,6 +13,7 @@
 #include "VirtualPlatform.h"
 #include "VirtualTimeTest.h"
 #include "errors/CwFileLog.h"
+#include "platform/CPosixPlatform.h"
 #include "platform/TermiosDevice.h"
 
 namespace {
@@ -132,7 +131,8 @@ TEST_F(CPosixPlatformTerminalTest, OpensTheDeviceItsNumberNamesWithTheStoredPara
 
 TEST_F(CPosixPlatformTerminalTest, ReadsWhatTheFarEndSendsAndTimesOutOnSilence) {
     const std::vector<std::uint8_t> sent = {0x06, 0xFF, 0x00};
-    for (const std::uint8_t byte : sent) ASSERT_TRUE(master_->TransmitChar(byte));
+    for (const std::uint8_t byte : sent)
+        ASSERT_TRUE(master_->TransmitChar(byte));
     std::vector<std::uint8_t> received(sent.size());
     port_->Read(received, 500);
     EXPECT_EQ(received, sent);

@@ -1,5 +1,3 @@
-#include "platform/CPosixSerial.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +6,7 @@
 
 #include "RaisedError.h"
 #include "SimSerialTest.h"
+#include "platform/CPosixSerial.h"
 
 namespace {
 

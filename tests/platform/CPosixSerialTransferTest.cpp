@@ -1,5 +1,3 @@
-#include "platform/CPosixSerial.h"
-
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -8,6 +6,7 @@
 
 #include "RaisedError.h"
 #include "SimSerialTest.h"
+#include "platform/CPosixSerial.h"
 
 namespace {
 
@@ -108,7 +107,8 @@ TEST_F(CPosixSerialTransferTest, ATimeOutAboveAMinuteAnd250MsAByteIsRefused) {
             EXPECT_EQ(ReadInto(received, c.timeoutMs), kNothingRaised);
             EXPECT_EQ(received, sent);
         }
-        if (NowNs() < sentBy) Clock().Advance(sentBy - NowNs());  // the line falls quiet before the next case
+        if (NowNs() < sentBy)
+            Clock().Advance(sentBy - NowNs());  // the line falls quiet before the next case
     }
 }
 

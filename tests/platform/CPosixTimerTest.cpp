@@ -1,10 +1,9 @@
-#include "platform/CPosixTimer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
 #include "VirtualClock.h"
+#include "platform/CPosixTimer.h"
 
 namespace {
 
@@ -13,7 +12,9 @@ constexpr double kStepSeconds = VirtualClock::kDefaultStepNs / 1e9;
 
 class CPosixTimerTest : public ::testing::Test {
 protected:
-    double SecondsSince(std::uint64_t start) const { return static_cast<double>(clock_.Peek() - start) / 1e9; }
+    double SecondsSince(std::uint64_t start) const {
+        return static_cast<double>(clock_.Peek() - start) / 1e9;
+    }
 
     VirtualClock clock_{5 * kMs};
     CPosixTimer timer_{clock_};

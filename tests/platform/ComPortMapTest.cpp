@@ -1,5 +1,3 @@
-#include "platform/ComPortMap.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "platform/ComPortMap.h"
 
 namespace fs = std::filesystem;
 
@@ -20,7 +19,8 @@ protected:
     void AddTty(const std::string& name, const std::string& uartType = "") {
         Touch(dev_ / name);
         fs::create_directories(ttyClass_ / name);
-        if (!uartType.empty()) Write(ttyClass_ / name / "type", uartType + "\n");
+        if (!uartType.empty())
+            Write(ttyClass_ / name / "type", uartType + "\n");
     }
 
     // A USB adapter as sysfs shows it: the tty's device under the interface, under the USB device.
@@ -29,7 +29,8 @@ protected:
         const fs::path usbDevice = root_.Path() / "sys/devices/usb1/1-1";
         const fs::path port = usbDevice / "1-1:1.0" / name;
         fs::create_directories(port);
-        if (!maker.empty()) Write(usbDevice / "manufacturer", maker + "\n");
+        if (!maker.empty())
+            Write(usbDevice / "manufacturer", maker + "\n");
         Write(usbDevice / "product", product + "\n");
         fs::create_directory_symlink(port, ttyClass_ / name / "device");
     }

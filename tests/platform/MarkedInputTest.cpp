@@ -1,10 +1,9 @@
-#include "platform/MarkedInput.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/CSerial.h"
+#include "platform/MarkedInput.h"
 
 namespace {
 
@@ -40,7 +39,8 @@ TEST(MarkedInputTest, StripsTheMarksAndKeepsTheEventsAsFlags) {
 TEST(MarkedInputTest, AMarkSplitBetweenReadsIsStillAMarkUntilReset) {
     MarkedInput input;
     Bytes data;
-    for (const std::uint8_t byte : {0xFF, 0x00, 0x00, 0xFF}) input.Accept(Bytes{byte}, data);
+    for (const std::uint8_t byte : {0xFF, 0x00, 0x00, 0xFF})
+        input.Accept(Bytes{byte}, data);
     input.Accept(Bytes{0xFF}, data);
     EXPECT_EQ(data, Bytes{0xFF});
     EXPECT_EQ(input.TakeErrors(), CSerial::kBreak);

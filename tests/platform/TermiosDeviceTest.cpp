@@ -1,5 +1,3 @@
-#include "platform/TermiosDevice.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +7,7 @@
 
 #include "VirtualTimeTest.h"
 #include "platform/CSerial.h"
+#include "platform/TermiosDevice.h"
 
 namespace {
 
@@ -16,7 +15,8 @@ namespace {
 bool Eventually(const std::function<bool()>& condition) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;

@@ -1,5 +1,3 @@
-#include "SimLine.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "ScriptedPeer.h"
+#include "SimLine.h"
 #include "SimSerialTest.h"
 #include "platform/CSerial.h"
 

@@ -18,9 +18,15 @@ struct RaisedError {
     bool operator==(const RaisedError&) const = default;
 };
 
-inline RaisedError GenError(int code, std::string text) { return {"CGenError", code, std::move(text)}; }
-inline RaisedError CommError(int code, std::string text) { return {"CCommError", code, std::move(text)}; }
-inline RaisedError KwipError(int code, std::string text) { return {"CKwipError", code, std::move(text)}; }
+inline RaisedError GenError(int code, std::string text) {
+    return {"CGenError", code, std::move(text)};
+}
+inline RaisedError CommError(int code, std::string text) {
+    return {"CCommError", code, std::move(text)};
+}
+inline RaisedError KwipError(int code, std::string text) {
+    return {"CKwipError", code, std::move(text)};
+}
 inline const RaisedError kNothingRaised{};
 
 template <typename Action>
@@ -38,6 +44,7 @@ RaisedError RaisedBy(Action&& action) {
 }
 
 inline std::ostream& operator<<(std::ostream& out, const RaisedError& error) {
-    if (error.kind.empty()) return out << "nothing raised";
+    if (error.kind.empty())
+        return out << "nothing raised";
     return out << error.kind << " " << error.code << " \"" << error.text << "\"";
 }

@@ -4,12 +4,15 @@ RecordingMessageBox::RecordingMessageBox() : previous_(MessageBoxService::Instal
     MessageBoxService::Install(this);
 }
 
-RecordingMessageBox::~RecordingMessageBox() { MessageBoxService::Install(previous_); }
+RecordingMessageBox::~RecordingMessageBox() {
+    MessageBoxService::Install(previous_);
+}
 
 MessageResult RecordingMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                                         MessageButtons buttons) {
     boxes_.push_back({text, caption, icon, buttons});
-    if (answers_.empty()) return MessageResult::Ok;
+    if (answers_.empty())
+        return MessageResult::Ok;
     const MessageResult answer = answers_.front();
     answers_.pop_front();
     return answer;

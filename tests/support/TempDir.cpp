@@ -8,7 +8,8 @@
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "corvida-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;
 }
 

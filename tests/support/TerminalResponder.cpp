@@ -18,12 +18,15 @@ bool StartsWith(const std::vector<std::uint8_t>& whole, const std::vector<std::u
 
 TerminalResponder::TerminalResponder() {
     std::optional<TermiosDevice::PseudoTerminal> terminal = TermiosDevice::OpenPseudoTerminal();
-    if (!terminal) return;
+    if (!terminal)
+        return;
     master_ = std::move(terminal->master);
     slavePath_ = terminal->slavePath;
 }
 
-TerminalResponder::~TerminalResponder() { Stop(); }
+TerminalResponder::~TerminalResponder() {
+    Stop();
+}
 
 TerminalResponder& TerminalResponder::Answer(std::vector<std::uint8_t> expect,
                                              std::vector<std::uint8_t> reply) {
@@ -32,7 +35,8 @@ TerminalResponder& TerminalResponder::Answer(std::vector<std::uint8_t> expect,
 }
 
 void TerminalResponder::Start() {
-    if (master_) thread_ = std::thread([this] { Serve(); });
+    if (master_)
+        thread_ = std::thread([this] { Serve(); });
 }
 
 std::string TerminalResponder::Stop() {
@@ -41,8 +45,10 @@ std::string TerminalResponder::Stop() {
         std::this_thread::sleep_for(kPoll);
     }
     stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    if (!master_) return "no pseudo-terminal";
+    if (thread_.joinable())
+        thread_.join();
+    if (!master_)
+        return "no pseudo-terminal";
     const std::lock_guard lock(mutex_);
     return deviation_;
 }
@@ -54,7 +60,8 @@ void TerminalResponder::Serve() {
     done_ = steps_.empty();
     while (!stop_) {
         if (std::chrono::steady_clock::now() > deadline) {
-            if (!done_) Fail(FormatText("step %d never came", static_cast<int>(next) + 1));
+            if (!done_)
+                Fail(FormatText("step %d never came", static_cast<int>(next) + 1));
             return;
         }
         std::uint8_t byte = 0;
@@ -71,9 +78,12 @@ void TerminalResponder::Serve() {
         }
         const auto complete = [&](const Step* step) { return step && request == step->expect; };
         const Step* answered = complete(current) ? current : complete(previous) ? previous : nullptr;
-        if (answered == nullptr) continue;
-        if (!Send(answered->reply)) return Fail("the reply could not be sent");
-        if (answered == current && ++next == steps_.size()) done_ = true;
+        if (answered == nullptr)
+            continue;
+        if (!Send(answered->reply))
+            return Fail("the reply could not be sent");
+        if (answered == current && ++next == steps_.size())
+            done_ = true;
         request.clear();
     }
 }
@@ -82,7 +92,8 @@ bool TerminalResponder::Send(const std::vector<std::uint8_t>& bytes) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     for (const std::uint8_t byte : bytes) {
         while (!master_->TransmitChar(byte)) {
-            if (stop_ || std::chrono::steady_clock::now() > deadline) return false;
+            if (stop_ || std::chrono::steady_clock::now() > deadline)
+                return false;
         }
     }
     return true;

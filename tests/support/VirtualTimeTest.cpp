@@ -25,11 +25,14 @@ void VirtualTimeTest::UseSerial(std::unique_ptr<CSerial> serial) {
     scope_.emplace(std::move(platform));
 }
 
-double VirtualTimeTest::Seconds() const { return static_cast<double>(clock_->Peek()) / 1e9; }
+double VirtualTimeTest::Seconds() const {
+    return static_cast<double>(clock_->Peek()) / 1e9;
+}
 
 std::vector<std::string> VirtualTimeTest::LogLines() const {
     std::vector<std::string> lines = platform_->AuxLines();
-    if (!lines.empty() && lines.front() == "Start Logging") lines.erase(lines.begin());
+    if (!lines.empty() && lines.front() == "Start Logging")
+        lines.erase(lines.begin());
     return lines;
 }
 

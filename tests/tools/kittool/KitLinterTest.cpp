@@ -174,7 +174,8 @@ TEST_F(BrokenKitTest, CodeplugsAreCheckedAsTheEngineAndThePatcherUseThem) {
                     "with block 002C as kx400s_eu.s19 holds it, the patcher fails here: "
                     "\"The requested list is out of range\""))
         << Describe(all);
-    EXPECT_TRUE(has("kx600.s19", 0, "the codeplug's pointers cannot be derived in codeplug type 1")) << Describe(all);
+    EXPECT_TRUE(has("kx600.s19", 0, "the codeplug's pointers cannot be derived in codeplug type 1"))
+        << Describe(all);
     EXPECT_EQ(all.size(), 3u) << "the record once per codeplug of its model entry, the pointers once\n"
                               << Describe(all);
 }
