@@ -1,0 +1,6 @@
+#include "notify/CancelSignal.h"
+
+CancelSignal& CancelSignal::Global() {
+    static CancelSignal signal;
+    return signal;
+}
