@@ -5,6 +5,7 @@
 #include "errors/CError.h"
 #include "errors/MessageBoxService.h"
 #include "files/ProductLine.h"
+#include "workflow/FlashDialog.h"
 #include "workflow/RadioGroupRegion.h"
 #include "workflow/RadioVerifier.h"
 #include "workflow/UpgradeDocument.h"
@@ -116,9 +117,38 @@ std::optional<std::uint8_t> CUpgradeForm::PowerUpStatus() {
     return static_cast<std::uint8_t>(reply[0]);
 }
 
-bool CUpgradeForm::RefusedForHardware(std::uint8_t powerUpStatus) {
-    if ((powerUpStatus & kHardwareProblemBits) == 0)
+bool CUpgradeForm::PowerUpCheckPasses() {
+    const UpgradeOptions& options = radio_.options;
+    if (options.codeplugMode == 0 && !options.patchCodeplug)
+        return true;
+    const std::optional<std::uint8_t> status = PowerUpStatus();
+    if (!status)
         return false;
-    ShowError(kHardwareProblem);
+    if ((*status & kHardwareProblemBits) != 0) {
+        ShowError(kHardwareProblem);
+        return false;
+    }
+    return true;
+}
+
+bool CUpgradeForm::PrepareFlashing() {
+    const UpgradeOptions& options = radio_.options;
+    if (!options.flashFirmware && options.codeplugMode == 0 && !options.patchCodeplug)
+        return true;
+    flash_.bootVariant = FlashSettings::kVariantZR5;
+    if (!options.flashFirmware || flashDialogShown_)
+        return true;
+    FlashDialog dialog(flash_, config_, radio_.group, version_.key, document_.WorkingDirectory());
+    switch (dialog.Show(view_)) {
+        case FlashDialog::Outcome::BootCodeMissing:
+            view_.RequestQuit(kBootCodeMissingExit);
+            return false;
+        case FlashDialog::Outcome::BootCodeTooLarge:
+            return false;
+        case FlashDialog::Outcome::Confirmed:
+        case FlashDialog::Outcome::ClosedWithoutOk:
+            break;
+    }
+    flashDialogShown_ = true;
     return true;
 }

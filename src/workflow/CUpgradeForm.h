@@ -27,10 +27,14 @@ public:
     bool VerifyRadio();
     const VerifiedRadio& Radio() const { return radio_; }
 
-    // The radio's power-up status (status 5, byte 0); none, after its message, when it cannot be read.
-    std::optional<std::uint8_t> PowerUpStatus();
-    // A power-up status with a hardware problem; the operator has been told.
-    static bool RefusedForHardware(std::uint8_t powerUpStatus);
+    // The power-up check before codeplug programming or patching: false, after its message, when the
+    // status cannot be read or shows a hardware problem. A firmware-only upgrade asks nothing.
+    bool PowerUpCheckPasses();
+    // The boot variant for the engine and, once per form lifetime when firmware is flashed, the flash
+    // dialog with its boot code. False when the press must end (a missing boot-code file also asks the
+    // application to quit with kBootCodeMissingExit).
+    bool PrepareFlashing();
+    static constexpr int kBootCodeMissingExit = -1;
 
     const KitVersion& Version() const { return version_; }
     int CodeplugType() const { return codeplugType_; }
@@ -40,6 +44,7 @@ public:
 
 private:
     bool LoadConfiguration();
+    std::optional<std::uint8_t> PowerUpStatus();
     void WarnOfTestKit();
 
     UpgradeDocument& document_;
@@ -52,4 +57,5 @@ private:
     CKwipBroker broker_;
     VerifiedRadio radio_;
     FlashSettings flash_;
+    bool flashDialogShown_ = false;
 };

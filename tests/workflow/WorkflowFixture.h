@@ -10,6 +10,7 @@
 #include "TempDir.h"
 #include "files/ProgramKey.h"
 #include "workflow/CUpgradeForm.h"
+#include "workflow/FlashDialog.h"
 #include "workflow/UpgradeDocument.h"
 #include "workflow/UpgradeView.h"
 
