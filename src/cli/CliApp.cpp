@@ -5,7 +5,9 @@
 
 #include "cli/CodeplugCommands.h"
 #include "cli/KwipCommands.h"
+#include "cli/PortCommands.h"
 #include "cli/RadioCommands.h"
+#include "cli/UpgradeCommands.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
 #include "errors/CwFileLog.h"
@@ -48,6 +50,8 @@ CliApp::CliApp(ComPortMap& ports, std::istream& in, std::ostream& out, std::ostr
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
     groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
+    groups_.push_back(std::make_unique<UpgradeCommands>(link_, ports, out_));
+    groups_.push_back(std::make_unique<PortCommands>(ports, out_));
 }
 
 int CliApp::Run(int argc, const char* const* argv) {
