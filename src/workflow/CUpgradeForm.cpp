@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* kVersionTag = "PATCH-D01.01.07";
 constexpr std::uint32_t kTitleLine = 1;
 constexpr std::uint32_t kDescriptionLine = 2;
 constexpr std::uint32_t kKitKeyLine = 3;
@@ -74,7 +73,7 @@ bool CUpgradeForm::LoadConfiguration() {
         ShowPlain(kCannotReadConfig);
         return false;
     }
-    config_.FindBlock(kVersionTag);
+    config_.FindBlock(RadioVerifier::kVersionTag);
     version_.title = config_.ReadLine(kTitleLine);
     version_.description = config_.ReadLine(kDescriptionLine);
     version_.key = config_.ReadLine(kKitKeyLine);

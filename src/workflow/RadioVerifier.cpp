@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr const char* kVersionTag = "PATCH-D01.01.07";
-
 constexpr std::uint8_t kModelStatus = 0;
 constexpr std::uint8_t kReleaseStatus = 3;
 constexpr std::uint8_t kVariantStatus = 4;

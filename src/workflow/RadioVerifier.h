@@ -19,6 +19,9 @@ struct KitVersion;
 // raised here (CGenError, KWIP errors) are for the caller to show.
 class RadioVerifier {
 public:
+    // The configuration's first line, the version block's header.
+    static constexpr const char* kVersionTag = "PATCH-D01.01.07";
+
     RadioVerifier(FileManager& config, CKwipBroker& broker, const UpgradeDocument& document,
                   std::int32_t productLine, const KitVersion& version);
 
