@@ -334,16 +334,22 @@ TEST_F(CCodeplugImageTest, BlocksRunningPastTheImageEndFailCleanly) {
     EXPECT_TRUE(LogHas("Access out of codeplug"));
 }
 
-TEST_F(CCodeplugImageTest, AnInvalidFirstRecordOnlyLeavesALogLine) {
+TEST_F(CCodeplugImageTest, AnInvalidFirstRecordOnlyLeavesALogLineButADamagedRecordIsAnError) {
     const BuiltCodeplug built = Sample();
-    std::string text = CodeplugFile(built.bytes).Text();
-    text[text.find('\r') - 1] ^= 0x01;  // the first record's checksum digit
+    const std::string text = CodeplugFile(built.bytes).Text();
+    // A header record first: no data record, so the first-record check fails, but the records parse.
+    const std::string headed = "S00F000068656C6C6F202020202000003C\r\n" + text;
     SRecord reader;
-    reader.AttachText(text);
+    reader.AttachText(headed);
     codeplug_.ReadCpFile(reader);
     EXPECT_EQ(LogLines(), std::vector<std::string>{"CCodeplug::ReadCpFile: Invalid SRecord file format"});
     EXPECT_TRUE(std::ranges::equal(codeplug_.ImageData(), built.bytes));
     EXPECT_TRUE(codeplug_.GetRdkPtrs().has_value());
+
+    std::string damaged = text;
+    damaged[damaged.find('\r') - 1] ^= 0x01;  // the first record's checksum digit
+    reader.AttachText(damaged);
+    EXPECT_EQ(RaisedBy([&] { codeplug_.ReadCpFile(reader); }), GenError(3, "Error in reading codeplug file"));
 }
 
 TEST_F(CCodeplugImageTest, DataBeyondTheFirstRecordsEstimateAreAnError) {
