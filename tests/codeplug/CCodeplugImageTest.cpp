@@ -297,6 +297,34 @@ TEST_F(CCodeplugImageTest, PointersLeadingOutOfTheImageLeaveNoPointers) {
     }
 }
 
+TEST_F(CCodeplugImageTest, TheByteAfterTheCodeplugEndMustBeInTheImage) {
+    // Programming the whole codeplug writes up to the codeplug end + 1, whatever region 3's flag says.
+    struct Case {
+        const char* what;
+        bool region3Checksum;
+        Bytes beyond;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"region 3's checksum byte ends the image", true, {}, true},
+        {"region 3 without a checksum byte ends the image", false, {}, false},
+        {"one byte after region 3 without a checksum byte", false, {0xFF}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CodeplugBuilder builder;
+        builder.Region3Checksum(c.region3Checksum)
+            .Block(0, Region::k2, BlockContent::Simple(12, {Ascending(0x30, 12)}))
+            .Block(1, Region::k3, BlockContent::Simple(2, {{1, 2}}));
+        if (!c.beyond.empty())
+            builder.Raw(Region::kBeyond, c.beyond);
+        const BuiltCodeplug built = builder.Build();
+        ASSERT_EQ(built.bytes.size(), built.region3Start + built.region3Length + (c.valid ? 1 : 0));
+        Load(built);
+        EXPECT_EQ(codeplug_.GetRdkPtrs().has_value(), c.valid);
+    }
+}
+
 TEST_F(CCodeplugImageTest, BlocksRunningPastTheImageEndFailCleanly) {
     struct Case {
         const char* what;
