@@ -362,6 +362,17 @@ TEST_F(CCodeplugImageTest, BlocksRunningPastTheImageEndFailCleanly) {
     EXPECT_TRUE(LogHas("Access out of codeplug"));
 }
 
+TEST_F(CCodeplugImageTest, AVectorEntryPastTheImageIsLoggedAsAnImageFailure) {
+    BuiltCodeplug built = CodeplugBuilder().BlockCount(2).Build();
+    built.bytes[built.vector] = 0x70;  // a block count of 0x7002: a vector far longer than the image
+    Load(built);
+    ErrorLog().ClearAuxLog();
+    EXPECT_EQ(RaisedBy([&] { codeplug_.ReadCpBlock(buffer_, 0x6000); }),
+              GenError(3, "Access out of codeplug"));
+    EXPECT_EQ(LogLines().back(),
+              "CCodeplug::GetBlockVector: Read vector (block 24576) from codeplug image failed");
+}
+
 TEST_F(CCodeplugImageTest, AnInvalidFirstRecordOnlyLeavesALogLineButADamagedRecordIsAnError) {
     const BuiltCodeplug built = Sample();
     const std::string text = CodeplugFile(built.bytes).Text();

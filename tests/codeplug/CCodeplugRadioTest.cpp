@@ -135,7 +135,8 @@ TEST_F(CCodeplugRadioTest, ThePointersComeFromFourReadsAndTheEndTakesInRegion3sC
         ASSERT_TRUE(codeplug.InitRdkPtrs());
         EXPECT_EQ(radio_->Requests(), PointerReads());
         const CodeplugPointers pointers = *codeplug.GetRdkPtrs();
-        EXPECT_EQ(pointers.codeplugEnd, built_.region3Start + built_.region3Length + (region3Checksum ? 1 : 0));
+        EXPECT_EQ(pointers.codeplugEnd,
+                  built_.region3Start + built_.region3Length + (region3Checksum ? 1 : 0));
         EXPECT_EQ(pointers.region3Checksum, region3Checksum ? 1 : 0);
         EXPECT_EQ(pointers.blockCount, 6u);
         EXPECT_EQ(pointers.boundary, built_.region2Start);
