@@ -96,6 +96,32 @@ TEST_F(CodeplugCommandsTest, ShowPrintsTheReportOfTheRadiosCodeplug) {
         << report;
 }
 
+TEST_F(CodeplugCommandsTest, ShowPlacesKdsBlock139ByTheVariantCodeAndMode) {
+    // A healthy radio of the old layout: block 139 at 523, 70 bytes that sum to 0x5A.
+    Bytes memory(0x400, 0x11);
+    std::fill_n(memory.begin() + 523, 70, 0);
+    memory[523 + 69] = 0x5A;
+    radio_->Memory() = memory;
+    dir_.WriteFile("kds.s19", WriteSRecords(Bytes(800, 0), {}));
+    const std::string external = (dir_.Path() / "kds.s19").string();
+
+    ASSERT_EQ(Run({"--port", "1", "codeplug", "show", "--type", "3", "--external", external, "--variant-code",
+                   "x1", "--mode", "1"}),
+              CliApp::kSucceeded)
+        << err_.str();
+    EXPECT_NE(out_.str().find("  139     0x020B   70 bytes, sum holds"), std::string::npos) << out_.str();
+    ExpectPortGivenBack();
+
+    ASSERT_EQ(Run({"--port", "1", "codeplug", "show", "--type", "3", "--external", external}),
+              CliApp::kSucceeded);
+    EXPECT_NE(out_.str().find("  139     0x028B   72 bytes, sum BROKEN"), std::string::npos) << out_.str();
+    ExpectPortGivenBack();
+
+    EXPECT_EQ(Run({"--port", "1", "codeplug", "show", "--type", "3", "--external", external, "--variant-code",
+                   "1"}),
+              CliApp::kUsageError);
+}
+
 TEST_F(CodeplugCommandsTest, TheKdsLayoutNeedsTheKitsCodeplugAndFailuresAreReported) {
     EXPECT_EQ(Run({"--port", "1", "codeplug", "show", "--type", "3"}), CliApp::kUsageError);
     EXPECT_NE(err_.str().find("--external FILE"), std::string::npos) << err_.str();
