@@ -145,6 +145,19 @@ TEST_F(CWrenCodeplugTest, EachGroupSizesItsBlocksAndRecomputesItsChecksumOnWrite
     }
 }
 
+TEST_F(CWrenCodeplugTest, EveryIdIsInTheGroupTheImageBuilderPutsItIn) {
+    const auto in = [](std::span<const std::uint16_t> group, unsigned id) {
+        return std::find(group.begin(), group.end(), id) != group.end();
+    };
+    for (unsigned id = 0; id <= 0xFFFF; ++id) {
+        const WrenBlockRules::Group expected = in(WrenImageBuilder::kGroupA, id) ? WrenBlockRules::Group::kA
+                                               : in(WrenImageBuilder::kGroupB, id)
+                                                   ? WrenBlockRules::Group::kB
+                                                   : WrenBlockRules::Group::kOther;
+        ASSERT_EQ(WrenBlockRules::GroupOf(static_cast<std::uint16_t>(id)), expected) << "block " << id;
+    }
+}
+
 TEST_F(CWrenCodeplugTest, TheChecksumRulesOfTheGroups) {
     // Group A: a 10-byte block whose first 8 bytes sum to 0x0155 gets 0x0155 + 0xAAAB = 0xAC00.
     std::array<std::uint8_t, 10> a = {0x00, 0x06, 20, 0x55, 0x40, 0x40, 0x40, 0x26, 0x11, 0x22};
