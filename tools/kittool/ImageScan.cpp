@@ -65,8 +65,8 @@ ImageScan ImageScan::Of(std::string_view text) {
             scan.largestRecord = std::max(scan.largestRecord, record.length);
             if (!scan.misplaced && record.address != imageOffset)
                 scan.misplaced = Misplaced{line, record.address, imageOffset};
-            imageOffset += record.length;
         }
+        imageOffset += record.length;  // a damaged record, reported already, does not shift the rest
     }
     if (!anyData)
         scan.lowestAddress = 0;
