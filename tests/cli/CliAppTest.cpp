@@ -99,17 +99,40 @@ TEST_F(CliAppTest, RadioInfoPrintsTheIdentityAndEachStatusWithItsLabel) {
     ExpectPortGivenBack();
 }
 
-TEST_F(CliAppTest, AFailedCommandPrintsItsErrorAndExitsWithFailure) {
+TEST_F(CliAppTest, AFailedCommandPrintsItsErrorWithTheLogLinesThatExplainIt) {
     Peer().AnswerTimes(4, kResetRequest, {});
     EXPECT_EQ(Run({"--port", "1", "kwip", "reset"}), CliApp::kFailed);
     EXPECT_EQ(out_.str(), "");
-    EXPECT_EQ(err_.str(), "Timeout occurred while sending KWIP command\n");
-    EXPECT_TRUE(LogHas("Timeout occurred while sending KWIP command"));
+    EXPECT_EQ(err_.str(),
+              "Timeout occurred while sending KWIP command\n"
+              "  Number of byteTime timeout = 97 (4 times)\n"
+              "  CWinSerial::WaitForBytesUnless: No data received when timeout (4 times)\n"
+              "  CKwipComm::SendCommand: Encountered the above error while getting ack (4 times)\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 1\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 2\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 3\n"
+              "  CKwipComm::SendCommand: Retry exhuasted, so exit request\n");
+    EXPECT_TRUE(LogHas("Timeout occurred while sending KWIP command"))
+        << "the platform's sink still sees all";
     ExpectPortGivenBack();
 
-    EXPECT_EQ(Run({"--port", "9", "kwip", "reset"}), CliApp::kFailed);
-    EXPECT_EQ(err_.str(), "Unable to open communication port\n");
-    EXPECT_TRUE(LogHas("CWinSerial::Open: Unable to open com9"));
+    // A second run shows only its own causes.
+    Peer().Answer(kResetRequest, {kNegativeAck}).Answer(kResetRequest, {kPositiveAck});
+    EXPECT_EQ(Run({"--port", "1", "kwip", "reset"}), CliApp::kSucceeded);
+    EXPECT_EQ(err_.str(), "");
+    ExpectPortGivenBack();
+}
+
+TEST_F(CliAppTest, APortThatCannotBeOpenedGetsItsCausesAndAHint) {
+    EXPECT_EQ(Run({"--port", "200", "kwip", "reset"}), CliApp::kFailed);
+    const std::string printed = err_.str();
+    EXPECT_EQ(printed.rfind("Unable to open communication port\n"
+                            "  CWinSerial::Open: Unable to open com200\n"
+                            "hint: no device is behind COM200\n"
+                            "hint: ",
+                            0),
+              0u)
+        << printed;
     ExpectPortGivenBack();
 }
 

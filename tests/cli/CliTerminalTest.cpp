@@ -62,7 +62,13 @@ TEST_F(CliTerminalTest, ARefusedRequestExitsWithItsErrorAndLogsWhereAsked) {
         RunProgram("--log " + log + " kwip reset --device " + radio_.SlavePath(), folder_);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "Received NACK from external device\n");
+    EXPECT_EQ(outcome.err,
+              "Received NACK from external device\n"
+              "  Receive Negative Ack from external device (4 times)\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 1\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 2\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 3\n"
+              "  CKwipComm::SendCommand: Retry exhuasted, so exit request\n");
     EXPECT_EQ(radio_.Stop(), "");
     const std::string file = folder_.ReadFile("cvErrlog.txt");
     EXPECT_NE(file.find("CKwipComm::SendCommand: Request failed! Retry number = 3\r\n"), std::string::npos)
