@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,6 +30,18 @@ Bytes StatusReply(std::uint8_t code, const std::string& text) {
 }
 
 class CliAppTest : public CliTest {};
+
+// Sets an environment variable for its lifetime.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+    ~ScopedVariable() { unsetenv(name_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+};
 
 TEST_F(CliAppTest, EachKwipCommandMakesOneRequestAndPrintsWhatTheReplyCarries) {
     struct Case {
@@ -192,9 +205,34 @@ TEST_F(CliAppTest, AWrongCommandLineIsAUsageErrorAndSendsNothing) {
     EXPECT_EQ(Platform().GetSerial(), &Serial()) << "no port is held";
 }
 
+TEST_F(CliAppTest, TheEnvironmentNamesTheLineWhenTheCommandLineDoesNot) {
+    {
+        const ScopedVariable port("CORVIDA_PORT", "1");
+        Peer().Answer(kResetRequest, {kPositiveAck});
+        EXPECT_EQ(Run({"kwip", "reset"}), CliApp::kSucceeded) << err_.str();
+        ExpectPortGivenBack();
+
+        const ScopedVariable device("CORVIDA_DEVICE", "/dev/null");
+        EXPECT_EQ(Run({"kwip", "reset"}), CliApp::kUsageError);
+        EXPECT_NE(err_.str().find("CORVIDA_PORT and CORVIDA_DEVICE: both are set"), std::string::npos)
+            << err_.str();
+
+        Peer().Answer(kResetRequest, {kPositiveAck});
+        EXPECT_EQ(Run({"--port", "1", "kwip", "reset"}), CliApp::kSucceeded) << "the command line wins";
+        ExpectPortGivenBack();
+    }
+    const ScopedVariable port("CORVIDA_PORT", "0");
+    EXPECT_EQ(Run({"kwip", "reset"}), CliApp::kUsageError);
+    EXPECT_NE(err_.str().find("CORVIDA_PORT: '0' is not a number from 1 to 255"), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(Platform().GetSerial(), &Serial()) << "no port is held";
+}
+
 TEST_F(CliAppTest, HelpIsNoError) {
     EXPECT_EQ(Run({"--help"}), CliApp::kSucceeded);
     EXPECT_NE(out_.str().find("Usage: corvida-cli"), std::string::npos);
+    for (const char* listed : {"CORVIDA_DEVICE", "CORVIDA_PORT", "Exit status:", "--verbose"})
+        EXPECT_NE(out_.str().find(listed), std::string::npos) << listed;
     EXPECT_EQ(Run({"kwip", "read", "--help"}), CliApp::kSucceeded);
     EXPECT_NE(out_.str().find("ADDRESS HEX REQUIRED"), std::string::npos) << out_.str();
 }
