@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <optional>

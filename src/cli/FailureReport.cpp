@@ -13,8 +13,11 @@ constexpr const char* kCauseIndent = "  ";
 
 void FailureReport::Print(const std::string& message) {
     const std::vector<std::string> lines = log_.TakeLines();
-    const std::vector<std::string> causes = Causes(lines, message);
-    for (const std::string& cause : causes)
+    // An error box and then the error itself: the failure is explained once.
+    if (lines.empty() && message == lastMessage_)
+        return;
+    lastMessage_ = message;
+    for (const std::string& cause : Causes(lines, message))
         out_ << kCauseIndent << cause << '\n';
     if (message == kOpenFailureText)
         PrintOpenHints();

@@ -20,7 +20,8 @@ public:
     FailureReport(RunLog& log, RadioLink& link, std::ostream& out, DeviceCheck check = DeviceCheck())
         : log_(log), link_(link), out_(out), check_(std::move(check)) {}
 
-    // Prints the causes and hints for the operator's message just shown.
+    // Prints the causes and hints for the operator's message just shown; nothing when the same message
+    // comes again with no line logged since.
     void Print(const std::string& message);
 
     // The log lines to show: in order, each once with the number of times it came when more than once,
@@ -34,4 +35,5 @@ private:
     RadioLink& link_;
     std::ostream& out_;
     DeviceCheck check_;
+    std::string lastMessage_;
 };

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
+#include "VirtualTimeTest.h"
 #include "cli/FailureReport.h"
+#include "errors/CErrorLog.h"
 
 namespace {
 
@@ -42,6 +46,26 @@ TEST(FailureReportTest, ALongTrailKeepsTheLinesNearestTheFailure) {
     EXPECT_EQ(causes.front(), "... 5 earlier lines; --log DIR keeps them all");
     EXPECT_EQ(causes[1], "line 5");
     EXPECT_EQ(causes.back(), "line " + std::to_string(FailureReport::kMaxCauses + 4));
+}
+
+class FailureReportRunTest : public VirtualTimeTest {
+protected:
+    TempDir machine_;  // no devices, no ports
+    ComPortMap ports_{machine_.Path(), machine_.Path()};
+    RadioLink link_{ports_};
+    std::ostringstream out_;
+};
+
+TEST_F(FailureReportRunTest, EachReportShowsTheLinesLoggedSinceThePreviousOneAndAFailureOnlyOnce) {
+    RunLog log({});
+    FailureReport report(log, link_, out_);
+    ErrorLog().Log("cause");
+    ErrorLog().Log("failed");
+    report.Print("failed");
+    report.Print("failed");  // the box, then the error it showed
+    ErrorLog().Log("another cause");
+    report.Print("failed");
+    EXPECT_EQ(out_.str(), "  cause\n  another cause\n");
 }
 
 }  // namespace
