@@ -33,6 +33,14 @@ void CodeplugCommands::AddLayoutOptions(CLI::App& command) {
             "KDS layout: the kit's codeplug as plain S-record text, whose data give the codeplug's end")
         ->type_name("FILE")
         ->check(CLI::ExistingFile);
+    command.add_option("--variant-code", variantCode_, "KDS layout: the radio's two-character variant code")
+        ->capture_default_str()
+        ->check(CLI::Validator(
+            [](const std::string& code) {
+                return code.size() == kVariantCodeChars ? std::string() : "a variant code has two characters";
+            },
+            "XX"));
+    command.add_option("--mode", mode_, "KDS layout: the mode that places block 139")->capture_default_str();
 }
 
 std::unique_ptr<CCodeplug> CodeplugCommands::MakeForLayout() {
@@ -42,7 +50,8 @@ std::unique_ptr<CCodeplug> CodeplugCommands::MakeForLayout() {
             throw CLI::RequiredError("--external FILE (the KDS layout's end comes from the kit's codeplug)");
         std::ifstream file(*external_, std::ios::binary);
         externalText_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        codeplug->SetExternalCodeplug(externalText_, "00");
+        codeplug->SetExternalCodeplug(externalText_, variantCode_);
+        codeplug->SetCpMode(mode_);
     }
     return codeplug;
 }

@@ -16,6 +16,8 @@
 // upgrade; show prints the same report as kittool's `codeplug show`.
 class CodeplugCommands : public CommandGroup {
 public:
+    static constexpr std::size_t kVariantCodeChars = 2;
+
     CodeplugCommands(RadioLink& link, std::ostream& out) : link_(link), out_(out) {}
 
     void Register(CLI::App& app, Command& chosen) override;
@@ -33,5 +35,8 @@ private:
     int type_ = CCodeplug::kAdkFormat;
     std::optional<std::filesystem::path> external_;
     std::string externalText_;
+    // The KDS layout places block 139 by the radio's variant code and the mode.
+    std::string variantCode_ = "00";
+    int mode_ = 0;
     std::filesystem::path backupFile_;
 };

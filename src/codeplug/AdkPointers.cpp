@@ -52,7 +52,9 @@ CodeplugPointers ReadAdkPointers(CodeplugMemory& memory) {
     pointers.headerWordA1Plus4 = Word(region3, kWordA1Plus4Offset);
     const std::uint32_t vector = Word(region3, kVectorOffset);
     pointers.codeplugEnd = pointers.region3Start + pointers.region3Length;
-    checkInImage(std::uint64_t{pointers.codeplugEnd} + pointers.region3Checksum);
+    // Programming the whole codeplug writes the byte at the end too, with or without region 3's
+    // checksum byte there.
+    checkInImage(std::uint64_t{pointers.codeplugEnd} + 1);
     if (!fromImage && pointers.region3Checksum != 0)
         ++pointers.codeplugEnd;
 

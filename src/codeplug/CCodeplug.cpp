@@ -193,7 +193,11 @@ std::uint32_t CCodeplug::GetBlockVector(std::uint16_t id) {
     }
     std::array<std::uint8_t, 2> bytes{};
     if (!memory_.TryFetch(entry, bytes)) {
-        ErrorLog().Log("CCodeplug::GetBlockVector: Read vector (block %d) from radio failed", id);
+        if (memory_.GetSource() == Source::kImage)
+            ErrorLog().Log("CCodeplug::GetBlockVector: Read vector (block %d) from codeplug image failed",
+                           id);
+        else
+            ErrorLog().Log("CCodeplug::GetBlockVector: Read vector (block %d) from radio failed", id);
         vectorReadFailed_ = true;
         return 0;
     }

@@ -80,6 +80,8 @@ void CWrenCodeplug::WriteCpField(std::span<const std::uint8_t> field, std::span<
 }
 
 bool CWrenCodeplug::InitRdkPtrs() {
+    // New pointers mean a codeplug that may have been rewritten since the addresses were cached.
+    addressCache_.clear();
     CodeplugPointers pointers;
     pointers.boundary = kRegionBoundary;
     pointers.region3Start = kRegionBoundary;

@@ -4,10 +4,11 @@
 
 #include "codeplug/CCodeplug.h"
 
-// The Wren layout: block addresses come from a pointer table (WrenPointerTable) and are cached for the
-// object's life, so an object serves one codeplug only; each block starts with its size and a type
-// byte equal to its id, and ends with a checksum by its group's rule (WrenBlockRules), recomputed on
-// every block write. Fields are plain byte offsets in a block buffer.
+// The Wren layout: block addresses come from a pointer table (WrenPointerTable) and are cached until
+// InitRdkPtrs derives the pointers again (programming rewrites the codeplug, then restores blocks
+// through the same object); each block starts with its size and a type byte equal to its id, and ends
+// with a checksum by its group's rule (WrenBlockRules), recomputed on every block write. Fields are
+// plain byte offsets in a block buffer.
 class CWrenCodeplug : public CCodeplug {
 public:
     static constexpr std::uint32_t kRegionBoundary = 0x300;

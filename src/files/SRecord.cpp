@@ -9,9 +9,15 @@ namespace {
 constexpr char kRecordStart = 'S';
 constexpr char kEndType = '9';
 constexpr std::size_t kTypeOffset = 1;
-constexpr char kNoType = '?';  // a line too short to hold a type
+constexpr char kNoType = '?';  // characters that start no record: no "S", or no type after it
 constexpr std::size_t kCountOffset = 2;
 constexpr std::size_t kAddressOffset = 4;
+constexpr const char* kLineEnds = "\r\n";
+
+// Characters of a record with `count` bytes after its count byte: "S", type, count, then the bytes.
+std::size_t RecordChars(std::uint8_t count) {
+    return 2 * std::size_t{count} + 4;
+}
 
 // Address bytes of a record type: S1 has 2; every other type is read with 3.
 std::size_t AddressBytes(char type) {
@@ -39,7 +45,8 @@ void ClearRecord(SRecordData& record, char type) {
 
 bool SRecord::IsEnd(std::string_view text, std::size_t position) {
     return position >= text.size() ||
-           (position + kTypeOffset < text.size() && text[position + kTypeOffset] == kEndType);
+           (position + kTypeOffset < text.size() && text[position] == kRecordStart &&
+            text[position + kTypeOffset] == kEndType);
 }
 
 std::optional<SRecord::RecordLine> SRecord::NextRecordLine() {
@@ -49,27 +56,27 @@ std::optional<SRecord::RecordLine> SRecord::NextRecordLine() {
 
     RecordLine line;
     const std::string_view rest = text.substr(Position());
-    line.chars = rest.substr(0, std::min({rest.find_first_of("\r\n"), kMaxLineLength - 1}));
+    line.chars = rest.substr(0, std::min({rest.find_first_of(kLineEnds), kMaxLineLength - 1}));
     line.count = HexByte(line.chars, kCountOffset);
-
-    // The record and one line-end character; then on to the next "S", which steps over a CR LF and
-    // over anything a malformed record leaves behind.
-    const std::size_t jump = line.count ? 2 * std::size_t{*line.count} + 5 : 1;
-    std::size_t next = std::min(Position() + jump, text.size());
-    while (next < text.size() && text[next] != kRecordStart)
-        ++next;
-    SetPosition(next);
+    // A record ends where its count says. Whatever follows it up to the line end is read as the next
+    // record, so a record written without a line end is read, and anything else there is refused as
+    // malformed instead of being stepped over.
+    if (!line.chars.empty() && line.chars[0] == kRecordStart && line.count)
+        line.chars = line.chars.substr(0, std::min(line.chars.size(), RecordChars(*line.count)));
+    const std::size_t next = text.find_first_not_of(kLineEnds, Position() + line.chars.size());
+    SetPosition(next == std::string_view::npos ? text.size() : next);
     return line;
 }
 
 SRecord::Decoded SRecord::Decode(const RecordLine& line, SRecordData& record) {
-    const char type = line.chars.size() > kTypeOffset ? line.chars[kTypeOffset] : kNoType;
+    const bool startsRecord = line.chars.size() > kTypeOffset && line.chars[0] == kRecordStart;
+    const char type = startsRecord ? line.chars[kTypeOffset] : kNoType;
     ClearRecord(record, type);
     const std::size_t addressBytes = AddressBytes(type);
-    if (line.chars.empty() || line.chars[0] != kRecordStart || !line.count)
+    if (!startsRecord || !line.count)
         return Decoded::kMalformed;
     const std::size_t count = *line.count;
-    if (count < addressBytes + 1 || line.chars.size() < 2 * count + 4)
+    if (count < addressBytes + 1 || line.chars.size() < RecordChars(*line.count))
         return Decoded::kMalformed;
 
     std::uint32_t address = 0;
@@ -147,7 +154,8 @@ bool SRecord::ReadAllData(std::span<std::uint8_t> image, std::size_t& length) {
         const Decoded decoded = Decode(*line, record);
         if (record.type == '0' || record.type == '5' || record.type == '6')
             continue;
-        if (!IsDataRecord(record.type) || decoded == Decoded::kMalformed)
+        // A wrong checksum most often means a damaged digit or a count that shifts every later byte.
+        if (!IsDataRecord(record.type) || decoded != Decoded::kGood)
             return false;
         const std::size_t room = image.size() - length;
         const std::size_t copied = std::min<std::size_t>(record.length, room);

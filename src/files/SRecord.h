@@ -16,13 +16,14 @@ struct SRecordData {
     std::array<std::uint8_t, kMaxDataBytes> data{};
     std::uint32_t length = 0;   // data bytes decoded
     std::uint32_t address = 0;  // 16 bits (S1) or 24 bits (S2)
-    // The character after the record's "S" ('?' for a line too short to have one); 0 only when no
+    // The character after the record's "S" ('?' for characters that start no record); 0 only when no
     // record was read.
     char type = 0;
 };
 
 // Reads the S-record text attached to it, in place: S1 and S2 data records, S9 as the end record.
-// Line ends may be CR LF, LF or CR. The reader raises nothing; it answers through its results and
+// Records are separated by any run of CR and LF, or follow each other directly; any other character
+// after a record starts a malformed one. The reader raises nothing; it answers through its results and
 // never reads past the attached text.
 class SRecord : public FileModule {
 public:
@@ -43,9 +44,9 @@ public:
     bool ReadNextRecord(SRecordData& record);
     // Appends the data of every record from the position to the end record, in file order, to `image`
     // and sets `length` to the bytes written. False when the data would pass image.size() (nothing is
-    // written past it), when a data record is malformed or of an address width the reader does not
-    // know (S3, S7, S8), or when the text ends without its end record. Header (S0) and count (S5, S6)
-    // records carry no image data and are skipped.
+    // written past it), when a data record is malformed, has a wrong checksum or is of an address width
+    // the reader does not know (S3, S7, S8), or when the text ends without its end record. Header (S0) and
+    // count (S5, S6) records carry no image data and are skipped.
     bool ReadAllData(std::span<std::uint8_t> image, std::size_t& length);
     // The checksum byte of an S1 (type 1) or S2 (any other type) record holding `record`'s address and data.
     static std::uint8_t Checksum(const SRecordData& record, int type);
@@ -53,13 +54,14 @@ public:
 private:
     // The characters of one record line and its count byte, as found at the position.
     struct RecordLine {
-        std::string_view chars;  // up to the line end, at most kMaxLineLength - 1 characters
+        std::string_view chars;  // within its line, at most kMaxLineLength - 1 characters
         std::optional<std::uint8_t> count;
     };
 
     enum class Decoded { kGood, kBadChecksum, kMalformed };
 
-    // The record line at the position, and the position moved on to the next "S"; none at the end.
+    // The record at the position (up to its count's end, or the line end when it starts no record),
+    // and the position moved past it and the line ends after it; none at the end.
     std::optional<RecordLine> NextRecordLine();
     static Decoded Decode(const RecordLine& line, SRecordData& record);
     static bool IsDataRecord(char type);

@@ -80,6 +80,7 @@ TEST_F(CCodeplugChecksumTest, ABlockWithoutChecksumsIsCoveredByItsRegion) {
                  .Block(1, Region::k2, BlockContent::Simple(1, {{0x01}}))
                  .Block(2, c.region, BlockContent::Simple(3, {{0x0A, 0x0B, 0x0C}, {0x0D, 0x0E, 0x0F}}))
                  .Region3Checksum(c.region3Checksum)
+                 .Raw(Region::kBeyond, {0xFF})  // the byte after the codeplug end
                  .Build());
         const std::vector<std::uint8_t> sums = built_.AreaSums();
         const std::optional<std::uint32_t> location = c.location(built_);
@@ -139,7 +140,8 @@ public:
         const int blocks = Pick(1, 8);
         for (int i = 0; i < blocks; ++i)
             builder.Block(ids[i], static_cast<Region>(Pick(0, 3)), Block());
-        return builder.Region3Checksum(Pick(0, 3) != 0).Build();
+        // The byte after the codeplug end, which programming writes too, must be in every image.
+        return builder.Region3Checksum(Pick(0, 3) != 0).Raw(Region::kBeyond, {0xFF}).Build();
     }
 
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }

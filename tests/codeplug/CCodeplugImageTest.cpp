@@ -297,6 +297,34 @@ TEST_F(CCodeplugImageTest, PointersLeadingOutOfTheImageLeaveNoPointers) {
     }
 }
 
+TEST_F(CCodeplugImageTest, TheByteAfterTheCodeplugEndMustBeInTheImage) {
+    // Programming the whole codeplug writes up to the codeplug end + 1, whatever region 3's flag says.
+    struct Case {
+        const char* what;
+        bool region3Checksum;
+        Bytes beyond;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"region 3's checksum byte ends the image", true, {}, true},
+        {"region 3 without a checksum byte ends the image", false, {}, false},
+        {"one byte after region 3 without a checksum byte", false, {0xFF}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CodeplugBuilder builder;
+        builder.Region3Checksum(c.region3Checksum)
+            .Block(0, Region::k2, BlockContent::Simple(12, {Ascending(0x30, 12)}))
+            .Block(1, Region::k3, BlockContent::Simple(2, {{1, 2}}));
+        if (!c.beyond.empty())
+            builder.Raw(Region::kBeyond, c.beyond);
+        const BuiltCodeplug built = builder.Build();
+        ASSERT_EQ(built.bytes.size(), built.region3Start + built.region3Length + (c.valid ? 1 : 0));
+        Load(built);
+        EXPECT_EQ(codeplug_.GetRdkPtrs().has_value(), c.valid);
+    }
+}
+
 TEST_F(CCodeplugImageTest, BlocksRunningPastTheImageEndFailCleanly) {
     struct Case {
         const char* what;
@@ -334,16 +362,33 @@ TEST_F(CCodeplugImageTest, BlocksRunningPastTheImageEndFailCleanly) {
     EXPECT_TRUE(LogHas("Access out of codeplug"));
 }
 
-TEST_F(CCodeplugImageTest, AnInvalidFirstRecordOnlyLeavesALogLine) {
+TEST_F(CCodeplugImageTest, AVectorEntryPastTheImageIsLoggedAsAnImageFailure) {
+    BuiltCodeplug built = CodeplugBuilder().BlockCount(2).Build();
+    built.bytes[built.vector] = 0x70;  // a block count of 0x7002: a vector far longer than the image
+    Load(built);
+    ErrorLog().ClearAuxLog();
+    EXPECT_EQ(RaisedBy([&] { codeplug_.ReadCpBlock(buffer_, 0x6000); }),
+              GenError(3, "Access out of codeplug"));
+    EXPECT_EQ(LogLines().back(),
+              "CCodeplug::GetBlockVector: Read vector (block 24576) from codeplug image failed");
+}
+
+TEST_F(CCodeplugImageTest, AnInvalidFirstRecordOnlyLeavesALogLineButADamagedRecordIsAnError) {
     const BuiltCodeplug built = Sample();
-    std::string text = CodeplugFile(built.bytes).Text();
-    text[text.find('\r') - 1] ^= 0x01;  // the first record's checksum digit
+    const std::string text = CodeplugFile(built.bytes).Text();
+    // A header record first: no data record, so the first-record check fails, but the records parse.
+    const std::string headed = "S00F000068656C6C6F202020202000003C\r\n" + text;
     SRecord reader;
-    reader.AttachText(text);
+    reader.AttachText(headed);
     codeplug_.ReadCpFile(reader);
     EXPECT_EQ(LogLines(), std::vector<std::string>{"CCodeplug::ReadCpFile: Invalid SRecord file format"});
     EXPECT_TRUE(std::ranges::equal(codeplug_.ImageData(), built.bytes));
     EXPECT_TRUE(codeplug_.GetRdkPtrs().has_value());
+
+    std::string damaged = text;
+    damaged[damaged.find('\r') - 1] ^= 0x01;  // the first record's checksum digit
+    reader.AttachText(damaged);
+    EXPECT_EQ(RaisedBy([&] { codeplug_.ReadCpFile(reader); }), GenError(3, "Error in reading codeplug file"));
 }
 
 TEST_F(CCodeplugImageTest, DataBeyondTheFirstRecordsEstimateAreAnError) {

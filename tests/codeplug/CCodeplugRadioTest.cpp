@@ -59,8 +59,9 @@ protected:
     std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
 };
 
-BuiltCodeplug Sample() {
+BuiltCodeplug Sample(bool region3Checksum = true) {
     return CodeplugBuilder()
+        .Region3Checksum(region3Checksum)
         .Block(0x8000, Region::k1, BlockContent::Simple(2, {{0x11, 0x22}}).EntryChecksums())
         .Block(0, Region::k2, BlockContent::Simple(12, {Ascending(0x30, 12)}))
         .Block(2, Region::k3, BlockContent::Simple(61, {Ascending(0, 61)}))  // 64 bytes with its header
@@ -126,15 +127,21 @@ TEST_F(CCodeplugRadioTest, AFailedResetIsOnlyLoggedAndTheDestructorSendsNone) {
 }
 
 TEST_F(CCodeplugRadioTest, ThePointersComeFromFourReadsAndTheEndTakesInRegion3sChecksum) {
-    Radio(Sample());
-    CCodeplug codeplug;
-    Start(codeplug);
-    ASSERT_TRUE(codeplug.InitRdkPtrs());
-    EXPECT_EQ(radio_->Requests(), PointerReads());
-    const CodeplugPointers pointers = *codeplug.GetRdkPtrs();
-    EXPECT_EQ(pointers.codeplugEnd, built_.region3Start + built_.region3Length + 1);
-    EXPECT_EQ(pointers.blockCount, 6u);
-    EXPECT_EQ(pointers.boundary, built_.region2Start);
+    for (const bool region3Checksum : {true, false}) {
+        SCOPED_TRACE(region3Checksum ? "region 3 with its checksum byte" : "region 3 without one");
+        Radio(Sample(region3Checksum));
+        CCodeplug codeplug;
+        Start(codeplug);
+        ASSERT_TRUE(codeplug.InitRdkPtrs());
+        EXPECT_EQ(radio_->Requests(), PointerReads());
+        const CodeplugPointers pointers = *codeplug.GetRdkPtrs();
+        EXPECT_EQ(pointers.codeplugEnd,
+                  built_.region3Start + built_.region3Length + (region3Checksum ? 1 : 0));
+        EXPECT_EQ(pointers.region3Checksum, region3Checksum ? 1 : 0);
+        EXPECT_EQ(pointers.blockCount, 6u);
+        EXPECT_EQ(pointers.boundary, built_.region2Start);
+        codeplug.StopCpAccess(0);
+    }
 }
 
 TEST_F(CCodeplugRadioTest, AMissingBlockCostsNoTrafficBeyondThePointers) {

@@ -90,6 +90,22 @@ TEST_F(CWrenCodeplugTest, Block56IsFoundThroughBlocks48And54And55AndCached) {
     EXPECT_EQ(codeplug_.GetBlockVector(50), 0u) << "an id the layout does not know";
 }
 
+TEST_F(CWrenCodeplugTest, NewPointersForgetTheAddressesOfTheCodeplugBefore) {
+    // Programming saves blocks, writes the new codeplug through the same object, then restores: the
+    // new codeplug keeps block 56 elsewhere, and its old place holds nothing.
+    Load(Sample().Image());
+    ASSERT_EQ(codeplug_.GetBlockVector(56), 0x4C0u);
+    const Bytes moved = Sample()
+                            .Put(0x4C0, Bytes(13, 0))
+                            .Block(55, 0x440, {0x00, 0x05, 0x00, 0x00, 0x00, 0x00})
+                            .Block(56, 0x500, Ascending(0x65, 8))
+                            .Image();
+    codeplug_.WriteCpRaw(moved, 0);
+    ASSERT_TRUE(codeplug_.InitRdkPtrs());
+    ASSERT_EQ(codeplug_.ReadCpBlock(buffer_, 56), 13u);
+    EXPECT_EQ(Bytes(buffer_.begin(), buffer_.begin() + 13), WrenImageBuilder::Encode(56, Ascending(0x65, 8)));
+}
+
 TEST_F(CWrenCodeplugTest, AMissingBlockIsNotReadAndCannotBeWritten) {
     Load(Sample().Image());
     EXPECT_EQ(codeplug_.ReadCpBlock(buffer_, 49), std::nullopt);  // B48 + 40 holds 0
@@ -126,6 +142,19 @@ TEST_F(CWrenCodeplugTest, EachGroupSizesItsBlocksAndRecomputesItsChecksumOnWrite
         const Bytes written = Image();
         EXPECT_EQ(Bytes(written.begin() + address, written.begin() + address + c.size),
                   WrenImageBuilder::Encode(c.id, payload));
+    }
+}
+
+TEST_F(CWrenCodeplugTest, EveryIdIsInTheGroupTheImageBuilderPutsItIn) {
+    const auto in = [](std::span<const std::uint16_t> group, unsigned id) {
+        return std::find(group.begin(), group.end(), id) != group.end();
+    };
+    for (unsigned id = 0; id <= 0xFFFF; ++id) {
+        const WrenBlockRules::Group expected = in(WrenImageBuilder::kGroupA, id) ? WrenBlockRules::Group::kA
+                                               : in(WrenImageBuilder::kGroupB, id)
+                                                   ? WrenBlockRules::Group::kB
+                                                   : WrenBlockRules::Group::kOther;
+        ASSERT_EQ(WrenBlockRules::GroupOf(static_cast<std::uint16_t>(id)), expected) << "block " << id;
     }
 }
 

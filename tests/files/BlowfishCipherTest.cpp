@@ -122,44 +122,33 @@ TEST(BlowfishCipherTest, ALengthThatIsNoMultipleOfEightChangesNothing) {
     EXPECT_TRUE(cipher.EncryptBuffer(std::span<std::uint8_t>()));
 }
 
-TEST(BlowfishCipherTest, OnlyTheFirst72KeyBytesCount) {
-    std::string key(72, 'k');
-    for (std::size_t i = 0; i < key.size(); ++i)
-        key[i] = static_cast<char>('!' + i);
-    const BlowfishCipher first72(key);
-    const BlowfishCipher longer(key + "these bytes have no effect on the schedule");
-    std::string shorter = key;
-    shorter.back() = 'x';
-    const BlowfishCipher changedLast(shorter);
-
-    std::uint32_t l1 = 1, r1 = 2, l2 = 1, r2 = 2, l3 = 1, r3 = 2;
-    first72.EncryptBlock(l1, r1);
-    longer.EncryptBlock(l2, r2);
-    changedLast.EncryptBlock(l3, r3);
-    EXPECT_EQ(l1, l2);
-    EXPECT_EQ(r1, r2);
-    EXPECT_FALSE(l1 == l3 && r1 == r3) << "byte 72 still counts";
-}
-
-TEST(BlowfishCipherTest, AShortKeyWrapsByteByByte) {
-    // One byte repeated through the schedule is the same key as that byte written out in full, and a
-    // three-byte key wraps in the middle of a word.
-    const BlowfishCipher single(std::string_view("Q"));
-    const BlowfishCipher written(std::string(72, 'Q'));
-    const BlowfishCipher three(std::string_view("abc"));
+TEST(BlowfishCipherTest, OnlyTheFirst72KeyBytesCountAndAShortKeyWrapsByteByByte) {
+    std::string key72(72, ' ');
+    for (std::size_t i = 0; i < key72.size(); ++i)
+        key72[i] = static_cast<char>('!' + i);
+    std::string lastChanged = key72;
+    lastChanged.back() = 'x';
     std::string abc;
     while (abc.size() < 72)
         abc += "abc";
-    const BlowfishCipher threeWritten(abc);
-    std::uint32_t l1 = 7, r1 = 9, l2 = 7, r2 = 9, l3 = 7, r3 = 9, l4 = 7, r4 = 9;
-    single.EncryptBlock(l1, r1);
-    written.EncryptBlock(l2, r2);
-    three.EncryptBlock(l3, r3);
-    threeWritten.EncryptBlock(l4, r4);
-    EXPECT_EQ(l1, l2);
-    EXPECT_EQ(r1, r2);
-    EXPECT_EQ(l3, l4);
-    EXPECT_EQ(r3, r4);
+    struct Case {
+        const char* what;
+        std::string key;
+        std::string other;
+        bool alike;
+    };
+    const Case cases[] = {
+        {"bytes after the 72nd", key72 + "these bytes have no effect on the schedule", key72, true},
+        {"the 72nd byte", lastChanged, key72, false},
+        {"one byte repeated through the schedule", "Q", std::string(72, 'Q'), true},
+        {"three bytes, wrapping in the middle of a word", "abc", abc, true},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t l1 = 7, r1 = 9, l2 = 7, r2 = 9;
+        BlowfishCipher(std::string_view(c.key)).EncryptBlock(l1, r1);
+        BlowfishCipher(std::string_view(c.other)).EncryptBlock(l2, r2);
+        EXPECT_EQ(l1 == l2 && r1 == r2, c.alike) << c.what;
+    }
 }
 
 TEST(BlowfishCipherTest, AnEmptyKeyStillCiphers) {

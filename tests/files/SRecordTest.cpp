@@ -210,6 +210,64 @@ TEST(SRecordTest, MalformedRecordsAreRefusedWithoutReadingPastTheText) {
     }
 }
 
+TEST(SRecordTest, AnImageRefusesARecordWithAWrongChecksum) {
+    std::string damaged = kSecond;
+    damaged[20] = '5';  // one data digit
+    std::string countOneShort = kSecond;
+    countOneShort[3] = '2';  // 0x12: the reader would take 15 data bytes and shift the rest
+    for (const std::string& second : {damaged, countOneShort}) {
+        const std::string text = Lines({kFirst, second, kEnd});
+        SRecord reader;
+        reader.AttachText(text);
+        std::vector<std::uint8_t> image(64);
+        std::size_t length = 0;
+        EXPECT_FALSE(reader.ReadAllData(image, length)) << second;
+    }
+}
+
+TEST(SRecordTest, ARecordWithoutALineEndIsStillRead) {
+    const std::string text = std::string(kFirst) + kSecond + "\r\n" + kEnd;
+    SRecord reader;
+    reader.AttachText(text);
+    EXPECT_EQ(reader.CountRecords(), 2u);
+    SRecordData record;
+    ASSERT_TRUE(reader.ReadNextRecord(record));
+    ASSERT_TRUE(reader.ReadNextRecord(record)) << "the second record follows right after the first";
+    EXPECT_EQ(record.address, 0x1000u);
+    reader.AttachText(text);
+    std::vector<std::uint8_t> image(64);
+    std::size_t length = 0;
+    ASSERT_TRUE(reader.ReadAllData(image, length));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + 32), Range(0, 32));
+}
+
+TEST(SRecordTest, CharactersOtherThanLineEndsBetweenRecordsAreMalformed) {
+    std::string lowerCase = kSecond;
+    lowerCase[0] = 's';
+    const std::string cases[] = {
+        Lines({kFirst, lowerCase, kEnd}),
+        Lines({std::string(kFirst) + "XX", kSecond, kEnd}),
+        Lines({kFirst, std::string(" ") + kSecond, kEnd}),
+        Lines({kFirst, "x9030000FC", kSecond, kEnd}),
+    };
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(text);
+        SRecord reader;
+        reader.AttachText(text);
+        std::vector<std::uint8_t> image(64);
+        std::size_t length = 0;
+        EXPECT_FALSE(reader.ReadAllData(image, length));
+
+        // Record by record, as firmware is read: the stray characters are reported, not stepped over.
+        reader.AttachText(text);
+        SRecordData record;
+        ASSERT_TRUE(reader.ReadNextRecord(record));
+        EXPECT_FALSE(reader.ReadNextRecord(record));
+        EXPECT_EQ(record.type, '?');
+        EXPECT_EQ(record.length, 0u);
+    }
+}
+
 TEST(SRecordTest, AnImageNeedsItsEndRecord) {
     const std::string text = Lines({kFirst, kSecond});
     SRecord reader;

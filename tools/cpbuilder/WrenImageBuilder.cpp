@@ -1,16 +1,13 @@
 #include "WrenImageBuilder.h"
 
 #include <algorithm>
+#include <span>
 #include <stdexcept>
 
 namespace {
 
-constexpr std::uint16_t kGroupA[] = {20, 55, 56, 58, 84, 85, 87, 89, 115, 116, 143, 145, 147};
-constexpr std::uint16_t kGroupB[] = {51, 91, 109, 110, 155, 158, 181};
-
-template <std::size_t N>
-bool In(const std::uint16_t (&group)[N], std::uint16_t id) {
-    return std::find(std::begin(group), std::end(group), id) != std::end(group);
+bool In(std::span<const std::uint16_t> group, std::uint16_t id) {
+    return std::find(group.begin(), group.end(), id) != group.end();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -19,6 +20,12 @@
 //   every other block: [size, type] payload [checksum], size = payload + 1
 class WrenImageBuilder {
 public:
+    // The groups as this builder lays them out, kept apart from the codeplug layer's own table so that
+    // tests can hold one against the other.
+    static constexpr std::array<std::uint16_t, 13> kGroupA = {20, 55,  56,  58,  84,  85, 87,
+                                                              89, 115, 116, 143, 145, 147};
+    static constexpr std::array<std::uint16_t, 7> kGroupB = {51, 91, 109, 110, 155, 158, 181};
+
     explicit WrenImageBuilder(std::size_t size) : bytes_(size, 0) {}
 
     // A 16-bit big-endian word.

@@ -10,6 +10,7 @@
 #include "codeplug/CodeplugReport.h"
 #include "codeplug/MakeCodeplug.h"
 #include "errors/CError.h"
+#include "errors/CGenError.h"
 #include "files/FileManager.h"
 #include "files/HexDigits.h"
 #include "files/KitFile.h"
@@ -141,6 +142,28 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
+// The KDS layout's tuning block keeps the standard block format, whose fields lie in entries with their
+// checksums; the layout's own block operations know only block 139.
+bool KdsTuningBlock(int type, std::uint16_t id) {
+    return type == CCodeplug::kKdsFormat && id == CCodeplug::kFirstSpecialBlock;
+}
+
+// The variants read and write their own blocks whole and recompute the block's checksum on a write.
+bool VariantBlock(int type, std::uint16_t id) {
+    return type == CCodeplug::kWrenFormat || (type == CCodeplug::kKdsFormat && !KdsTuningBlock(type, id));
+}
+
+// Fills `bytes` from the field at `offset` of an entry, read as codeplug programming reads the KDS tuning
+// entry.
+void ReadEntryField(CCodeplug& codeplug, std::uint16_t id, const CodeplugField& field,
+                    std::span<std::uint8_t> bytes) {
+    std::vector<std::uint8_t> entry(kBlockBufferBytes);
+    const std::size_t size = codeplug.ReadCpEntry(entry, id, field.list, field.entry);
+    if (field.offset > size || bytes.size() > size - field.offset)
+        throw CGenError(3, "%s", CCodeplug::kOutOfRangeText);
+    std::copy_n(entry.begin() + field.offset, bytes.size(), bytes.begin());
+}
+
 template <typename Action>
 int Guarded(Streams io, Action action) {
     try {
@@ -171,13 +194,18 @@ int CodeplugGet(const CodeplugInput& input, const CodeplugField& field, std::uin
         if (!loaded)
             return kFailed;
         const std::uint16_t id = BlockId(field.block);
+        std::vector<std::uint8_t> bytes(length);
+        if (KdsTuningBlock(input.type, id)) {
+            ReadEntryField(*loaded->codeplug, id, field, bytes);
+            io.out << Hex(bytes) << "\n";
+            return kSuccess;
+        }
         std::vector<std::uint8_t> block(kBlockBufferBytes);
         const std::optional<std::size_t> size = loaded->codeplug->ReadCpBlock(block, id);
         if (!size) {
             io.err << "kittool: the codeplug has no block " << field.block << "\n";
             return kFailed;
         }
-        std::vector<std::uint8_t> bytes(length);
         loaded->codeplug->ReadCpField(bytes, std::span(block).first(*size), field.list, field.entry,
                                       field.offset);
         io.out << Hex(bytes) << "\n";
@@ -199,8 +227,7 @@ int CodeplugSet(const CodeplugInput& input, const CodeplugField& field, const st
             return kFailed;
         CCodeplug& codeplug = *loaded->codeplug;
         const std::uint16_t id = BlockId(field.block);
-        if (input.type == CCodeplug::kWrenFormat || input.type == CCodeplug::kKdsFormat) {
-            // The variants keep no field checksums: their block write recomputes the block's.
+        if (VariantBlock(input.type, id)) {
             std::vector<std::uint8_t> block(kBlockBufferBytes);
             const std::optional<std::size_t> size = codeplug.ReadCpBlock(block, id);
             if (!size) {

@@ -52,6 +52,13 @@ void ImageLinter::CheckContent(const std::string& name, Role role, std::uint32_t
             }
             break;
         case Role::kCodeplug:
+            if (scan.misplaced) {
+                problems_.Add(name, scan.misplaced->line,
+                              "the record at address 0x%X lands at offset 0x%X of the image: the program "
+                              "ignores record addresses, so a codeplug's records must run on from address 0 "
+                              "in address order",
+                              scan.misplaced->address, scan.misplaced->imageOffset);
+            }
             if (scan.image.size() > kMaxCodeplugImageBytes) {
                 problems_.Add(name, 0, "the codeplug image has %u bytes; at most %u fit",
                               Count(scan.image.size()), Count(kMaxCodeplugImageBytes));

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr char kNoRecord = '?';  // the reader's type for characters that start no record
+
 // Line numbers of text positions, counted as any of the three line ends would count them.
 class LineCounter {
 public:
@@ -42,13 +44,16 @@ ImageScan ImageScan::Of(std::string_view text) {
     LineCounter lines(text);
     SRecordData record;
     bool anyData = false;
+    std::uint32_t imageOffset = 0;
     scan.lowestAddress = UINT32_MAX;
     for (;;) {
         const std::uint32_t line = lines.LineAt(reader.Position());
         const bool good = reader.ReadNextRecord(record);
         if (record.type == 0)
             break;
-        if (record.type != '1' && record.type != '2') {
+        if (record.type == kNoRecord) {
+            scan.faults.push_back({line, "characters that are no S-record, or a malformed record"});
+        } else if (record.type != '1' && record.type != '2') {
             scan.faults.push_back(
                 {line, FormatText("an S%c record, which the program does not read", record.type)});
         } else if (!good) {
@@ -58,7 +63,10 @@ ImageScan ImageScan::Of(std::string_view text) {
             scan.lowestAddress = std::min(scan.lowestAddress, record.address);
             scan.highestAddress = std::max(scan.highestAddress, record.address + record.length);
             scan.largestRecord = std::max(scan.largestRecord, record.length);
+            if (!scan.misplaced && record.address != imageOffset)
+                scan.misplaced = Misplaced{line, record.address, imageOffset};
         }
+        imageOffset += record.length;  // a damaged record, reported already, does not shift the rest
     }
     if (!anyData)
         scan.lowestAddress = 0;

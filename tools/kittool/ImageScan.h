@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,15 @@ struct ImageScan {
     std::uint32_t highestAddress = 0;  // one past the last data byte of any data record
     std::uint32_t largestRecord = 0;   // most data bytes in one record
     std::vector<Fault> faults;
+
+    // The first data record that does not continue the image where the records before it ended: a gap,
+    // an overlap or a reordering, which shifts a byte image since the program ignores record addresses.
+    struct Misplaced {
+        std::uint32_t line = 0;
+        std::uint32_t address = 0;
+        std::uint32_t imageOffset = 0;
+    };
+    std::optional<Misplaced> misplaced;
 
     static ImageScan Of(std::string_view text);
 };

@@ -39,9 +39,12 @@ void AddCodeplugInput(CLI::App& command, Commands::CodeplugInput& input) {
 
 void AddFieldOptions(CLI::App& command, Commands::CodeplugField& field) {
     command.add_option("BLOCK", field.block, "block id, decimal or 0x hex")->required();
-    command.add_option("LIST", field.list, "list number (the variants ignore it)")->required();
-    command.add_option("ENTRY", field.entry, "entry number (the variants ignore it)")->required();
-    command.add_option("OFFSET", field.offset, "byte offset within the entry (the variants: the block)")
+    // The KDS tuning block 0x8000 keeps the standard format: it has lists and entries.
+    command.add_option("LIST", field.list, "list number (the variants' own blocks ignore it)")->required();
+    command.add_option("ENTRY", field.entry, "entry number (the variants' own blocks ignore it)")->required();
+    command
+        .add_option("OFFSET", field.offset,
+                    "byte offset within the entry (the variants' own blocks: the block)")
         ->required();
 }
 

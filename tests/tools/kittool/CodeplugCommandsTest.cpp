@@ -6,6 +6,7 @@
 #include "CodeplugCommands.h"
 #include "DemoCodeplugs.h"
 #include "KitBuilder.h"
+#include "SRecordWriter.h"
 #include "TempDir.h"
 #include "VirtualTimeTest.h"
 #include "WrenImageBuilder.h"
@@ -115,6 +116,30 @@ TEST_F(CodeplugCommandsTest, TheWrenLayoutIsShownAndWrittenByItsOwnRules) {
     EXPECT_EQ(Commands::CodeplugShow(input, Io()), Commands::kSuccess);
     EXPECT_EQ(Commands::CodeplugGet(input, {"48", 0, 0, 4}, 2, Io()), Commands::kSuccess);
     EXPECT_TRUE(Has(Out(), "CA FE\n"));
+}
+
+TEST_F(CodeplugCommandsTest, TheKdsTuningEntryIsReachedByListAndEntryWithItsChecksum) {
+    // The KDS layout's tuning block 0x8000 keeps the standard block format: at 0x40 a simple block of one
+    // 4-byte entry with its checksum byte, which makes the entry's bytes sum to 0.
+    Bytes kds(0x100, 0);
+    kds[12] = 0x40;  // the word at 11: block 0x8000
+    const Bytes tuning = {0x40, 0x04, 0x01, 0x01, 0x02, 0x03, 0x04, 0xF6};
+    std::copy(tuning.begin(), tuning.end(), kds.begin() + 0x40);
+    dir_.WriteFile("kds.s19", WriteSRecords(kds, {}));
+    Commands::CodeplugInput input = Input("kds.s19");
+    input.type = 3;
+
+    ASSERT_EQ(Commands::CodeplugGet(input, {"0x8000", 0, 0, 1}, 2, Io()), Commands::kSuccess) << err_.str();
+    EXPECT_EQ(Out(), "02 03\n");
+    ASSERT_EQ(Commands::CodeplugSet(input, {"0x8000", 0, 0, 1}, "AABB", dir_.Path() / "kds.bin", Io()),
+              Commands::kSuccess)
+        << err_.str();
+    EXPECT_EQ(Out(), "wrote 2 bytes; checksum byte at 0x47 adjusted\n");
+    const std::string written = dir_.ReadFile("kds.bin");
+    EXPECT_EQ(written.substr(0x40, 8), std::string("\x40\x04\x01\x01\xAA\xBB\x04\x96", 8));
+
+    EXPECT_EQ(Commands::CodeplugGet(input, {"0x8000", 0, 0, 3}, 2, Io()), Commands::kFailed);
+    EXPECT_TRUE(Has(err_.str(), "The requested list is out of range")) << err_.str();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -178,6 +180,36 @@ TEST_F(BrokenKitTest, CodeplugsAreCheckedAsTheEngineAndThePatcherUseThem) {
         << Describe(all);
     EXPECT_EQ(all.size(), 3u) << "the record once per codeplug of its model entry, the pointers once\n"
                               << Describe(all);
+}
+
+TEST_F(BrokenKitTest, ACodeplugWhoseRecordsDoNotRunOnFromAddressZeroIsReported) {
+    // The program ignores record addresses, so a missing or a swapped record shifts every byte after it.
+    const auto editRecords = [&](const std::string& name, auto edit) {
+        std::vector<std::string> lines;
+        std::istringstream text(sources_.ReadFile(name));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line + "\n");
+        edit(lines);
+        sources_.WriteFile(name, std::accumulate(lines.begin(), lines.end(), std::string()));
+    };
+    editRecords("kx600.s19", [](std::vector<std::string>& lines) { std::swap(lines[1], lines[2]); });
+    editRecords("kx400.s19", [](std::vector<std::string>& lines) { lines.erase(lines.begin() + 1); });
+    CorruptImage("kx400s.s19", 2);  // a damaged record is reported as such, and shifts nothing after it
+    const std::vector<KitProblem> all = BuildAndLint();
+    EXPECT_FALSE(std::any_of(all.begin(), all.end(), [](const KitProblem& p) {
+        return p.file == "kx400s.s19" && p.message.find("lands at offset") != std::string::npos;
+    })) << Describe(all);
+    for (const char* file : {"kx600.s19", "kx400.s19"}) {
+        EXPECT_TRUE(std::any_of(
+            all.begin(), all.end(),
+            [&](const KitProblem& p) {
+                return p.file == file && p.line == 2 &&
+                       p.message.find("the record at address 0x40 lands at offset 0x20 of the image") !=
+                           std::string::npos;
+            }))
+            << file << "\n"
+            << Describe(all);
+    }
 }
 
 }  // namespace
