@@ -18,6 +18,7 @@
 namespace {
 
 constexpr uid_t kNobody = 65534;
+constexpr int kCannotRunAsNobody = 126;
 
 struct Outcome {
     int status = -1;
@@ -60,10 +61,10 @@ Outcome RunProgramAsNobody(const std::vector<std::string>& arguments, const std:
         dup2(pipeEnds[1], STDOUT_FILENO);
         if (chdir(workingDir.c_str()) != 0 || setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 ||
             setuid(kNobody) != 0) {
-            _exit(127);
+            _exit(kCannotRunAsNobody);
         }
         execv(argv[0], const_cast<char* const*>(argv.data()));
-        _exit(127);
+        _exit(kCannotRunAsNobody);
     }
     close(pipeEnds[1]);
     char buffer[256];
@@ -144,6 +145,8 @@ TEST_F(CliTerminalTest, ADeviceTheUserMayNotOpenIsSaidSoWithItsPermissions) {
         geteuid() == 0
             ? RunProgramAsNobody({"--device", device, "radio", "info"}, workingDir_.Path())
             : RunProgram("--device " + device + " radio info", folder_, workingDir_.Path().string());
+    if (outcome.status == kCannotRunAsNobody && outcome.err.empty())
+        GTEST_SKIP() << "nobody may not run the program from where it was built";
     EXPECT_EQ(outcome.status, 1) << outcome.err;
     EXPECT_EQ(outcome.err,
               "Unable to open communication port\n"
