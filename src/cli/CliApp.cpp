@@ -1,67 +1,56 @@
 #include "cli/CliApp.h"
 
 #include <exception>
-#include <filesystem>
+#include <optional>
 
 #include "cli/CodeplugCommands.h"
+#include "cli/ConsoleTrace.h"
+#include "cli/FailureReport.h"
 #include "cli/KwipCommands.h"
 #include "cli/PortCommands.h"
 #include "cli/RadioCommands.h"
+#include "cli/RunLog.h"
 #include "cli/UpgradeCommands.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
-#include "errors/CwFileLog.h"
 
 namespace {
 
 constexpr const char* kProgramName = "corvida-cli";
 constexpr const char* kDescription = "Examines and upgrades two-way radios on a service bench.";
-
-// With --log DIR the error log writes its file into DIR for the run; afterwards the log is as before.
-class FileLogging {
-public:
-    explicit FileLogging(const std::string& directory)
-        : on_(!directory.empty()), previous_(CwFileLog::Directory()) {
-        if (!on_)
-            return;
-        CwFileLog::SetDirectory(directory);
-        ErrorLog().CloseSinks();  // the next line opens the file in the new folder
-        ErrorLog().SetFileLogging(true);
-    }
-    ~FileLogging() {
-        if (!on_)
-            return;
-        ErrorLog().SetFileLogging(false);
-        ErrorLog().CloseSinks();
-        CwFileLog::SetDirectory(previous_);
-    }
-    FileLogging(const FileLogging&) = delete;
-    FileLogging& operator=(const FileLogging&) = delete;
-
-private:
-    bool on_;
-    std::filesystem::path previous_;
-};
+constexpr const char* kFooter =
+    "Environment:\n"
+    "  CORVIDA_DEVICE    the radio's device path, when neither --device nor --port is given\n"
+    "  CORVIDA_PORT      the radio's COM port number, when neither --device nor --port is given\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the command succeeded\n"
+    "  1  the command failed; the reason and its causes are on standard error\n"
+    "  2  the command line was wrong";
 
 }  // namespace
 
-CliApp::CliApp(ComPortMap& ports, std::istream& in, std::ostream& out, std::ostream& err)
-    : out_(out), err_(err), console_(in, err), link_(ports) {
+CliApp::CliApp(CPosixPlatform& platform, std::istream& in, std::ostream& out, std::ostream& err)
+    : out_(out), err_(err), clock_(platform.GetClock()), console_(in, err), link_(platform.ComPorts()) {
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
     groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
-    groups_.push_back(std::make_unique<UpgradeCommands>(link_, ports, out_));
-    groups_.push_back(std::make_unique<PortCommands>(ports, out_));
+    groups_.push_back(std::make_unique<UpgradeCommands>(link_, platform.ComPorts(), out_));
+    groups_.push_back(std::make_unique<PortCommands>(platform.ComPorts(), out_));
 }
 
 int CliApp::Run(int argc, const char* const* argv) {
     CLI::App app(kDescription, kProgramName);
     app.fallthrough();
     app.require_subcommand(1);
+    app.footer(kFooter);
     link_.AddOptions(app);
     app.add_option("--log", logDirectory_, "Write the error log, cvErrlog.txt, into this folder")
         ->type_name("DIR")
         ->check(CLI::ExistingDirectory);
+    app.add_flag("-v,--verbose", verbose_,
+                 "Trace the line on standard error: each KWIP frame, acknowledge and reply, the bootstrap "
+                 "steps and rate changes");
     CommandGroup::Command chosen;
     for (const std::unique_ptr<CommandGroup>& group : groups_)
         group->Register(app, chosen);
@@ -70,11 +59,18 @@ int CliApp::Run(int argc, const char* const* argv) {
     } catch (const CLI::ParseError& error) {
         return app.exit(error, out_, err_) == 0 ? kSucceeded : kUsageError;
     }
-    const FileLogging logging(logDirectory_);
-    return Execute(app, chosen);
+    RunLog log(logDirectory_);
+    std::optional<ConsoleTrace> trace;
+    if (verbose_)
+        trace.emplace(clock_, err_);
+    FailureReport report(log, link_, err_);
+    console_.ExplainErrorsWith([&report](const std::string& text) { report.Print(text); });
+    const int status = Execute(app, chosen, report);
+    console_.ExplainErrorsWith(nullptr);
+    return status;
 }
 
-int CliApp::Execute(const CLI::App& app, const CommandGroup::Command& command) {
+int CliApp::Execute(const CLI::App& app, const CommandGroup::Command& command, FailureReport& report) {
     try {
         command();
         link_.Close();
@@ -83,6 +79,7 @@ int CliApp::Execute(const CLI::App& app, const CommandGroup::Command& command) {
         link_.Close();
         ErrorLog().Log("%s", error.GetText());
         error.Show();
+        report.Print(error.GetText());
     } catch (const CLI::ParseError& error) {
         link_.Close();
         app.exit(error, out_, err_);
@@ -90,6 +87,7 @@ int CliApp::Execute(const CLI::App& app, const CommandGroup::Command& command) {
     } catch (const std::exception& error) {
         link_.Close();
         err_ << kProgramName << ": " << error.what() << '\n';
+        report.Print(error.what());
     }
     return kFailed;
 }

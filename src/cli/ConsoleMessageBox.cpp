@@ -42,11 +42,13 @@ ConsoleMessageBox::~ConsoleMessageBox() {
     MessageBoxService::Install(previous_);
 }
 
-MessageResult ConsoleMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon,
+MessageResult ConsoleMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                                       MessageButtons buttons) {
     if (!caption.empty())
         out_ << caption << ": ";
     out_ << text << '\n';
+    if (icon == MessageIcon::Stop && explainer_)
+        explainer_(text);
     if (buttons == MessageButtons::Ok)
         return MessageResult::Ok;
     return Ask(buttons);

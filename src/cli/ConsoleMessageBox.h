@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <ostream>
+#include <string>
 
 #include "errors/MessageBoxService.h"
 
@@ -10,6 +12,10 @@
 // answers never says yes by accident. Installs itself for its lifetime.
 class ConsoleMessageBox : public MessageBoxService {
 public:
+    // Called with the text of an error box (the stop icon) once it is shown, before any question, so
+    // that what explains the failure stands under it.
+    using Explainer = std::function<void(const std::string& text)>;
+
     ConsoleMessageBox(std::istream& in, std::ostream& out);
     ~ConsoleMessageBox() override;
     ConsoleMessageBox(const ConsoleMessageBox&) = delete;
@@ -18,10 +24,13 @@ public:
     MessageResult Show(const std::string& text, const std::string& caption, MessageIcon icon,
                        MessageButtons buttons) override;
 
+    void ExplainErrorsWith(Explainer explainer) { explainer_ = std::move(explainer); }
+
 private:
     MessageResult Ask(MessageButtons buttons);
 
     std::istream& in_;
     std::ostream& out_;
     MessageBoxService* previous_;
+    Explainer explainer_;
 };

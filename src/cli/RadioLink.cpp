@@ -1,6 +1,17 @@
 #include "cli/RadioLink.h"
 
+#include <cstdlib>
+
 #include "cli/CliArgument.h"
+
+namespace {
+
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+}  // namespace
 
 void RadioLink::AddOptions(CLI::App& app) {
     CLI::Option* port =
@@ -15,6 +26,7 @@ void RadioLink::AddOptions(CLI::App& app) {
 }
 
 unsigned RadioLink::Port() {
+    TakeEnvironment();
     if (port_.empty() && device_.empty()) {
         throw CLI::RequiredError("A line to the radio (--port N or --device PATH)");
     }
@@ -41,4 +53,38 @@ void RadioLink::Close() {
     broker_->Comm().Close();
     broker_->PortOpen = false;
     broker_.reset();
+}
+
+void RadioLink::TakeEnvironment() {
+    if (!port_.empty() || !device_.empty())
+        return;
+    const std::string device = Variable(kDeviceVariable);
+    const std::string port = Variable(kPortVariable);
+    if (!device.empty() && !port.empty()) {
+        throw CLI::ValidationError(std::string(kPortVariable) + " and " + kDeviceVariable,
+                                   "both are set; name one line to the radio");
+    }
+    if (!port.empty()) {
+        std::string text = port;
+        const std::string problem = CliArgument::NumberIn(1, CliArgument::kMaxPort)(text);
+        if (!problem.empty())
+            throw CLI::ValidationError(kPortVariable, problem);
+    }
+    device_ = device;
+    port_ = port;
+}
+
+std::optional<OpenFailureHint::Target> RadioLink::Target() const {
+    if (!device_.empty())
+        return OpenFailureHint::Target{0, device_};
+    const std::optional<unsigned> port = CliArgument::Number(port_);
+    if (!port)
+        return std::nullopt;
+    return OpenFailureHint::Target{*port, ports_.PathFor(*port)};
+}
+
+std::vector<ComPortInfo> RadioLink::PresentPorts() const {
+    std::vector<ComPortInfo> ports = ports_.ListPorts();
+    std::erase_if(ports, [](const ComPortInfo& port) { return port.number == kDevicePort; });
+    return ports;
 }

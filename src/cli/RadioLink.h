@@ -2,17 +2,23 @@
 
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/OpenFailureHint.h"
 #include "kwip/CKwipBroker.h"
 #include "platform/ComPortMap.h"
 
 // The line to the radio that commands share: --port N (COM numbering) or --device PATH, and --echo for
-// the ZUB interface box that echoes every byte. The broker is opened on first use and closed by Close.
+// the ZUB interface box that echoes every byte. When the command line names neither, CORVIDA_DEVICE or
+// CORVIDA_PORT in the environment stands for it. The broker is opened on first use and closed by Close.
 class RadioLink {
 public:
     // The COM number a --device path is given, one that no conventional device has.
     static constexpr unsigned kDevicePort = 256;
+    static constexpr const char* kDeviceVariable = "CORVIDA_DEVICE";
+    static constexpr const char* kPortVariable = "CORVIDA_PORT";
 
     // The COM numbering of the platform whose serial port the broker borrows.
     explicit RadioLink(ComPortMap& ports) : ports_(ports) {}
@@ -23,7 +29,8 @@ public:
     void AddOptions(CLI::App& app);
 
     // The COM number and echo flag the line names, for users that open the port through a broker of their
-    // own. Raises CLI::RequiredError when the line names no port or device.
+    // own. Raises CLI::RequiredError when the line names no port or device, and CLI::ValidationError
+    // when the environment that stands for it names both or a port that cannot be.
     unsigned Port();
     std::uint8_t Echo() const { return echo_ ? 1 : 0; }
 
@@ -32,7 +39,14 @@ public:
     CKwipBroker& Broker();
     void Close();
 
+    // The port and device named, once Port() has taken them; nothing before.
+    std::optional<OpenFailureHint::Target> Target() const;
+    // The ports the machine offers, as the port list has them.
+    std::vector<ComPortInfo> PresentPorts() const;
+
 private:
+    void TakeEnvironment();
+
     ComPortMap& ports_;
     std::string port_;
     std::string device_;

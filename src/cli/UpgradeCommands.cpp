@@ -1,5 +1,6 @@
 #include "cli/UpgradeCommands.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "app/CCorvidaDoc.h"
@@ -14,6 +15,11 @@ namespace {
 
 bool Given(const CLI::App* app, const char* option) {
     return app->get_option(option)->count() > 0;
+}
+
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
 }
 
 }  // namespace
@@ -34,7 +40,8 @@ void UpgradeCommands::ApplyLine(CCorvidaDoc& document) {
     if (Given(root_, "--echo") && noEcho_)
         throw CLI::ValidationError("--no-echo", "--echo and --no-echo exclude each other");
     PortOverrides::LoadInto(ports_);
-    if (Given(root_, "--port") || Given(root_, "--device"))
+    if (Given(root_, "--port") || Given(root_, "--device") || Set(RadioLink::kPortVariable) ||
+        Set(RadioLink::kDeviceVariable))
         document.SetPort(static_cast<int>(link_.Port()));
     if (Given(root_, "--echo") || noEcho_)
         document.SetEcho(noEcho_ ? 0 : 1);

@@ -11,8 +11,9 @@ class CCorvidaDoc;
 class CUpgradeForm;
 
 // "identify": the upgrade form's verification and power-up check against the kit in --kit DIR, nothing
-// written to the radio. The line is the command line's --port/--device and --echo/--no-echo, else the
-// settings the desktop application keeps for that kit, with the bench's port overrides.
+// written to the radio. The line is the command line's --port/--device (or their environment variables)
+// and --echo/--no-echo, else the settings the desktop application keeps for that kit, with the bench's
+// port overrides.
 class UpgradeCommands : public CommandGroup {
 public:
     UpgradeCommands(RadioLink& link, ComPortMap& ports, std::ostream& out)

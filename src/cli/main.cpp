@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
     auto platform = std::make_unique<CPosixPlatform>();
-    ComPortMap& ports = platform->ComPorts();
+    CPosixPlatform& installed = *platform;
     CPlatform::Install(std::move(platform));
-    return CliApp(ports, std::cin, std::cout, std::cerr).Run(argc, argv);
+    return CliApp(installed, std::cin, std::cout, std::cerr).Run(argc, argv);
 }

@@ -69,13 +69,20 @@ void CErrorLog::ClearAuxLog() {
     }
 }
 
+void CErrorLog::UseSinks(std::unique_ptr<CLog> fileSink, std::unique_ptr<CLog> auxSink) {
+    fileSink_ = std::move(fileSink);
+    auxSink_ = std::move(auxSink);
+    ownSinks_ = true;
+}
+
 void CErrorLog::CloseSinks() {
     fileSink_.reset();
     auxSink_.reset();
+    ownSinks_ = false;
 }
 
 void CErrorLog::CreateSinksOnce() {
-    if (fileSink_)
+    if (ownSinks_ || fileSink_)
         return;
     fileSink_ = StartedSink(kFileSinkKind);
     if (!auxSink_)

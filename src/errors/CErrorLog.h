@@ -27,7 +27,13 @@ public:
     void SetFileLogging(bool on) { fileSwitch_ = on; }
     // The auxiliary sink is the platform's kind 1; only test platforms provide one.
     void SetAuxLogging(bool on) { auxSwitch_ = on; }
+    bool IsFileLogging() const { return fileSwitch_; }
+    bool IsAuxLogging() const { return auxSwitch_; }
 
+    // Puts a program's own sinks in place of the platform's until CloseSinks (a command-line run decides
+    // for itself where lines go); a null sink drops its lines, and the platform is not asked for any
+    // meanwhile. The sinks are used as given: the caller starts them.
+    void UseSinks(std::unique_ptr<CLog> fileSink, std::unique_ptr<CLog> auxSink);
     // Closes both sinks; the next Log, LogHex or ClearAuxLog creates them anew from the platform.
     void CloseSinks();
 
@@ -39,6 +45,7 @@ private:
 
     bool auxSwitch_ = false;
     bool fileSwitch_ = false;
+    bool ownSinks_ = false;  // the sinks were given by UseSinks
     std::unique_ptr<CLog> auxSink_;
     std::unique_ptr<CLog> fileSink_;
 };

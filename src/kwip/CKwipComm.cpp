@@ -7,6 +7,7 @@
 #include "errors/CErrorLog.h"
 #include "errors/CGenError.h"
 #include "errors/CKwipError.h"
+#include "errors/WireTrace.h"
 #include "platform/CPlatform.h"
 
 namespace {
@@ -61,11 +62,14 @@ int CKwipComm::SendCommand(CKwipMessage& message, bool expectReply) {
         }
         try {
             RunAttempt(expectReply);
+            TraceAttempt(attempt, attempts, nullptr);
             message.CopyFrom(expectReply ? reply_ : request_);
             return kSucceeded;
-        } catch (const CGenError&) {
+        } catch (const CGenError& error) {
+            TraceAttempt(attempt, attempts, &error);
             throw;
         } catch (const CError& error) {
+            TraceAttempt(attempt, attempts, &error);
             LogFailure(error);
             status = dynamic_cast<const CCommError*>(&error) != nullptr ? kSerialFailure : error.GetCode();
         }
@@ -76,6 +80,7 @@ int CKwipComm::SendCommand(CKwipMessage& message, bool expectReply) {
 
 void CKwipComm::RunAttempt(bool expectReply) {
     phase_ = Phase::SendingRequest;
+    ack_.reset();
     serial_->PurgeInput();
     const std::span<const std::uint8_t> frame = request_.GetFrame();
     // With the ZUB echo on, Write also takes back and compares the echo, so it never reaches the reply.
@@ -84,6 +89,7 @@ void CKwipComm::RunAttempt(bool expectReply) {
     phase_ = Phase::GettingAck;
     std::uint8_t ack = 0;
     serial_->Read(std::span(&ack, 1), AckTimeoutMs);
+    ack_ = ack;
     if (ack == kNegativeAckByte)
         throw CKwipError(kNegativeAck, "Receive Negative Ack from external device");
 
@@ -150,6 +156,17 @@ void CKwipComm::LogFailure(const CError& error) const {
                 ErrorLog().LogHex(std::span(replyBuffer_).first(received_));
             break;
     }
+}
+
+void CKwipComm::TraceAttempt(unsigned attempt, unsigned attempts, const CError* failure) const {
+    WireTrace* trace = WireTrace::Installed();
+    if (trace == nullptr)
+        return;
+    const std::span<const std::uint8_t> reply = phase_ == Phase::GettingReply
+                                                    ? std::span(replyBuffer_).first(received_)
+                                                    : std::span<const std::uint8_t>();
+    trace->OnKwipAttempt({request_.GetFrame(), ack_, reply, attempt + 1, attempts,
+                          failure != nullptr ? failure->GetText() : ""});
 }
 
 // The time-out for `count` bytes at `timeoutMs` each; a product past the unsigned range is kept at its

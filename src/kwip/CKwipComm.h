@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "kwip/CKwipMessage.h"
 
@@ -64,6 +65,8 @@ private:
     void ReadReplyBytes(std::size_t count, unsigned timeoutMs);
     void PauseAfterCommand();
     void LogFailure(const CError& error) const;
+    // Reports the attempt to the wire trace, when one is installed; `failure` is null on success.
+    void TraceAttempt(unsigned attempt, unsigned attempts, const CError* failure) const;
     static unsigned PerByte(std::size_t count, unsigned timeoutMs);
 
     CSerial* serial_ = nullptr;
@@ -72,6 +75,7 @@ private:
     std::array<std::uint8_t, kReplyBufferBytes> replyBuffer_{};
     CKwipMessage request_;
     CKwipMessage reply_;
+    std::optional<std::uint8_t> ack_;  // the current attempt's acknowledge, for the wire trace
     unsigned port_ = 0;
     Phase phase_ = Phase::SendingRequest;
 };

@@ -8,6 +8,7 @@
 #include "errors/CCommError.h"
 #include "errors/CErrorLog.h"
 #include "errors/CGenError.h"
+#include "errors/WireTrace.h"
 #include "platform/ClosedDevice.h"
 #include "platform/PortTimerLoan.h"
 
@@ -152,6 +153,8 @@ int CPosixSerial::GetParity() const {
 void CPosixSerial::SetBaud(unsigned baud) {
     ApplyLine({baud, line_.dataBits, line_.parity, line_.stopBits},
               "CWinSerial::SetBaud: SetCommState returned false");
+    if (WireTrace* trace = WireTrace::Installed())
+        trace->OnRateChange(baud);
 }
 
 void CPosixSerial::SetParity(int parity) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,6 +30,18 @@ Bytes StatusReply(std::uint8_t code, const std::string& text) {
 }
 
 class CliAppTest : public CliTest {};
+
+// Sets an environment variable for its lifetime.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+    ~ScopedVariable() { unsetenv(name_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+};
 
 TEST_F(CliAppTest, EachKwipCommandMakesOneRequestAndPrintsWhatTheReplyCarries) {
     struct Case {
@@ -99,17 +112,40 @@ TEST_F(CliAppTest, RadioInfoPrintsTheIdentityAndEachStatusWithItsLabel) {
     ExpectPortGivenBack();
 }
 
-TEST_F(CliAppTest, AFailedCommandPrintsItsErrorAndExitsWithFailure) {
+TEST_F(CliAppTest, AFailedCommandPrintsItsErrorWithTheLogLinesThatExplainIt) {
     Peer().AnswerTimes(4, kResetRequest, {});
     EXPECT_EQ(Run({"--port", "1", "kwip", "reset"}), CliApp::kFailed);
     EXPECT_EQ(out_.str(), "");
-    EXPECT_EQ(err_.str(), "Timeout occurred while sending KWIP command\n");
-    EXPECT_TRUE(LogHas("Timeout occurred while sending KWIP command"));
+    EXPECT_EQ(err_.str(),
+              "Timeout occurred while sending KWIP command\n"
+              "  Number of byteTime timeout = 97 (4 times)\n"
+              "  CWinSerial::WaitForBytesUnless: No data received when timeout (4 times)\n"
+              "  CKwipComm::SendCommand: Encountered the above error while getting ack (4 times)\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 1\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 2\n"
+              "  CKwipComm::SendCommand: Request failed! Retry number = 3\n"
+              "  CKwipComm::SendCommand: Retry exhuasted, so exit request\n");
+    EXPECT_TRUE(LogHas("Timeout occurred while sending KWIP command"))
+        << "the platform's sink still sees all";
     ExpectPortGivenBack();
 
-    EXPECT_EQ(Run({"--port", "9", "kwip", "reset"}), CliApp::kFailed);
-    EXPECT_EQ(err_.str(), "Unable to open communication port\n");
-    EXPECT_TRUE(LogHas("CWinSerial::Open: Unable to open com9"));
+    // A second run shows only its own causes.
+    Peer().Answer(kResetRequest, {kNegativeAck}).Answer(kResetRequest, {kPositiveAck});
+    EXPECT_EQ(Run({"--port", "1", "kwip", "reset"}), CliApp::kSucceeded);
+    EXPECT_EQ(err_.str(), "");
+    ExpectPortGivenBack();
+}
+
+TEST_F(CliAppTest, APortThatCannotBeOpenedGetsItsCausesAndAHint) {
+    EXPECT_EQ(Run({"--port", "200", "kwip", "reset"}), CliApp::kFailed);
+    const std::string printed = err_.str();
+    EXPECT_EQ(printed.rfind("Unable to open communication port\n"
+                            "  CWinSerial::Open: Unable to open com200\n"
+                            "hint: no device is behind COM200\n"
+                            "hint: ",
+                            0),
+              0u)
+        << printed;
     ExpectPortGivenBack();
 }
 
@@ -169,9 +205,34 @@ TEST_F(CliAppTest, AWrongCommandLineIsAUsageErrorAndSendsNothing) {
     EXPECT_EQ(Platform().GetSerial(), &Serial()) << "no port is held";
 }
 
+TEST_F(CliAppTest, TheEnvironmentNamesTheLineWhenTheCommandLineDoesNot) {
+    {
+        const ScopedVariable port("CORVIDA_PORT", "1");
+        Peer().Answer(kResetRequest, {kPositiveAck});
+        EXPECT_EQ(Run({"kwip", "reset"}), CliApp::kSucceeded) << err_.str();
+        ExpectPortGivenBack();
+
+        const ScopedVariable device("CORVIDA_DEVICE", "/dev/null");
+        EXPECT_EQ(Run({"kwip", "reset"}), CliApp::kUsageError);
+        EXPECT_NE(err_.str().find("CORVIDA_PORT and CORVIDA_DEVICE: both are set"), std::string::npos)
+            << err_.str();
+
+        Peer().Answer(kResetRequest, {kPositiveAck});
+        EXPECT_EQ(Run({"--port", "1", "kwip", "reset"}), CliApp::kSucceeded) << "the command line wins";
+        ExpectPortGivenBack();
+    }
+    const ScopedVariable port("CORVIDA_PORT", "0");
+    EXPECT_EQ(Run({"kwip", "reset"}), CliApp::kUsageError);
+    EXPECT_NE(err_.str().find("CORVIDA_PORT: '0' is not a number from 1 to 255"), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(Platform().GetSerial(), &Serial()) << "no port is held";
+}
+
 TEST_F(CliAppTest, HelpIsNoError) {
     EXPECT_EQ(Run({"--help"}), CliApp::kSucceeded);
     EXPECT_NE(out_.str().find("Usage: corvida-cli"), std::string::npos);
+    for (const char* listed : {"CORVIDA_DEVICE", "CORVIDA_PORT", "Exit status:", "--verbose"})
+        EXPECT_NE(out_.str().find(listed), std::string::npos) << listed;
     EXPECT_EQ(Run({"kwip", "read", "--help"}), CliApp::kSucceeded);
     EXPECT_NE(out_.str().find("ADDRESS HEX REQUIRED"), std::string::npos) << out_.str();
 }

@@ -16,7 +16,7 @@ protected:
         std::vector<const char*> argv = {"corvida-cli"};
         for (const std::string& arg : args)
             argv.push_back(arg.c_str());
-        CliApp app(Platform().ComPorts(), in_, out_, err_);
+        CliApp app(Platform(), in_, out_, err_);
         return app.Run(static_cast<int>(argv.size()), argv.data());
     }
 

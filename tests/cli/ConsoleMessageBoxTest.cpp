@@ -45,6 +45,19 @@ TEST(ConsoleMessageBoxTest, AQuestionWaitsForAnAnswerItKnows) {
     }
 }
 
+TEST(ConsoleMessageBoxTest, WhatExplainsAnErrorBoxStandsUnderItBeforeTheQuestion) {
+    std::istringstream in("cancel\n");
+    std::ostringstream out;
+    ConsoleMessageBox console(in, out);
+    console.ExplainErrorsWith([&out](const std::string& text) { out << "  why: " << text << '\n'; });
+    MessageBoxService::ShowMessage("Verify failed", "Error", MessageIcon::Stop, MessageButtons::OkCancel);
+    MessageBoxService::ShowMessage("Put the radio in bootstrap mode", "NOTE", MessageIcon::Information,
+                                   MessageButtons::Ok);
+    EXPECT_EQ(
+        out.str(),
+        "Error: Verify failed\n  why: Verify failed\n[ok/cancel] NOTE: Put the radio in bootstrap mode\n");
+}
+
 TEST(ConsoleMessageBoxTest, TheServiceBeforeItIsBackAfterIt) {
     MessageBoxService* before = MessageBoxService::Installed();
     {

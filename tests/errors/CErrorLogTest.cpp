@@ -137,4 +137,24 @@ TEST_F(CErrorLogTest, ClosedSinksAreMadeAnewOnTheNextCall) {
     EXPECT_THAT(LogFileTexts(), ElementsAre("Start Logging", "second run"));
 }
 
+TEST_F(CErrorLogTest, SinksGivenByTheProgramTakeThePlatformsPlaceUntilClosed) {
+    auto lines = std::make_shared<MemoryLog::Lines>();
+    auto own = std::make_unique<MemoryLog>(lines);
+    own->Start();
+    log_.SetFileLogging(true);
+    log_.SetAuxLogging(true);
+    log_.UseSinks(nullptr, std::move(own));
+    log_.Log("only to the own sink");
+    log_.ClearAuxLog();
+    log_.Log("after its clear");
+    EXPECT_THAT(*lines, ElementsAre("after its clear"));
+    EXPECT_FALSE(LogFileExists()) << "no file sink was given, and the platform was not asked";
+    EXPECT_TRUE(platform_->AuxLines().empty());
+
+    log_.CloseSinks();
+    log_.Log("the platform's again");
+    EXPECT_THAT(LogFileTexts(), ElementsAre("Start Logging", "the platform's again"));
+    EXPECT_THAT(*lines, ElementsAre("after its clear"));
+}
+
 }  // namespace
