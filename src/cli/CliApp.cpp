@@ -7,8 +7,10 @@
 #include "cli/ConsoleTrace.h"
 #include "cli/FailureReport.h"
 #include "cli/KwipCommands.h"
+#include "cli/PortCommands.h"
 #include "cli/RadioCommands.h"
 #include "cli/RunLog.h"
+#include "cli/UpgradeCommands.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
 
@@ -33,6 +35,8 @@ CliApp::CliApp(CPosixPlatform& platform, std::istream& in, std::ostream& out, st
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
     groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
+    groups_.push_back(std::make_unique<UpgradeCommands>(link_, platform.ComPorts(), out_));
+    groups_.push_back(std::make_unique<PortCommands>(platform.ComPorts(), out_));
 }
 
 int CliApp::Run(int argc, const char* const* argv) {

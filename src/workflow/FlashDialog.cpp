@@ -1,0 +1,76 @@
+#include "workflow/FlashDialog.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <vector>
+
+#include "errors/CErrorLog.h"
+#include "errors/MessageBoxService.h"
+#include "errors/TextFormat.h"
+#include "files/BlowfishCipher.h"
+#include "workflow/RadioGroupRegion.h"
+#include "workflow/UpgradeView.h"
+
+namespace {
+
+constexpr const char* kBootCodeMissing = "Boot code file is non-existent or corrupt !!: Terminating program";
+constexpr const char* kBootCodeTooLarge =
+    "Boot code file %s is larger than 10000 bytes and cannot be used.\nPlease reinstall the application!";
+
+}  // namespace
+
+FlashDialog::FlashDialog(FlashSettings& settings, FileManager& config, std::uint32_t group,
+                         std::string kitKey, std::filesystem::path workingDirectory)
+    : settings_(settings),
+      config_(config),
+      group_(group),
+      kitKey_(std::move(kitKey)),
+      workingDirectory_(std::move(workingDirectory)) {}
+
+unsigned FlashDialog::RateChoice(std::optional<unsigned> flashRate) {
+    const auto rate = std::find(kRates.begin(), kRates.end(), flashRate.value_or(0));
+    return rate == kRates.end() ? 0 : static_cast<unsigned>(rate - kRates.begin());
+}
+
+FlashDialog::Outcome FlashDialog::Show(UpgradeView& view) {
+    const std::optional<unsigned> chosen = view.ChooseFlashRate(settings_.flashRate);
+    const bool confirmed = chosen && std::find(kRates.begin(), kRates.end(), *chosen) != kRates.end();
+    const unsigned choice = confirmed ? RateChoice(chosen) : 0;
+    Outcome failure = Outcome::Confirmed;
+    std::optional<std::string> bootCode = ReadBootCode(choice, failure);
+    if (!bootCode)
+        return failure;
+    settings_.flashRate = kRates[choice];
+    settings_.bootCodeText = std::move(*bootCode);
+    return confirmed ? Outcome::Confirmed : Outcome::ClosedWithoutOk;
+}
+
+std::optional<std::string> FlashDialog::ReadBootCode(unsigned rateChoice, Outcome& failure) const {
+    const std::string name = RadioGroupRegion(config_).BootCodeFileName(group_, rateChoice);
+    std::ifstream file(workingDirectory_ / name, std::ios::binary);
+    if (name.empty() || !file || std::filesystem::is_directory(workingDirectory_ / name)) {
+        MessageBoxService::ShowMessage(kBootCodeMissing, "", MessageIcon::None, MessageButtons::Ok);
+        failure = Outcome::BootCodeMissing;
+        return std::nullopt;
+    }
+    std::vector<char> content;
+    content.reserve(kBootCodeBufferBytes);
+    std::istreambuf_iterator<char> next(file), end;
+    while (next != end && content.size() <= kBootCodeBufferBytes)
+        content.push_back(*next++);
+    if (content.size() > kBootCodeBufferBytes) {
+        ErrorLog().Log("FlashDialog::OnOK: Boot code file %s exceeds %u bytes", name.c_str(),
+                       static_cast<unsigned>(kBootCodeBufferBytes));
+        MessageBoxService::ShowMessage(FormatText(kBootCodeTooLarge, name.c_str()), "Error",
+                                       MessageIcon::Stop, MessageButtons::Ok);
+        failure = Outcome::BootCodeTooLarge;
+        return std::nullopt;
+    }
+    // A size that is not a whole number of cipher blocks stays as read, as the cipher leaves it.
+    BlowfishCipher(kitKey_).DecryptBuffer(
+        std::span(reinterpret_cast<std::uint8_t*>(content.data()), content.size()));
+    const auto zero = std::find(content.begin(), content.end(), '\0');
+    return std::string(content.begin(), zero);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "engine/FlashSettings.h"
+
+class FileManager;
+class UpgradeView;
+
+// The flash-rate dialog ("Configuration"): the operator picks the flash rate through the view, and the
+// boot-code file of the radio group for that rate is read from the kit folder, deciphered with the kit
+// key and kept in the flash settings. A dialog closed without OK keeps 19,200 Bd, the preselected rate,
+// so a later flash never runs without boot code.
+class FlashDialog {
+public:
+    static constexpr std::array<unsigned, 3> kRates = {19200, 38400, 115200};
+    // The boot-code file must fit the form's buffer of this size.
+    static constexpr std::size_t kBootCodeBufferBytes = 10000;
+
+    enum class Outcome { Confirmed, ClosedWithoutOk, BootCodeMissing, BootCodeTooLarge };
+
+    FlashDialog(FlashSettings& settings, FileManager& config, std::uint32_t group, std::string kitKey,
+                std::filesystem::path workingDirectory);
+
+    // Shows the dialog and loads the boot code. BootCodeMissing and BootCodeTooLarge have been shown to
+    // the operator; the settings are then unchanged.
+    Outcome Show(UpgradeView& view);
+
+    // The radio button preselected for a flash rate: 2 for 115200, 1 for 38400, else 0.
+    static unsigned RateChoice(std::optional<unsigned> flashRate);
+
+private:
+    std::optional<std::string> ReadBootCode(unsigned rateChoice, Outcome& failure) const;
+
+    FlashSettings& settings_;
+    FileManager& config_;
+    std::uint32_t group_;
+    std::string kitKey_;
+    std::filesystem::path workingDirectory_;
+};

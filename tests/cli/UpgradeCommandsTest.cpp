@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "KitFileWriter.h"
+#include "SettingsFolder.h"
+#include "SimRadioTest.h"
+#include "TestKit.h"
+#include "app/CCorvidaDoc.h"
+#include "app/PortOverrides.h"
+#include "cli/CliApp.h"
+#include "files/ProgramKey.h"
+
+namespace {
+
+// corvida-cli in-process against the small test radio on COM 1, with the kit of TestKit.
+class UpgradeCommandsTest : public SimRadioTest {
+protected:
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        std::vector<const char*> argv = {"corvida-cli"};
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
+        CliApp app(Platform(), in_, out_, err_);
+        return app.Run(static_cast<int>(argv.size()), argv.data());
+    }
+    int Identify(const TestKit& kit, std::vector<std::string> line = {"--port", "1", "--no-echo"}) {
+        kit_.WriteFile("patcher.dat", EncipherForKit(kit.Text(), kProgramKey));
+        line.insert(line.begin(), {"identify", "--kit", kit_.Path().string()});
+        return Run(line);
+    }
+
+    SettingsFolder settings_;
+    TempDir kit_;
+    std::istringstream in_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(UpgradeCommandsTest, IdentifyShowsTheRadioAndWhatAnUpgradeWouldDo) {
+    EXPECT_EQ(Identify(TestKit{}), CliApp::kSucceeded);
+
+    const std::string out = out_.str();
+    for (const char* line : {"identity    E58EC154199D11D180180060B03C8AFF\n", "release     R01.00\n",
+                             "serial      SN00001234\n", "group       2\n", "model entry 0\n",
+                             "model code  07\n", "codeplug    none\n", "operations  firmware+patch\n",
+                             "The radio may be programmed with this kit.\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line;
+    EXPECT_TRUE(
+        std::none_of(Radio().Requests().begin(), Radio().Requests().end(), [](const RadioRequest& request) {
+            return request.kind == RequestKind::Write || request.kind == RequestKind::EraseFlash;
+        }));
+}
+
+TEST_F(UpgradeCommandsTest, IdentifyUsesTheKitsStoredSettingsWithoutALine) {
+    {
+        CCorvidaDoc document(kit_.Path());
+        document.SetEcho(0);
+        document.Close();
+    }
+    EXPECT_EQ(Identify(TestKit{}, {}), CliApp::kSucceeded) << err_.str();
+
+    CCorvidaDoc document(kit_.Path());
+    document.SetEcho(1);
+    document.Close();
+    EXPECT_EQ(Identify(TestKit{}, {}), CliApp::kFailed);  // the radio does not echo
+}
+
+TEST_F(UpgradeCommandsTest, IdentifyFailsWithTheFormsMessageOrOneLineOfItsOwn) {
+    TestKit unknown;
+    unknown.groupTwoIdentities = "01\n00000000000000000000000000000001";
+    EXPECT_EQ(Identify(unknown), CliApp::kFailed);
+    EXPECT_NE(err_.str().find(
+                  "Verification of radio failed. The current radio is not of the supported radio series"),
+              std::string::npos);
+
+    TestKit notPermitted;
+    notPermitted.rows = "01\n*,00,01,00,00";
+    EXPECT_EQ(Identify(notPermitted), CliApp::kFailed);
+    EXPECT_NE(out_.str().find("operations  upgrade not permitted\n"), std::string::npos);
+    EXPECT_NE(err_.str().find("the kit permits no upgrade of this radio"), std::string::npos);
+}
+
+TEST_F(UpgradeCommandsTest, EchoAndNoEchoExcludeEachOther) {
+    EXPECT_EQ(Identify(TestKit{}, {"--port", "1", "--echo", "--no-echo"}), CliApp::kUsageError);
+    EXPECT_TRUE(Radio().Requests().empty());
+}
+
+TEST_F(UpgradeCommandsTest, PortsListsThePortsAndKeepsTheOverrides) {
+    ASSERT_EQ(Run({"ports", "--map", "7", "/dev/serial/by-id/usb-bench"}), CliApp::kSucceeded);
+    EXPECT_NE(out_.str().find("Port overrides:\n  COM7    -> /dev/serial/by-id/usb-bench\n"),
+              std::string::npos);
+    EXPECT_EQ(PortOverrides::Stored().count(7), 1u);
+
+    ASSERT_EQ(Run({"ports", "--unmap", "7"}), CliApp::kSucceeded);
+    EXPECT_NE(out_.str().find("No port overrides\n"), std::string::npos);
+    EXPECT_EQ(Run({"ports", "--map", "0", "/dev/null"}), CliApp::kUsageError);
+}
+
+}  // namespace
