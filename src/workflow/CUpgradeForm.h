@@ -36,6 +36,10 @@ public:
     bool PrepareFlashing();
     static constexpr int kBootCodeMissingExit = -1;
 
+    // The Program button: verification, the power-up check, the flash dialog, then engine attempts until
+    // one succeeds or the operator gives up. Every ending has been shown to the operator when it returns.
+    void OnProgram();
+
     const KitVersion& Version() const { return version_; }
     int CodeplugType() const { return codeplugType_; }
     FlashSettings& Flash() { return flash_; }

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/CodeplugRegion.h"
+#include "engine/UpgradeStatus.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class CKwipBroker;
+class CSerial;
+struct FlashSettings;
+struct KitVersion;
+struct PatchRecord;
+struct UpgradeOptions;
+class RadioSavedData;
+
+// The programming engine. The program sequence builds one for every attempt, hands it the verified
+// radio's settings in the order of the setters below and calls UpgradeRadio, which runs the selected
+// steps (bootcode download, erase and size probe, firmware, codeplug, patch) and returns how it ended.
+// Nothing pointed to is owned; every pointer must outlive the run.
+class CRadioUpgrade {
+public:
+    CRadioUpgrade();
+    virtual ~CRadioUpgrade();
+    CRadioUpgrade(const CRadioUpgrade&) = delete;
+    CRadioUpgrade& operator=(const CRadioUpgrade&) = delete;
+
+    // The platform's serial port, opened at the bootstrap rate; only when firmware is to be flashed.
+    void SetBootstrapPort(CSerial* port);
+    void SetPort(int portNumber, std::uint8_t echo);
+    void SetOptions(const UpgradeOptions* options);
+    // codeplugText and patchRecords may be null when their step is not selected. Patch records run up
+    // to the first record of opcode 0x99.
+    void SetInputs(FlashSettings* settings, const std::string* codeplugText,
+                   const std::vector<PatchRecord>* patchRecords, std::int32_t codeplugType,
+                   const KitVersion* version);
+    void SetVariantCode(const std::string& variantCode);
+    // The kit's product line id; FAR_VARNO radios of model code "01" get their raw copies.
+    void SetProductLine(std::int32_t productLine);
+    // Where the radio's own data saved by codeplug programming lives across the attempts of one
+    // Program press, and the folder its backup files go to. Without saved data the engine keeps its own
+    // for the run; without a folder no backup file is written.
+    void SetSavedData(RadioSavedData* savedData);
+    void SetBackupFolder(const std::filesystem::path& folder);
+
+    // Never raises: every failure ends as a status.
+    UpgradeStatus UpgradeRadio();
+
+    // The programmable codeplug region PrepareUpgrade computed; for tests and the upgrade record.
+    const CodeplugRegion& Region() const { return region_; }
+    // The backup file the codeplug step wrote in this run, or empty.
+    const std::filesystem::path& BackupFile() const { return backupFile_; }
+
+private:
+    void DownloadBootcode();
+    bool DetectFlashAndLoadFirmware();
+    void ProcessFirmwareFile(const char* fileName);
+    void PrepareUpgrade();
+    void FlashFirmware();
+    void ProgramFlash(CKwipBroker& broker);
+    void DoProgCp();
+    void DoPatch();
+
+    bool FlashSelected() const;
+    unsigned FlashRate() const;
+
+    std::string variantCode_;
+    std::int32_t codeplugType_ = 0;
+    bool progressShown_ = false;
+    int patchRecordCount_ = 0;
+    int codeplugChunkCount_ = 0;
+    int firmwareRecordCount_ = 0;
+    CodeplugRegion region_;
+    const UpgradeOptions* options_ = nullptr;
+    FlashSettings* settings_ = nullptr;
+    const std::string* codeplugText_ = nullptr;
+    const std::vector<PatchRecord>* patchRecords_ = nullptr;
+    int portNumber_ = 0;
+    std::uint8_t echo_ = 0;
+    CSerial* bootstrapPort_ = nullptr;
+    const KitVersion* version_ = nullptr;
+    UpgradeStatus status_ = UpgradeStatus::BootcodeFailed;
+    bool firmwareChosen_ = false;
+
+    std::int32_t productLine_ = 0;
+    RadioSavedData* savedData_ = nullptr;
+    std::filesystem::path backupFolder_;
+    std::filesystem::path backupFile_;
+};
