@@ -173,7 +173,8 @@ void CPosixSerial::DrainOutput() {
     const double limit = static_cast<double>(queued + 1) * ByteTime() + kDrainSlackSeconds;
     while (queued != 0) {
         if (timer->Elapsed() > limit) {
-            ErrorLog().Log("CWinSerial::SetBaud: %d bytes still queued for sending", static_cast<int>(queued));
+            ErrorLog().Log("CWinSerial::SetBaud: %d bytes still queued for sending",
+                           static_cast<int>(queued));
             return;
         }
         timer->Wait(kErrorPollSeconds);
