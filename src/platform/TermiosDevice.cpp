@@ -181,21 +181,26 @@ std::optional<LineSettings> TermiosDevice::GetLine() {
 bool TermiosDevice::SetLine(const LineSettings& line) {
     if (!IsSupported(line))
         return false;
-    termios2 settings{};
-    if (ioctl(fd_, TCGETS2, &settings) != 0)
+    termios2 previous{};
+    if (ioctl(fd_, TCGETS2, &previous) != 0)
         return false;
+    termios2 settings = previous;
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
     settings.c_cflag |= DataBitsFlag(line.dataBits) | ParityFlags(line.parity) | BOTHER;
     if (line.stopBits != StopBits::One)
         settings.c_cflag |= CSTOPB;
     settings.c_ispeed = line.baud;
     settings.c_ospeed = line.baud;
-    if (ioctl(fd_, TCSETS2, &settings) != 0)
-        return false;
-    marks_.SetParityChecked(line.parity != Parity::None);
     // Some drivers replace a rate they cannot make by another and say so only in what they report.
     termios2 taken{};
-    return ioctl(fd_, TCGETS2, &taken) == 0 && WithinTolerance(taken.c_ospeed, line.baud);
+    if (ioctl(fd_, TCSETS2, &settings) != 0 || ioctl(fd_, TCGETS2, &taken) != 0 ||
+        !WithinTolerance(taken.c_ospeed, line.baud)) {
+        // The caller keeps reporting, and timing by, the line it had: the device must have it too.
+        ioctl(fd_, TCSETS2, &previous);
+        return false;
+    }
+    marks_.SetParityChecked(line.parity != Parity::None);
+    return true;
 }
 
 bool TermiosDevice::TransmitChar(std::uint8_t byte) {

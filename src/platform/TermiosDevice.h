@@ -49,7 +49,8 @@ public:
     TermiosDevice& operator=(const TermiosDevice&) = delete;
 
     std::optional<LineSettings> GetLine() override;
-    // Also refuses a rate the driver replaced by one more than kRateTolerancePercent away.
+    // Also refuses a rate the driver replaced by one more than kRateTolerancePercent away; a refused
+    // line leaves the device as it was.
     bool SetLine(const LineSettings& line) override;
     bool TransmitChar(std::uint8_t byte) override;
     std::size_t InputCount() override;

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "RateSubstitutingDriver.h"
 #include "VirtualTimeTest.h"
 #include "platform/CSerial.h"
 #include "platform/TermiosDevice.h"
@@ -118,6 +119,26 @@ TEST_F(TermiosDeviceTest, SettingsNoUartCanFrameAreRefused) {
     EXPECT_FALSE(program_->SetLine({0, 8, Parity::None, StopBits::One}));
     EXPECT_FALSE(program_->SetLine({9600, 9, Parity::None, StopBits::One}));
     EXPECT_EQ(program_->GetLine(), before);
+}
+
+TEST_F(TermiosDeviceTest, ARateTheDriverReplacesFarOffIsRefusedAndThePreviousLineComesBack) {
+    const LineSettings previous{2400, 8, Parity::None, StopBits::Two};
+    ASSERT_TRUE(program_->SetLine(previous));
+    struct Case {
+        unsigned asked;
+        unsigned given;
+        bool taken;
+    };
+    const Case cases[] = {{57600, 56000, true}, {38400, 31250, false}, {115200, 110000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        const RateSubstitutingDriver driver(c.asked, c.given);
+        EXPECT_EQ(program_->SetLine({c.asked, 8, Parity::Odd, StopBits::One}), c.taken);
+        const LineSettings expected = c.taken ? LineSettings{c.given, 8, Parity::Odd, StopBits::One} : previous;
+        EXPECT_EQ(master_->GetLine()->baud, expected.baud);
+        EXPECT_EQ(master_->GetLine()->stopBits, expected.stopBits);
+        ASSERT_TRUE(program_->SetLine(previous));
+    }
 }
 
 TEST_F(TermiosDeviceTest, InputBeyondTheQueueIsDroppedAndReported) {
