@@ -347,8 +347,8 @@ bool CPosixSerial::PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilS
 
 bool CPosixSerial::DetectPulse(unsigned timeoutMs) {
     const unsigned baud = GetBaud();
-    SetBaud(kPulseBaud);
     try {
+        SetBaud(kPulseBaud);
         const bool seen = ReadPulse(timeoutMs);
         SetBaud(baud);
         return seen;

@@ -225,10 +225,24 @@ TEST_F(CPosixSerialTest, DetectPulseTakesOnlyTheShortPulsesAndRestoresTheRate) {
 }
 
 TEST_F(CPosixSerialTest, DetectPulseReplacesAnyErrorAfterRestoringTheRate) {
+    struct Case {
+        bool refuseRateChange;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {false, "CWinSerial::WaitForBytesUnless: No data received when timeout"},
+        {true, "CWinSerial::SetBaud: SetCommState returned false"},
+    };
     OpenAt9600();
-    EXPECT_EQ(RaisedBy([&] { Serial().DetectPulse(200); }), GenError(3, "General Communication Error"));
-    EXPECT_TRUE(LogHas("CWinSerial::WaitForBytesUnless: No data received when timeout"));
-    EXPECT_EQ(Line().ProgramLine().baud, 9600u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        Line().RefuseLineChanges(c.refuseRateChange);
+        EXPECT_EQ(RaisedBy([&] { Serial().DetectPulse(200); }), GenError(3, "General Communication Error"));
+        EXPECT_TRUE(LogHas(c.logged));
+        EXPECT_EQ(Line().ProgramLine().baud, 9600u);
+        EXPECT_EQ(Serial().GetBaud(), 9600u);
+        Line().RefuseLineChanges(false);
+    }
 }
 
 TEST_F(CPosixSerialTest, WaitForCommErrorSeesABreakAsSoonAsItIsHeld) {
