@@ -86,4 +86,13 @@ TEST_F(CPosixPlatformTerminalTest, WriteComparesTheEchoOfAnEchoingFarEnd) {
     echo.join();
 }
 
+TEST_F(CPosixPlatformTerminalTest, ADeviceThatRefusesRawModeFailsAtTheTimeOutStep) {
+    platform_.ReleaseSerial();
+    platform_.ComPorts().SetOverride(kPort, "/dev/null");
+    CSerial* port = platform_.GetSerial();
+    EXPECT_EQ(RaisedBy([&] { port->Open(kPort); }),
+              CommError(12, "CWinSerial::OpenPort: SetCommTimeouts returned false"));
+    EXPECT_EQ(port->GetPort(), static_cast<int>(kPort));
+}
+
 }  // namespace

@@ -34,6 +34,7 @@ protected:
         slavePath_ = terminal->slavePath;
         program_ = TermiosDevice::Open(slavePath_);
         ASSERT_NE(program_, nullptr);
+        ASSERT_TRUE(program_->MakeRaw());
     }
 
     static void Send(CommDevice& from, const std::vector<std::uint8_t>& bytes) {
@@ -90,8 +91,10 @@ TEST_F(TermiosDeviceTest, APathThatIsNoTerminalIsRefusedWithTheSystemsReason) {
     EXPECT_EQ(TermiosDevice::Open("/dev/corvida-no-such-port"), nullptr);
     EXPECT_TRUE(
         LogHas("TermiosDevice::Open: cannot open /dev/corvida-no-such-port: No such file or directory"));
-    EXPECT_EQ(TermiosDevice::Open("/dev/null"), nullptr);
-    EXPECT_TRUE(LogHas("TermiosDevice::Open: cannot set up /dev/null: Inappropriate ioctl for device"));
+    const std::unique_ptr<TermiosDevice> null = TermiosDevice::Open("/dev/null");
+    ASSERT_NE(null, nullptr);
+    EXPECT_FALSE(null->MakeRaw());
+    EXPECT_TRUE(LogHas("TermiosDevice::MakeRaw: cannot set up /dev/null: Inappropriate ioctl for device"));
 }
 
 TEST_F(TermiosDeviceTest, TheMasterSeesTheRateTheProgramSet) {
