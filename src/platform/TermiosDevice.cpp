@@ -300,11 +300,15 @@ unsigned TermiosDevice::CounterErrors() {
     const std::optional<EventCounts> now = ReadCounts();
     if (!now)
         return 0;
+    return FlagsOfCountChanges(std::exchange(counts_, *now), *now);
+}
+
+// A count that changed at all, even one that wrapped or was reset, tells of an event.
+unsigned TermiosDevice::FlagsOfCountChanges(const EventCounts& before, const EventCounts& now) {
     unsigned errors = 0;
     for (std::size_t event = 0; event < kCountedFlags.size(); ++event) {
-        if ((*now)[event] != counts_[event])
+        if (now[event] != before[event])
             errors |= kCountedFlags[event];
     }
-    counts_ = *now;
     return errors;
 }

@@ -26,6 +26,9 @@ class TermiosDevice : public CommDevice {
     enum class ErrorSource { Counters, Marks, None };
 
 public:
+    // The driver's counts of break, framing, overrun, parity and receive-overflow events.
+    using EventCounts = std::array<int, 5>;
+
     static constexpr std::size_t kQueueBytes = 65536;
     static constexpr unsigned kRateTolerancePercent = 3;
 
@@ -61,10 +64,10 @@ public:
     Status ClearErrors() override;
     void Purge(unsigned directions) override;
 
-private:
-    // The driver's counts of break, framing, overrun, parity and receive-overflow events.
-    using EventCounts = std::array<int, 5>;
+    // The line-error flags (CSerial::kBreak...) of the events counted between two queries.
+    static unsigned FlagsOfCountChanges(const EventCounts& before, const EventCounts& now);
 
+private:
     void Drain();
     void Queue(std::span<const std::uint8_t> data);
     unsigned CounterErrors();
