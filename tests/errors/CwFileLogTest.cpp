@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "TempDir.h"
@@ -48,6 +49,24 @@ TEST_F(CwFileLogTest, WriteResourceWritesTheNumberedText) {
     const std::string content = Content();
     EXPECT_NE(content.find("  Radio Update is successful\r\n"), std::string::npos);
     EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 2);
+}
+
+TEST(CwFileLogClearTest, ClearEmptiesItsOwnFileWhicheverFolderIsCurrentNow) {
+    // The upgrade form moves into the kit's folder while it reads kit files.
+    TempDir startFolder;
+    TempDir kitFolder;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(startFolder.Path());
+    {
+        CwFileLog sink("test.log");
+        sink.Start();
+        kitFolder.WriteFile("test.log", "another file of that name\r\n");
+        std::filesystem::current_path(kitFolder.Path());
+        EXPECT_TRUE(sink.Clear());
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(startFolder.ReadFile("test.log"), "");
+    EXPECT_EQ(kitFolder.ReadFile("test.log"), "another file of that name\r\n");
 }
 
 }  // namespace
