@@ -70,5 +70,8 @@ void CwFileLog::WriteStamped(std::string_view text) {
     line.append(text);
     line += "\r\n";
     std::fwrite(line.data(), 1, line.size(), file_.get());
+    // On the disk, not only in the system's cache: the log must tell what happened before a power cut
+    // in the middle of an upgrade.
     std::fflush(file_.get());
+    fsync(fileno(file_.get()));
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "FileSyncs.h"
 #include "TempDir.h"
 #include "errors/CwFileLog.h"
 #include "errors/StringTable.h"
@@ -49,6 +50,16 @@ TEST_F(CwFileLogTest, WriteResourceWritesTheNumberedText) {
     const std::string content = Content();
     EXPECT_NE(content.find("  Radio Update is successful\r\n"), std::string::npos);
     EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 2);
+}
+
+TEST_F(CwFileLogTest, EachLineIsOnTheDiskBeforeTheCallReturns) {
+    CwFileLog sink("test.log");
+    sink.Start();
+    const int before = FileSyncs::Count();
+    sink.WriteLine("written just before the power went");
+    sink.WriteResource(StringTable::kUpdateSuccessfulId);
+    EXPECT_EQ(FileSyncs::Count() - before, 2);
+    EXPECT_EQ(FileSyncs::LastPath(), std::filesystem::canonical(sink.Path()).string());
 }
 
 TEST(CwFileLogClearTest, ClearEmptiesItsOwnFileWhicheverFolderIsCurrentNow) {
