@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <iomanip>
+#include <sstream>
 #include <string>
 
 #include "FileSyncs.h"
@@ -50,6 +53,21 @@ TEST_F(CwFileLogTest, WriteResourceWritesTheNumberedText) {
     const std::string content = Content();
     EXPECT_NE(content.find("  Radio Update is successful\r\n"), std::string::npos);
     EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 2);
+}
+
+TEST_F(CwFileLogTest, StampsEachLineWithTheLocalDateAndTime) {
+    CwFileLog sink("test.log");
+    const std::time_t before = std::time(nullptr);
+    sink.Start();
+    const std::time_t after = std::time(nullptr);
+    const std::string content = Content();
+    ASSERT_EQ(content.substr(17), "  Start Logging\r\n");
+    std::tm stamp{};
+    std::istringstream(content.substr(0, 17)) >> std::get_time(&stamp, "%m/%d/%y %H:%M:%S");
+    stamp.tm_isdst = -1;
+    const std::time_t written = std::mktime(&stamp);
+    EXPECT_GE(written, before) << content;
+    EXPECT_LE(written, after) << content;
 }
 
 TEST_F(CwFileLogTest, EachLineIsOnTheDiskBeforeTheCallReturns) {
