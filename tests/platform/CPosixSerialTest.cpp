@@ -145,6 +145,20 @@ TEST_F(CPosixSerialTest, OpeningAndChangingTheLineDiscardWhatWasWaiting) {
     EXPECT_FALSE(SomethingWaiting());
 }
 
+TEST_F(CPosixSerialTest, ARateChangeLetsTheLastCharacterLeaveAtTheOldRateFirst) {
+    Serial().SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    Serial().Open(kPort);
+    const double characterSeconds = Serial().ByteTime();
+    const std::vector<std::uint8_t> last = {0x5A};
+    const double start = Seconds();
+    Serial().Write(last, 100);
+    ASSERT_LT(Seconds() - start, characterSeconds);  // handed over, still on the wire
+
+    Serial().SetBaud(19200);
+    EXPECT_GE(Seconds() - start, characterSeconds);
+    EXPECT_EQ(Serial().GetBaud(), 19200u);
+}
+
 TEST_F(CPosixSerialTest, ByteTimeCountsHalfBits) {
     struct Case {
         unsigned baud;
