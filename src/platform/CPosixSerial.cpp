@@ -104,6 +104,8 @@ void CPosixSerial::Open(unsigned port) {
     device_ = opener_ ? opener_(port) : nullptr;
     if (!device_)
         throw CCommError(1, "CWinSerial::Open: Unable to open com%u", port);
+    if (!device_->MakeRaw())
+        RaiseOpenFailure("CWinSerial::OpenPort: SetCommTimeouts returned false");
     if (!device_->GetLine())
         RaiseOpenFailure("CWinSerial::OpenPort: GetCommState returned false");
     const LineSettings stored{baud_, charSize_, ParityFrom(parity_), StopBitsFrom(stopBits_)};
@@ -372,8 +374,8 @@ bool CPosixSerial::PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilS
 
 bool CPosixSerial::DetectPulse(unsigned timeoutMs) {
     const unsigned baud = GetBaud();
-    SetBaud(kPulseBaud);
     try {
+        SetBaud(kPulseBaud);
         const bool seen = ReadPulse(timeoutMs);
         SetBaud(baud);
         return seen;
