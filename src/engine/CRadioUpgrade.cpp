@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr const char* kProgrammingMessage =
-    "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
 constexpr const char* kFirmwareReadText = "Read firmware S-Record file failed";
 constexpr const char* kBadModeText = "Syntax error in patch script file : RADIO_MATCHING_BLOCK";
 

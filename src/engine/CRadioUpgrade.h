@@ -58,6 +58,9 @@ public:
     const std::filesystem::path& BackupFile() const { return backupFile_; }
 
 private:
+    static constexpr const char* kProgrammingMessage =
+        "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
+
     void DownloadBootcode();
     void SendBootcodeAndStartIt();
     void ReleaseBootstrapPort();
