@@ -61,6 +61,8 @@ private:
     static constexpr const char* kProgrammingMessage =
         "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
 
+    void RunUpgrade();
+    bool StartFlashing();
     void DownloadBootcode();
     void SendBootcodeAndStartIt();
     void ReleaseBootstrapPort();
