@@ -179,7 +179,8 @@ int Launcher(const std::filesystem::path& kitPath, const std::optional<std::file
         } else {
             const std::filesystem::path folder = KitLauncher::UserApplicationsFolder();
             if (folder.empty()) {
-                io.err << "kittool: neither XDG_DATA_HOME nor HOME names your applications folder; give -o FILE\n";
+                io.err
+                    << "kittool: neither XDG_DATA_HOME nor HOME names your applications folder; give -o FILE\n";
                 return kFailed;
             }
             std::filesystem::create_directories(folder);

@@ -37,7 +37,8 @@ TEST(KitLauncherTest, NoTitleOrFolderNameCanBreakTheEntrysLines) {
     EXPECT_EQ(entry.find("Comment="), std::string::npos) << "no empty comment";
     EXPECT_EQ(launcher.FileName(), "corvida-new-kit--2-.desktop");
     // A kit without a title is named after its folder.
-    EXPECT_NE(KitLauncher("/srv/kits/plain", "", "").DesktopEntry().find("\nName=plain\n"), std::string::npos);
+    EXPECT_NE(KitLauncher("/srv/kits/plain", "", "").DesktopEntry().find("\nName=plain\n"),
+              std::string::npos);
 }
 
 TEST(KitLauncherTest, TheUserApplicationsFolderFollowsTheBaseDirectoryRules) {
@@ -54,7 +55,8 @@ TEST(KitLauncherTest, TheUserApplicationsFolderFollowsTheBaseDirectoryRules) {
         {std::nullopt, std::nullopt, ""},
     };
     const std::optional<std::string> savedData =
-        std::getenv("XDG_DATA_HOME") ? std::optional<std::string>(std::getenv("XDG_DATA_HOME")) : std::nullopt;
+        std::getenv("XDG_DATA_HOME") ? std::optional<std::string>(std::getenv("XDG_DATA_HOME"))
+                                     : std::nullopt;
     const std::optional<std::string> savedHome =
         std::getenv("HOME") ? std::optional<std::string>(std::getenv("HOME")) : std::nullopt;
     const auto set = [](const char* name, const std::optional<std::string>& value) {
@@ -87,20 +89,23 @@ TEST_F(KitLauncherCommandTest, WritesTheDemoKitsEntryWhereToldAndSaysWhere) {
     ASSERT_EQ(Commands::Launcher(CORVIDA_DEMO_KIT, file, Io()), Commands::kSuccess) << err_.str();
     EXPECT_EQ(out_.str(), file.string() + "\n");
     const std::string entry = dir_.ReadFile("demo.desktop");
-    EXPECT_NE(entry.find("\nName=Demo Upgrade Kit R05.20\n"
-                         "Comment=Firmware R05.20 for KX-400 portables and KX-600 mobiles, with the scan-list "
-                         "patch\n"),
-              std::string::npos)
+    EXPECT_NE(
+        entry.find("\nName=Demo Upgrade Kit R05.20\n"
+                   "Comment=Firmware R05.20 for KX-400 portables and KX-600 mobiles, with the scan-list "
+                   "patch\n"),
+        std::string::npos)
         << entry;
-    EXPECT_NE(entry.find("\nPath=" + std::filesystem::path(CORVIDA_DEMO_KIT).lexically_normal().string() + "\n"),
-              std::string::npos)
+    EXPECT_NE(
+        entry.find("\nPath=" + std::filesystem::path(CORVIDA_DEMO_KIT).lexically_normal().string() + "\n"),
+        std::string::npos)
         << entry;
 }
 
 TEST_F(KitLauncherCommandTest, AFolderWithoutAKitWritesNothing) {
     const std::filesystem::path file = dir_.Path() / "none.desktop";
     EXPECT_EQ(Commands::Launcher(dir_.Path(), file, Io()), Commands::kFailed);
-    EXPECT_EQ(err_.str(), "kittool: " + (dir_.Path() / "patcher.dat").string() + " is missing or not readable\n");
+    EXPECT_EQ(err_.str(),
+              "kittool: " + (dir_.Path() / "patcher.dat").string() + " is missing or not readable\n");
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
