@@ -55,6 +55,7 @@ public:
     std::vector<PatchRecord> patchRecords_;
     int codeplugType_ = 1;
     bool enterBootstrapMode_ = true;
+    bool handOverPort_ = true;
     RecordingNotifications notes_;
     RecordingMessageBox boxes_;
     TempDir kit_;
