@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -26,6 +27,9 @@ class RadioSimTest : public ::testing::Test {
 protected:
     static constexpr unsigned kPort = 40;
     static constexpr unsigned kGenerousMs = 2000;
+    // The program opens the port at the bootstrap rate and asks the operator for bootstrap mode; radiosim
+    // sees the rate within a few of its passes.
+    static constexpr std::chrono::milliseconds kOperatorsPrompt{50};
 
     RadioSimTest() { CwFileLog::SetDirectory(logFolder_.Path()); }
     ~RadioSimTest() override {
@@ -104,9 +108,10 @@ TEST_F(RadioSimTest, WithTheEchoBoxEveryByteTheProgramSendsComesBack) {
               kNothingRaised);
 }
 
-// The bootstrap download as the program does it, on the terminal: radiosim follows the rate into
-// bootstrap mode, its pulse reaches the program in the 300-baud window, and the bootcode then speaks
-// KWIP at the flash rate.
+// The bootstrap download as the program does it, on the terminal: radiosim enters bootstrap mode when
+// the port is opened at the bootstrap rate and stays there through DetectPulse's change to 300 baud and
+// back, its pulse reaches the program in the 300-baud window, and the bootcode then speaks KWIP at the
+// flash rate.
 TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     RadioSim::Options options;
     options.autoBootstrap = true;
@@ -117,12 +122,10 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     CSerial* port = platform_->GetSerial();
     ASSERT_NE(port, nullptr);
     port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
     bool pulse = false;
-    ASSERT_EQ(RaisedBy([&] {
-                  port->Open(kPort);
-                  pulse = port->DetectPulse(2000);
-              }),
-              kNothingRaised);
+    ASSERT_EQ(RaisedBy([&] { pulse = port->DetectPulse(2000); }), kNothingRaised);
     EXPECT_TRUE(pulse);
     Bytes answer(1);
     ASSERT_EQ(RaisedBy([&] {
