@@ -13,7 +13,8 @@
 // Plays the program end of a SimLine on a pseudo-terminal, in real time: what the program writes to the
 // terminal is transmitted on the line at the settings the program had set on it when it wrote, paced
 // as a UART paces it, and what the line brings to the program end is written back to the terminal.
-// The line's clock is moved along with the machine's by each pass.
+// The line's clock is moved along with the machine's by each pass, but no further than the first
+// character for the program, so that a late pass does not run the radio ahead of the program.
 //
 // A pseudo-terminal carries no breaks and no line errors: a break, or a pulse that the program's rate
 // does not read as a character, reaches the program as nothing, and a line error as a good character.
@@ -22,6 +23,8 @@ class TerminalBridge {
 public:
     // Bytes for the program held while the terminal takes no more; beyond it the oldest are dropped.
     static constexpr std::size_t kMaxHeldBytes = 4096;
+    // How far the clock moves at a time while nothing comes for the program.
+    static constexpr std::uint64_t kCatchUpStepNs = 500'000;
 
     TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
                    std::shared_ptr<VirtualClock> clock);
@@ -42,6 +45,7 @@ private:
     void TakeFromProgram();
     void Transmit(std::uint64_t nowNs);
     void DeliverToProgram();
+    void AdvanceUntilHeard(std::uint64_t nowNs);
     void AdvanceTo(std::uint64_t ns);
 
     std::unique_ptr<TermiosDevice> master_;
