@@ -74,6 +74,10 @@ bool SimLine::TransmitChar(std::uint8_t byte) {
     const std::uint64_t now = clock_->Peek();
     if (now < transmitterBusyUntilNs_)
         return false;
+    if (echoBox_ && garbledEchoes_ > 0) {
+        --garbledEchoes_;
+        byte ^= kEchoGarbleMask;
+    }
     transmitterBusyUntilNs_ = SimUart::Transmit(toPeer_, byte, ProgramLine(), now);
     if (echoBox_)
         SimUart::Transmit(toProgram_, byte, ProgramLine(), now);

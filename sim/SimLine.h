@@ -33,6 +33,7 @@
 class SimLine : public std::enable_shared_from_this<SimLine> {
 public:
     static constexpr std::size_t kReceiveQueueBytes = 4096;
+    static constexpr std::uint8_t kEchoGarbleMask = 0x24;
 
     explicit SimLine(std::shared_ptr<const VirtualClock> clock);
 
@@ -68,6 +69,10 @@ public:
     // The next Read fails and raises these flags, as a driver that aborts a read on a line error.
     void FailNextRead(unsigned flags);
     void SetEchoBox(bool on) { echoBox_ = on; }
+    bool EchoBox() const { return echoBox_; }
+    // A faulty echo box: it passes on and returns the next `count` characters the program sends with the
+    // bits of kEchoGarbleMask flipped.
+    void GarbleThroughEchoBox(std::size_t count) { garbledEchoes_ = count; }
     // The program end refuses new settings, or cannot report its settings.
     void RefuseLineChanges(bool refuse) { refuseLineChanges_ = refuse; }
     void FailLineQueries(bool fail) { failLineQueries_ = fail; }
@@ -107,6 +112,7 @@ private:
     bool catchingUp_ = false;
     bool programEndOpen_ = false;
     bool echoBox_ = false;
+    std::size_t garbledEchoes_ = 0;
     bool refuseLineChanges_ = false;
     bool failLineQueries_ = false;
 };

@@ -41,8 +41,10 @@ RadioSim::RadioSim(RadioProfile profile, Options options, std::ostream& out)
     line_->SetEchoBox(options_.echo);
     bridge_.emplace(std::move(terminal->master), line_, clock_);
     programLine_ = bridge_->ProgramLine();
-    if (options_.verbose)
+    if (options_.verbose) {
         radio_->SetObserver([this](const RadioRequest& request) { out_ << Describe(request) << std::endl; });
+        radio_->SetStateObserver([this](RadioState state) { out_ << "state: " << StateName(state) << std::endl; });
+    }
     if (!announcementReachesTerminal) {
         out_ << "note: a pseudo-terminal carries no break; this ZR5 loader's break reads as no pulse at 300 "
                 "baud and never reaches the program"
@@ -85,10 +87,6 @@ void RadioSim::Pass() {
         Execute(command);
     bridge_->Pass(ElapsedNs());
     FollowProgram();
-    if (options_.verbose && radio_->State() != shownState_) {
-        shownState_ = radio_->State();
-        out_ << "state: " << StateName(shownState_) << std::endl;
-    }
 }
 
 void RadioSim::Execute(const std::string& command) {

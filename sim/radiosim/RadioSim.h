@@ -72,7 +72,6 @@ private:
     std::string slavePath_;
     unsigned bootstrapBaud_;
     LineSettings programLine_;
-    RadioState shownState_ = RadioState::Running;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::atomic<bool> stop_ = false;
     std::mutex commandsMutex_;
