@@ -71,6 +71,8 @@ struct RadioProfile {
     std::size_t flashBytes = 128 * kKiB;
     std::vector<std::uint8_t> firmware;  // the flash's present content from offset 0 (zeros after)
     std::optional<ReleaseLocation> releaseInFlash;
+    // Once reflashed, the firmware starts only when the flash ends in a FirmwareTrailer that holds.
+    bool firmwareCheckValue = false;
     std::vector<std::uint8_t> codeplug;  // the codeplug memory, codeplug address 0 first
     unsigned bootstrapBaud = 2400;
     std::uint8_t syncCharacter = 0xFD;

@@ -55,16 +55,14 @@ void TerminalBridge::Transmit(std::uint64_t nowNs) {
         }
         outgoing_.pop_front();
     }
-    AdvanceUntilHeard(nowNs);
+    CatchUpWith(nowNs);
 }
 
-// A pass that comes late (a busy machine) must not let the radio run on past what the program has been
-// shown: its next answer may depend on the program's reaction, and the bootcode's first character would
-// otherwise go out before the program could change to the flash rate. The clock stops at the first
-// character for the program and makes up the rest in later passes.
-void TerminalBridge::AdvanceUntilHeard(std::uint64_t nowNs) {
-    while (clock_->Peek() < nowNs && programEnd_->InputCount() == 0)
-        AdvanceTo(std::min(nowNs, clock_->Peek() + kCatchUpStepNs));
+// A pass that comes late (a busy machine) must not let the radio run far ahead of the program, which was
+// kept waiting too: the bootcode's first character would go out before the program could change to the
+// flash rate. The clock moves at most kMaxPassNs a pass and makes up the rest in the next passes.
+void TerminalBridge::CatchUpWith(std::uint64_t nowNs) {
+    AdvanceTo(std::min(nowNs, clock_->Peek() + kMaxPassNs));
 }
 
 void TerminalBridge::DeliverToProgram() {

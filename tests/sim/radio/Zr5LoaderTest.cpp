@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "EngineBootstrap.h"
 #include "RaisedError.h"
+#include "engine/CBootstrap.h"
 #include "SimRadioTest.h"
 #include "platform/CSerial.h"
 #include "radio/SimRadio.h"
@@ -50,7 +50,7 @@ protected:
                            [](const RadioRequest& r) { return r.outcome == RequestOutcome::Overrun; });
     }
 
-    EngineBootstrap engine_{Serial()};
+    CBootstrap engine_{&Serial()};
 };
 
 class Zr5LoaderSweep : public Zr5LoaderTest,

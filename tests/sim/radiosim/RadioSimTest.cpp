@@ -3,19 +3,21 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <thread>
 #include <vector>
 
-#include "EngineBootstrap.h"
 #include "RaisedError.h"
+#include "engine/CBootstrap.h"
 #include "ScopedPlatform.h"
 #include "SimRadioTest.h"
 #include "TempDir.h"
 #include "errors/CwFileLog.h"
 #include "kwip/CKwipBroker.h"
 #include "platform/CPosixPlatform.h"
+#include "radio/RadioProfileReader.h"
 #include "radiosim/RadioSim.h"
 
 namespace {
@@ -125,7 +127,7 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
     ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
     std::this_thread::sleep_for(kOperatorsPrompt);
-    EngineBootstrap engine(*port);
+    CBootstrap engine(port);
     ASSERT_EQ(RaisedBy([&] { engine.ZR5_Send_Bootcode(SmallRadio::Bootcode()); }), kNothingRaised);
     Bytes hello(1);
     EXPECT_EQ(RaisedBy([&] {
@@ -147,5 +149,61 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     StopSim();
     EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
 }
+
+// An upgrade's bootstrap steps against each demo radio on the terminal: the program opens the port at
+// the bootstrap rate, the engine downloads a bootcode for 19 200 Bd, and the bootcode answers KWIP at
+// that rate; once directly and once through the echo box. The radio knows the small bootcode in place of
+// the kit's, which takes half a minute at 2400 baud.
+struct DemoRadio {
+    const char* profile;
+    bool echo;
+};
+
+class RadioSimDemoTest : public RadioSimTest, public ::testing::WithParamInterface<DemoRadio> {};
+
+TEST_P(RadioSimDemoTest, TakesTheKitsBootcodeAndSpeaksKwipAtTheFlashRate) {
+    constexpr unsigned kFlashBaud = 19200;
+    RadioProfile profile = RadioProfileReader({CORVIDA_DEMO_KIT_PLAIN})
+                               .Read(std::filesystem::path(CORVIDA_DEMO_RADIOS) / GetParam().profile);
+    const std::vector<std::uint8_t> bootcode = SmallRadio::Bootcode();
+    profile.bootcodes = {{bootcode, kFlashBaud}};
+    RadioSim::Options options;
+    options.autoBootstrap = true;
+    options.echo = GetParam().echo;
+    options.verbose = true;
+    StartSim(profile, options);
+    CSerial* port = platform_->GetSerial();
+    ASSERT_NE(port, nullptr);
+    port->SetEcho(GetParam().echo ? 1 : 0);
+    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
+    CBootstrap engine(port);
+    ASSERT_EQ(RaisedBy([&] { engine.ZR5_Send_Bootcode(bootcode); }), kNothingRaised) << out_.str();
+    Bytes hello(1);
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(kFlashBaud);
+                  port->Read(hello, kGenerousMs);
+              }),
+              kNothingRaised);
+    platform_->ReleaseSerial();
+
+    auto broker = OpenBroker(GetParam().echo ? 1 : 0);
+    std::array<char, 17> identity{};
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(kFlashBaud);
+                  broker->RadioStatusRequest(15, identity);
+              }),
+              kNothingRaised);
+    broker.reset();
+    StopSim();
+    EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
+    EXPECT_TRUE(std::equal(bootcode.begin(), bootcode.end(), sim_->Radio().ReceivedBootcode().begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(DemoKit, RadioSimDemoTest,
+                         ::testing::Values(DemoRadio{"kx400.radio", false}, DemoRadio{"kx600.radio", true}),
+                         [](const auto& info) { return std::string(info.param.echo ? "Echo" : "Direct") +
+                                                       (info.index == 0 ? "Kx400" : "Kx600"); });
 
 }  // namespace
