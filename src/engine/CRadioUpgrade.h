@@ -58,6 +58,11 @@ public:
     const std::filesystem::path& BackupFile() const { return backupFile_; }
 
 private:
+    static constexpr const char* kProgrammingMessage =
+        "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
+
+    void RunUpgrade();
+    bool StartFlashing();
     void DownloadBootcode();
     void SendBootcodeAndStartIt();
     void ReleaseBootstrapPort();

@@ -36,9 +36,7 @@ public:
     static std::string FirmwareText(const Bytes& image, std::uint32_t address, int type = 1,
                                     unsigned recordBytes = 32);
 
-protected:
-    EngineRunTest();
-    ~EngineRunTest() override;
+    using SimRadioTest::Profile;
 
     // Writes a kit file into the kit folder, enciphered with the kit key.
     void WriteKitFile(const std::string& name, const std::string& plain) const;
@@ -61,6 +59,10 @@ protected:
     RecordingMessageBox boxes_;
     TempDir kit_;
     std::unique_ptr<CRadioUpgrade> engine_;
+
+protected:
+    EngineRunTest();
+    ~EngineRunTest() override;
 
 private:
     std::filesystem::path previousFolder_;
