@@ -1,10 +1,12 @@
 #pragma once
 
+#include "engine/CodeplugJob.h"
 #include "engine/CodeplugRegion.h"
 #include "engine/UpgradeStatus.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,4 +90,9 @@ private:
     RadioSavedData* savedData_ = nullptr;
     std::filesystem::path backupFolder_;
     std::filesystem::path backupFile_;
+
+    // --- codeplug programming and patching (CRadioUpgradeCodeplug.cpp) ---
+    // The flash rate while the bootcode of this run's firmware download still runs; none at 9600 Bd.
+    std::optional<unsigned> BootcodeBaud() const;
+    CodeplugJob MakeCodeplugJob() const;
 };
