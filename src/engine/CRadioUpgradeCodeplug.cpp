@@ -4,7 +4,6 @@
 #include "engine/CPatcher.h"
 #include "engine/CRadioUpgrade.h"
 #include "engine/CodeplugProgrammer.h"
-#include "engine/FlashSettings.h"
 #include "engine/RadioSavedData.h"
 #include "engine/UpgradeOptions.h"
 #include "codeplug/CCodeplug.h"
@@ -20,9 +19,9 @@ constexpr const char* kRawCopyModelCode = "01";
 }  // namespace
 
 std::optional<unsigned> CRadioUpgrade::BootcodeBaud() const {
-    if (options_ == nullptr || !options_->flashFirmware || settings_ == nullptr)
+    if (!FlashSelected())
         return std::nullopt;
-    return settings_->flashRate.value_or(CKwipComm::kBaud);
+    return FlashRate();
 }
 
 CodeplugJob CRadioUpgrade::MakeCodeplugJob() const {
