@@ -3,48 +3,13 @@
 #include <numeric>
 
 #include "ProgrammerTest.h"
+#include "TestCodeplugs.h"
 #include "RaisedError.h"
 #include "codeplug/CCodeplug.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void PutWord(Bytes& bytes, std::size_t at, std::uint16_t value) {
-    bytes[at] = static_cast<std::uint8_t>(value >> 8);
-    bytes[at + 1] = static_cast<std::uint8_t>(value);
-}
-
-constexpr std::uint32_t kImageBytes = 1024;
-// The internal part ends at s = c + k * m + 5, c = a + (word at a) + 8: a = 0x100, word 0x10, k = 3,
-// m = 4: c = 0x118, s = 0x129.
-constexpr std::uint32_t kInternalEnd = 0x129;
-constexpr std::uint32_t kTuningBlock = 0x20;  // flags 0x40, E 100, Q 1: the entry, then its checksum
-constexpr std::uint32_t kTuningEntry = kTuningBlock + 3;
-constexpr std::uint32_t kTuningBytes = 100;
-constexpr std::uint32_t kOldPlace = 523;
-constexpr std::uint32_t kNewPlace = 651;
-constexpr std::uint32_t kNewPlaceChecksum = kNewPlace + 71;
-
-// A KDS codeplug whose bytes all start from `seed`, so the radio's and the kit's differ everywhere.
-Bytes KdsImage(std::uint8_t seed) {
-    Bytes image(kImageBytes);
-    for (std::size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<std::uint8_t>(seed + i * 13);
-    std::fill(image.begin(), image.begin() + kTuningBlock, 0);
-    std::fill(image.begin() + 0x100, image.begin() + kInternalEnd, 0);
-    PutWord(image, 0, 0x100);
-    PutWord(image, 0x100, 0x10);
-    PutWord(image, 0x119, 3);
-    image[0x11B] = 4;
-    PutWord(image, 11, kTuningBlock);
-    image[kTuningBlock] = 0x40;
-    image[kTuningBlock + 1] = kTuningBytes;
-    image[kTuningBlock + 2] = 1;
-    const auto sum = std::accumulate(image.begin() + kTuningEntry, image.begin() + kTuningEntry + kTuningBytes, 0u);
-    image[kTuningEntry + kTuningBytes] = static_cast<std::uint8_t>(-sum);
-    return image;
-}
+using namespace KdsTestCodeplug;
 
 struct KdsCase {
     int mode;
@@ -57,7 +22,7 @@ public:
         Setup(KdsImage(0x11), KdsImage(0x80), CCodeplug::kKdsFormat);
         job_.mode = GetParam().mode;
         job_.variantCode = GetParam().variantCode;
-        job_.region = {job_.mode == 2 ? kInternalEnd : 0, job_.mode == 1 ? kInternalEnd : kImageBytes};
+        job_.region = Region(job_.mode);
     }
     bool Moved() const { return job_.variantCode[1] == '1'; }
 };

@@ -58,15 +58,19 @@ public:
     // `kept` bytes; outside it the radio's bytes as they were. Checksum bytes (`skipped`) are left to
     // the layout's own check.
     void ExpectRadioHolds(const std::vector<Span>& kept, const std::set<std::uint32_t>& skipped = {}) {
-        const std::span<const std::uint8_t> now = SimRadioTest::Radio().Codeplug();
-        for (std::uint32_t address = 0; address < radioImage_.size(); ++address) {
+        ExpectProgrammed(SimRadioTest::Radio().Codeplug(), radioImage_, kitImage_, job_.region, kept, skipped);
+    }
+    static void ExpectProgrammed(std::span<const std::uint8_t> now, const Bytes& radioImage, const Bytes& kitImage,
+                                 const CodeplugRegion& region, const std::vector<Span>& kept,
+                                 const std::set<std::uint32_t>& skipped) {
+        for (std::uint32_t address = 0; address < radioImage.size(); ++address) {
             if (skipped.count(address) != 0)
                 continue;
-            const bool inRegion = address >= job_.region.start && address < job_.region.end;
+            const bool inRegion = address >= region.start && address < region.end;
             const bool isKept = std::any_of(kept.begin(), kept.end(), [&](const Span& span) {
                 return address >= span.address && address < span.address + span.length;
             });
-            const std::uint8_t expected = inRegion && !isKept ? kitImage_[address] : radioImage_[address];
+            const std::uint8_t expected = inRegion && !isKept ? kitImage[address] : radioImage[address];
             ASSERT_EQ(now[address], expected) << "at address " << address;
         }
     }

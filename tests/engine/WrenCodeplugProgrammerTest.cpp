@@ -1,66 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "ProgrammerTest.h"
+#include "TestCodeplugs.h"
 #include "RaisedError.h"
-#include "WrenImageBuilder.h"
 #include "codeplug/CCodeplug.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::uint32_t kImageBytes = 0x500;
-constexpr std::uint32_t kBoundary = 0x300;   // block 48, the region-3 start
-constexpr std::uint32_t kRegionEnd = 0x401;  // the codeplug end (0x300 + L2 0x100) + 1
-constexpr std::uint32_t kBlock16 = 0x080;    // [size, type] 100 bytes [checksum]
-constexpr std::uint32_t kBlock16Bytes = 103;
-constexpr std::uint32_t kBlock20 = 0x100;  // group A: [size high, size low, type] 470 bytes [checksum x2]
-constexpr std::uint32_t kBlock20Checksum = kBlock20 + 3 + 470;
-constexpr std::uint32_t kBlock48Checksum = kBoundary + 2 + 60;
-
-Bytes Payload(std::uint8_t seed, std::size_t length) {
-    Bytes bytes(length);
-    for (std::size_t i = 0; i < length; ++i)
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
-    return bytes;
-}
-
-// A Wren codeplug with the tuning blocks 16 and 20 in the internal region and the serial number in
-// block 48; everything the radio and the kit hold differently comes from `seed`.
-Bytes WrenImage(std::uint8_t seed) {
-    Bytes root = Payload(seed, 60);
-    for (const std::size_t pointer : {44 - 2, 52 - 2})  // no blocks 54 and 51
-        root[pointer] = root[pointer + 1] = 0;
-    WrenImageBuilder image(kImageBytes);
-    image.Word(2, 0x0130).Word(38, 0x0100).Word(46, kBlock16).Word(60, kBlock20);
-    image.Block(16, kBlock16, Payload(seed + 1, 100))
-        .Block(20, kBlock20, Payload(seed + 2, 470))
-        .Block(48, kBoundary, root);
-    return image.Image();
-}
+using namespace WrenTestCodeplug;
 
 class WrenProgrammerTest : public ProgrammerTest {
 public:
     WrenProgrammerTest() { Setup(WrenImage(0x21), WrenImage(0x90), CCodeplug::kWrenFormat); }
     void SelectMode(int mode) {
         job_.mode = mode;
-        job_.region = {mode == 2 ? kBoundary : 0, mode == 1 ? kBoundary : kRegionEnd};
-    }
-    static std::vector<Span> Kept(int mode) {
-        const std::vector<Span> tuning = {
-            {kBlock16, kBlock16Bytes}, {kBlock20 + 7, 97}, {kBlock20 + 457, 1}, {kBlock20 + 459, 1}};
-        const Span serial = {kBoundary + 4, 10};
-        switch (mode) {
-            case 1:
-                return tuning;
-            case 2:
-                return {serial};
-            default:
-                return {tuning[0], tuning[1], tuning[2], tuning[3], serial};
-        }
-    }
-    static std::set<std::uint32_t> Checksums() {
-        return {kBlock20Checksum, kBlock20Checksum + 1, kBlock48Checksum};
+        job_.region = Region(mode);
     }
 };
 
