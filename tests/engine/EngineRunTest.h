@@ -13,6 +13,7 @@
 #include "engine/CRadioUpgrade.h"
 #include "engine/FlashSettings.h"
 #include "engine/KitVersion.h"
+#include "engine/RadioSavedData.h"
 #include "engine/UpgradeOptions.h"
 #include "files/PatchSection.h"
 
@@ -54,6 +55,9 @@ public:
     std::string codeplugText_;
     std::vector<PatchRecord> patchRecords_;
     int codeplugType_ = 1;
+    std::string variantCode_ = "Z5";
+    RadioSavedData* savedData_ = nullptr;
+    std::filesystem::path backupFolder_;
     bool enterBootstrapMode_ = true;
     bool handOverPort_ = true;
     RecordingNotifications notes_;
