@@ -41,6 +41,7 @@ bool ConsoleProgress::OpenWindow() {
     caption_.clear();
     message_.clear();
     percent_ = -1;
+    closing_ = false;
     return true;
 }
 
@@ -53,7 +54,13 @@ void ConsoleProgress::ShowCaption(const std::string& caption) {
 }
 
 void ConsoleProgress::ShowMessage(const std::string& message) {
-    if (message.empty() || message == message_)
+    // The model clears the message and the position just before it closes the window; on the console
+    // the last bar stays standing as the record of how far the step went.
+    if (message.empty()) {
+        closing_ = true;
+        return;
+    }
+    if (message == message_)
         return;
     message_ = message;
     EndBarLine();
@@ -61,6 +68,8 @@ void ConsoleProgress::ShowMessage(const std::string& message) {
 }
 
 void ConsoleProgress::ShowPosition(int position, int lower, int upper) {
+    if (closing_)
+        return;
     const long long range = static_cast<long long>(upper) - lower;
     const int percent = range > 0 ? static_cast<int>(position * 100LL / range) : 0;
     if (terminal_) {

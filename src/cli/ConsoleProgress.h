@@ -54,4 +54,5 @@ private:
     std::string statusText_;
     int percent_ = -1;
     bool barDrawn_ = false;
+    bool closing_ = false;
 };

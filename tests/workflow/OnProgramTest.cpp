@@ -74,7 +74,7 @@ protected:
         return StartForm(kVolante);
     }
 
-    std::size_t RequestCount(RequestKind kind) const {
+    std::size_t RequestCount(RequestKind kind) {
         std::size_t count = 0;
         for (const RadioRequest& request : Radio().Requests())
             count += request.kind == kind;
@@ -118,7 +118,7 @@ TEST_F(OnProgramTest, CancelAtTheFirstBootstrapPromptSendsNothingAndGivesThePort
 
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{kFirstBootstrapPrompt});
     EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::Cancelled);
-    EXPECT_EQ(RequestCount(RequestKind::Erase) + RequestCount(RequestKind::Write), 0u);
+    EXPECT_EQ(RequestCount(RequestKind::EraseFlash) + RequestCount(RequestKind::Write), 0u);
     EXPECT_EQ(Radio().ReceivedBootcode().size(), 0u);
     EXPECT_NE(Platform().GetSerial(), nullptr);
     Platform().ReleaseSerial();
@@ -160,7 +160,7 @@ TEST_F(OnProgramTest, ARetryWarnsBeforeBootstrapModeAndOffersAnotherRetryWhenItC
 
 TEST_F(OnProgramTest, APortThatCannotBeLentEndsThePressWithItsText) {
     CUpgradeForm& form = Form("01\n*,01,01,00,00");
-    ASSERT_NE(Platform().GetSerial(), nullptr);  // someone else holds it
+    view_.whileChoosing = [this] { ASSERT_NE(Platform().GetSerial(), nullptr); };  // someone else takes it
 
     form.OnProgram();
     Platform().ReleaseSerial();
