@@ -2,6 +2,7 @@
 
 #include "engine/CRadioUpgrade.h"
 #include "engine/FlashSettings.h"
+#include "engine/RadioSavedData.h"
 #include "errors/CError.h"
 #include "errors/CGenError.h"
 #include "errors/MessageBoxService.h"
@@ -32,9 +33,14 @@ ProgramSequence::ProgramSequence(const UpgradeDocument& document, const Verified
 
 ProgramOutcome ProgramSequence::Run() {
     ProgramOutcome outcome;
+    // What the codeplug step saved of the radio lives as long as the press, so that a retry after a
+    // failure between the chunk write and the restore puts the radio's own data back.
+    RadioSavedData savedData;
+    savedData.SetRadioIdentity(radio_.serialText);
     AttemptState state = AttemptState::First;
     while (state != AttemptState::Finished) {
         CRadioUpgrade engine;
+        engine.SetSavedData(&savedData);
         flash_.bootstrapBaud = kBootstrapBaud;
         ++outcome.attempts;
         if (radio_.options.flashFirmware) {

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "FirmwareTrailer.h"
 #include "ImageScan.h"
 #include "KitBuilder.h"
 #include "KitCipher.h"
@@ -202,6 +203,8 @@ int WriteSRecordFile(const std::filesystem::path& out, const SRecordSource& sour
         } else {
             bytes = DemoBytes(source.seed, source.size);
         }
+        if (source.checkValue)
+            FirmwareTrailer::Seal(bytes);
         WriteWholeFile(out, WriteSRecords(bytes, layout));
         return kSuccess;
     });

@@ -58,6 +58,7 @@ struct SRecordSource {
     std::optional<std::filesystem::path> from;
     std::string seed = "corvida";
     std::uint32_t size = 0;
+    bool checkValue = false;  // the image's last bytes become its FirmwareTrailer
 };
 int WriteSRecordFile(const std::filesystem::path& out, const SRecordSource& source,
                      const SRecordLayout& layout, Streams io);
