@@ -1,15 +1,19 @@
 #pragma once
 
-#include "engine/CodeplugRegion.h"
-#include "engine/UpgradeStatus.h"
-
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/CodeplugRegion.h"
+#include "engine/FlashLayout.h"
+#include "engine/UpgradeStatus.h"
+
 class CKwipBroker;
 class CSerial;
+class SRecord;
 struct FlashSettings;
 struct KitVersion;
 struct PatchRecord;
@@ -55,11 +59,18 @@ public:
 
 private:
     void DownloadBootcode();
+    void SendBootcodeAndStartIt();
+    void ReleaseBootstrapPort();
     bool DetectFlashAndLoadFirmware();
+    std::optional<FlashLayout::Probe> DetectFlashSize(CKwipBroker& broker);
+    bool FlashSizeFailed(CKwipBroker& broker);
     void ProcessFirmwareFile(const char* fileName);
     void PrepareUpgrade();
+    void PrepareCodeplugRegion();
+    void RunSelectedSteps();
     void FlashFirmware();
     void ProgramFlash(CKwipBroker& broker);
+    void WriteFirmwareRecords(CKwipBroker& broker, SRecord& reader);
     void DoProgCp();
     void DoPatch();
 
@@ -83,6 +94,7 @@ private:
     const KitVersion* version_ = nullptr;
     UpgradeStatus status_ = UpgradeStatus::BootcodeFailed;
     bool firmwareChosen_ = false;
+    std::size_t flashBytes_ = 0;  // the size the probe found
 
     std::int32_t productLine_ = 0;
     RadioSavedData* savedData_ = nullptr;

@@ -12,5 +12,7 @@ struct CodeplugRegion {
 
     bool Empty() const { return end <= start; }
     // The number of chunk writes, the last one possibly short.
-    int ChunkCount() const { return Empty() ? 0 : static_cast<int>((end - start + kChunkBytes - 1) / kChunkBytes); }
+    int ChunkCount() const {
+        return Empty() ? 0 : static_cast<int>((end - start + kChunkBytes - 1) / kChunkBytes);
+    }
 };

@@ -11,8 +11,8 @@ struct FlashSettings {
     static constexpr int kVariantQ7 = 2;
 
     int bootVariant = kVariantUndetermined;
-    std::string bootCodeText;       // the deciphered boot-code S-record file for the chosen rate
-    std::string firmwareText;       // emptied before every run; the engine fills it
+    std::string bootCodeText;  // the deciphered boot-code S-record file for the chosen rate
+    std::string firmwareText;  // emptied before every run; the engine fills it
     unsigned bootstrapBaud = 2400;
     std::optional<unsigned> flashRate;  // 19200, 38400 or 115200; none until the flash dialog is confirmed
 };

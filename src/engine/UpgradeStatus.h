@@ -2,7 +2,7 @@
 
 // How a run of the programming engine ended; the values are those the program sequence acts on.
 enum class UpgradeStatus : int {
-    FirmwareFailed = 0,        // programming began: the flash may be erased or partly written
+    FirmwareFailed = 0,  // programming began: the flash may be erased or partly written
     CodeplugFailed = 1,
     PatchFailed = 2,
     BootcodeFailed = 3,        // flashing could not be started (the radio may not be in bootstrap mode)

@@ -81,9 +81,16 @@ void CErrorLog::CloseSinks() {
     ownSinks_ = false;
 }
 
+// A sink that cannot open its file shows a message box, and a box's event loop may log: such lines
+// are dropped instead of making another sink, and another box, without end.
 void CErrorLog::CreateSinksOnce() {
-    if (ownSinks_ || fileSink_)
+    if (ownSinks_ || fileSink_ || creatingSinks_)
         return;
+    creatingSinks_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{creatingSinks_};
     fileSink_ = StartedSink(kFileSinkKind);
     if (!auxSink_)
         auxSink_ = StartedSink(kAuxSinkKind);

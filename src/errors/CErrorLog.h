@@ -46,6 +46,7 @@ private:
     bool auxSwitch_ = false;
     bool fileSwitch_ = false;
     bool ownSinks_ = false;  // the sinks were given by UseSinks
+    bool creatingSinks_ = false;
     std::unique_ptr<CLog> auxSink_;
     std::unique_ptr<CLog> fileSink_;
 };

@@ -1,8 +1,9 @@
 #include "errors/CwFileLog.h"
 
+#include <unistd.h>
+
 #include <ctime>
 #include <string>
-#include <system_error>
 
 #include "errors/MessageBoxService.h"
 #include "errors/StringTable.h"
@@ -43,9 +44,10 @@ CwFileLog::CwFileLog(const char* fileName) : path_(Directory() / fileName) {
 
 bool CwFileLog::Clear() {
     if (file_) {
+        // The open file itself: the path may be relative, and the current folder has moved since.
         std::fflush(file_.get());
-        std::error_code ignored;
-        std::filesystem::resize_file(path_, 0, ignored);
+        if (ftruncate(fileno(file_.get()), 0) != 0)
+            return true;  // the log never fails; the old lines stay
         // Later lines start the file again instead of leaving a hole where the old ones were.
         std::fseek(file_.get(), 0, SEEK_SET);
     }
@@ -68,5 +70,8 @@ void CwFileLog::WriteStamped(std::string_view text) {
     line.append(text);
     line += "\r\n";
     std::fwrite(line.data(), 1, line.size(), file_.get());
+    // On the disk, not only in the system's cache: the log must tell what happened before a power cut
+    // in the middle of an upgrade.
     std::fflush(file_.get());
+    fsync(fileno(file_.get()));
 }

@@ -8,7 +8,7 @@
 #include "errors/CLog.h"
 
 // The error log's file sink: one time-stamped line per call, "%m/%d/%y %H:%M:%S  " + text + CR LF,
-// flushed at once. The file is created, or truncated, when the sink is made; a file that cannot be
+// on the disk (fsync) before the call returns. The file is created, or truncated, when the sink is made; a file that cannot be
 // opened is reported once and every line is then dropped.
 class CwFileLog : public CLog {
 public:

@@ -51,6 +51,8 @@ public:
     void Close();
     // The open port number, 0 when closed.
     unsigned GetPort() const { return port_; }
+    // The borrowed serial port, for a user that changes its rate; null when nothing is borrowed.
+    CSerial* Serial() const { return serial_; }
 
     // Sends the built request in `message` and returns the status. On success the message holds the
     // reply when expectReply is true, else still the request; on any other status it is unchanged.

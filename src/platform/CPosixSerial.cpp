@@ -28,6 +28,10 @@ constexpr unsigned kMaxTimeoutMs = 60000;
 
 constexpr double kErrorPollSeconds = 0.002;
 
+// A rate change waits for the queued output to leave at the old rate, as long as the queue needs and
+// this much more, then goes ahead: changing the rate or purging under a character cuts it off.
+constexpr double kDrainSlackSeconds = 0.1;
+
 constexpr unsigned kPulseBaud = 300;
 constexpr int kPulseAttempts = 3;
 constexpr std::uint8_t kNoPulse = 0xFF;
@@ -100,6 +104,8 @@ void CPosixSerial::Open(unsigned port) {
     device_ = opener_ ? opener_(port) : nullptr;
     if (!device_)
         throw CCommError(1, "CWinSerial::Open: Unable to open com%u", port);
+    if (!device_->MakeRaw())
+        RaiseOpenFailure("CWinSerial::OpenPort: SetCommTimeouts returned false");
     if (!device_->GetLine())
         RaiseOpenFailure("CWinSerial::OpenPort: GetCommState returned false");
     const LineSettings stored{baud_, charSize_, ParityFrom(parity_), StopBitsFrom(stopBits_)};
@@ -151,10 +157,31 @@ int CPosixSerial::GetParity() const {
 }
 
 void CPosixSerial::SetBaud(unsigned baud) {
+    DrainOutput();
     ApplyLine({baud, line_.dataBits, line_.parity, line_.stopBits},
               "CWinSerial::SetBaud: SetCommState returned false");
     if (WireTrace* trace = WireTrace::Installed())
         trace->OnRateChange(baud);
+}
+
+void CPosixSerial::DrainOutput() {
+    std::size_t queued = Device().ClearErrors().outputQueued;
+    if (queued == 0)
+        return;
+    PortTimerLoan timer;
+    if (!timer)
+        throw CGenError(1);
+    timer->Start();
+    const double limit = static_cast<double>(queued + 1) * ByteTime() + kDrainSlackSeconds;
+    while (queued != 0) {
+        if (timer->Elapsed() > limit) {
+            ErrorLog().Log("CWinSerial::SetBaud: %d bytes still queued for sending",
+                           static_cast<int>(queued));
+            return;
+        }
+        timer->Wait(kErrorPollSeconds);
+        queued = Device().ClearErrors().outputQueued;
+    }
 }
 
 void CPosixSerial::SetParity(int parity) {
@@ -347,8 +374,8 @@ bool CPosixSerial::PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilS
 
 bool CPosixSerial::DetectPulse(unsigned timeoutMs) {
     const unsigned baud = GetBaud();
-    SetBaud(kPulseBaud);
     try {
+        SetBaud(kPulseBaud);
         const bool seen = ReadPulse(timeoutMs);
         SetBaud(baud);
         return seen;

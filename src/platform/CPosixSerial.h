@@ -44,6 +44,7 @@ public:
     int GetParity() const override;
     void SetParity(int parity) override;
     unsigned GetBaud() const override { return line_.baud; }
+    // Waits (bounded) for the queued output to leave at the old rate before the rate changes.
     void SetBaud(unsigned baud) override;
 
     // Raises the CCommError for a set of line-error flags, the first in the order break, framing,
@@ -57,6 +58,7 @@ private:
     std::size_t InputCount();
     unsigned ToByteTimes(double seconds);
     bool WaitForErrorClear(unsigned mask, unsigned timeoutMs);
+    void DrainOutput();
     bool PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilSet);
     [[noreturn]] void RaiseOpenFailure(const char* text);
     void ApplyLine(const LineSettings& line, const char* refusedText);

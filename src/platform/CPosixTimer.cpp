@@ -1,9 +1,12 @@
 #include "platform/CPosixTimer.h"
 
+#include <algorithm>
+
 namespace {
 
+// A time already past, or a negative one, is no wait at all.
 std::uint64_t ToCounts(double seconds) {
-    return static_cast<std::uint64_t>(Clock::kCountsPerSecond * seconds);
+    return static_cast<std::uint64_t>(Clock::kCountsPerSecond * std::max(seconds, 0.0));
 }
 
 }  // namespace

@@ -25,6 +25,9 @@ public:
 
     virtual ~CommDevice() = default;
 
+    // Sets the device up as the port needs it: raw characters, and reads that return at once with what
+    // has come. False when the driver refuses. A device that is so from the start keeps this default.
+    virtual bool MakeRaw() { return true; }
     // The line's current framing; nothing when the device cannot tell.
     virtual std::optional<LineSettings> GetLine() = 0;
     // False when the device refuses the settings; the line is then left as it was.

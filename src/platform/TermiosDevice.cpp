@@ -29,9 +29,9 @@ constexpr std::size_t kSlaveNameBytes = 128;
 constexpr std::array<unsigned, 5> kCountedFlags = {CSerial::kBreak, CSerial::kFramingError, CSerial::kOverrun,
                                                    CSerial::kParityError, CSerial::kReceiveOverflow};
 
-void LogFailure(const char* what, const std::string& path, int error) {
+void LogFailure(const char* operation, const char* what, const std::string& path, int error) {
     const std::string reason = std::generic_category().message(error);
-    ErrorLog().Log("TermiosDevice::Open: %s %s: %s", what, path.c_str(), reason.c_str());
+    ErrorLog().Log("TermiosDevice::%s: %s %s: %s", operation, what, path.c_str(), reason.c_str());
 }
 
 tcflag_t DataBitsFlag(int dataBits) {
@@ -94,7 +94,8 @@ void RequestLowLatency(int fd) {
 
 }  // namespace
 
-TermiosDevice::TermiosDevice(ConstructionKey, int fd, ErrorSource source) : fd_(fd), source_(source) {}
+TermiosDevice::TermiosDevice(ConstructionKey, int fd, ErrorSource source, std::string path)
+    : fd_(fd), source_(source), path_(std::move(path)) {}
 
 // A pseudo-terminal's slave outlives our use of it while its master stays open, and so would the
 // exclusive flag we set: every later open by anyone but root would fail.
@@ -107,22 +108,18 @@ TermiosDevice::~TermiosDevice() {
 std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        LogFailure("cannot open", path, errno);
+        LogFailure("Open", "cannot open", path, errno);
         return nullptr;
     }
-    auto device = std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::Marks);
+    auto device = std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::Marks, path);
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        LogFailure("another program holds", path, errno);
+        LogFailure("Open", "another program holds", path, errno);
         return nullptr;
     }
     device->exclusive_ = ioctl(fd, TIOCEXCL) == 0;
     if (const std::optional<EventCounts> counts = device->ReadCounts()) {
         device->source_ = ErrorSource::Counters;
         device->counts_ = *counts;
-    }
-    if (!device->MakeRaw()) {
-        LogFailure("cannot set up", path, errno);
-        return nullptr;
     }
     DropControlLines(fd);
     RequestLowLatency(fd);
@@ -133,14 +130,15 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path) {
 std::optional<TermiosDevice::PseudoTerminal> TermiosDevice::OpenPseudoTerminal() {
     const int fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        LogFailure("cannot open", "a pseudo-terminal", errno);
+        LogFailure("Open", "cannot open", "a pseudo-terminal", errno);
         return std::nullopt;
     }
-    PseudoTerminal terminal{std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::None), ""};
+    PseudoTerminal terminal{
+        std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::None, "a pseudo-terminal master"), ""};
     std::array<char, kSlaveNameBytes> slaveName{};
     if (grantpt(fd) != 0 || unlockpt(fd) != 0 || ptsname_r(fd, slaveName.data(), slaveName.size()) != 0 ||
         fcntl(fd, F_SETFL, O_NONBLOCK) != 0) {
-        LogFailure("cannot set up", "a pseudo-terminal", errno);
+        LogFailure("Open", "cannot set up", "a pseudo-terminal", errno);
         return std::nullopt;
     }
     terminal.slavePath = slaveName.data();
@@ -149,8 +147,10 @@ std::optional<TermiosDevice::PseudoTerminal> TermiosDevice::OpenPseudoTerminal()
 
 bool TermiosDevice::MakeRaw() {
     termios2 settings{};
-    if (ioctl(fd_, TCGETS2, &settings) != 0)
+    if (ioctl(fd_, TCGETS2, &settings) != 0) {
+        LogFailure("MakeRaw", "cannot set up", path_, errno);
         return false;
+    }
     // With counters the driver tells us of events, and a break stays out of the data; without them
     // the events come marked in the data, parity and framing errors included.
     settings.c_iflag = source_ == ErrorSource::Counters ? IGNBRK : (PARMRK | INPCK);
@@ -159,7 +159,11 @@ bool TermiosDevice::MakeRaw() {
     settings.c_cflag = (settings.c_cflag & ~(CRTSCTS | HUPCL)) | CREAD | CLOCAL;
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
-    return ioctl(fd_, TCSETS2, &settings) == 0;
+    if (ioctl(fd_, TCSETS2, &settings) != 0) {
+        LogFailure("MakeRaw", "cannot set up", path_, errno);
+        return false;
+    }
+    return true;
 }
 
 std::optional<LineSettings> TermiosDevice::GetLine() {
@@ -181,21 +185,26 @@ std::optional<LineSettings> TermiosDevice::GetLine() {
 bool TermiosDevice::SetLine(const LineSettings& line) {
     if (!IsSupported(line))
         return false;
-    termios2 settings{};
-    if (ioctl(fd_, TCGETS2, &settings) != 0)
+    termios2 previous{};
+    if (ioctl(fd_, TCGETS2, &previous) != 0)
         return false;
+    termios2 settings = previous;
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
     settings.c_cflag |= DataBitsFlag(line.dataBits) | ParityFlags(line.parity) | BOTHER;
     if (line.stopBits != StopBits::One)
         settings.c_cflag |= CSTOPB;
     settings.c_ispeed = line.baud;
     settings.c_ospeed = line.baud;
-    if (ioctl(fd_, TCSETS2, &settings) != 0)
-        return false;
-    marks_.SetParityChecked(line.parity != Parity::None);
     // Some drivers replace a rate they cannot make by another and say so only in what they report.
     termios2 taken{};
-    return ioctl(fd_, TCGETS2, &taken) == 0 && WithinTolerance(taken.c_ospeed, line.baud);
+    if (ioctl(fd_, TCSETS2, &settings) != 0 || ioctl(fd_, TCGETS2, &taken) != 0 ||
+        !WithinTolerance(taken.c_ospeed, line.baud)) {
+        // The caller keeps reporting, and timing by, the line it had: the device must have it too.
+        ioctl(fd_, TCSETS2, &previous);
+        return false;
+    }
+    marks_.SetParityChecked(line.parity != Parity::None);
+    return true;
 }
 
 bool TermiosDevice::TransmitChar(std::uint8_t byte) {
@@ -291,11 +300,15 @@ unsigned TermiosDevice::CounterErrors() {
     const std::optional<EventCounts> now = ReadCounts();
     if (!now)
         return 0;
+    return FlagsOfCountChanges(std::exchange(counts_, *now), *now);
+}
+
+// A count that changed at all, even one that wrapped or was reset, tells of an event.
+unsigned TermiosDevice::FlagsOfCountChanges(const EventCounts& before, const EventCounts& now) {
     unsigned errors = 0;
     for (std::size_t event = 0; event < kCountedFlags.size(); ++event) {
-        if ((*now)[event] != counts_[event])
+        if (now[event] != before[event])
             errors |= kCountedFlags[event];
     }
-    counts_ = *now;
     return errors;
 }

@@ -26,6 +26,9 @@ class TermiosDevice : public CommDevice {
     enum class ErrorSource { Counters, Marks, None };
 
 public:
+    // The driver's counts of break, framing, overrun, parity and receive-overflow events.
+    using EventCounts = std::array<int, 5>;
+
     static constexpr std::size_t kQueueBytes = 65536;
     static constexpr unsigned kRateTolerancePercent = 3;
 
@@ -35,21 +38,25 @@ public:
         std::string slavePath;
     };
 
-    // Opens a serial device or pseudo-terminal slave: non-blocking, raw, used by us alone (TIOCEXCL,
-    // which root ignores, and an flock, which it does not), DTR and RTS off, low latency where the driver
-    // offers it. Null when any of that fails; the system's reason goes to the error log.
+    // Opens a serial device or pseudo-terminal slave: non-blocking, used by us alone (TIOCEXCL, which
+    // root ignores, and an flock, which it does not), DTR and RTS off, low latency where the driver
+    // offers it. Null when it cannot be opened or is held; the system's reason goes to the error log.
+    // MakeRaw then puts it in raw mode, a step of its own as the port's opening counts it.
     static std::unique_ptr<TermiosDevice> Open(const std::string& path);
     // The master end's GetLine reports what the program set on the slave; nothing else of the slave's
     // settings is touched from here. Nothing when the system has no pseudo-terminal to give (logged).
     static std::optional<PseudoTerminal> OpenPseudoTerminal();
 
-    TermiosDevice(ConstructionKey, int fd, ErrorSource source);
+    TermiosDevice(ConstructionKey, int fd, ErrorSource source, std::string path);
     ~TermiosDevice() override;
     TermiosDevice(const TermiosDevice&) = delete;
     TermiosDevice& operator=(const TermiosDevice&) = delete;
 
+    // Logs the system's reason when the device refuses.
+    bool MakeRaw() override;
     std::optional<LineSettings> GetLine() override;
-    // Also refuses a rate the driver replaced by one more than kRateTolerancePercent away.
+    // Also refuses a rate the driver replaced by one more than kRateTolerancePercent away; a refused
+    // line leaves the device as it was.
     bool SetLine(const LineSettings& line) override;
     bool TransmitChar(std::uint8_t byte) override;
     std::size_t InputCount() override;
@@ -57,11 +64,10 @@ public:
     Status ClearErrors() override;
     void Purge(unsigned directions) override;
 
-private:
-    // The driver's counts of break, framing, overrun, parity and receive-overflow events.
-    using EventCounts = std::array<int, 5>;
+    // The line-error flags (CSerial::kBreak...) of the events counted between two queries.
+    static unsigned FlagsOfCountChanges(const EventCounts& before, const EventCounts& now);
 
-    bool MakeRaw();
+private:
     void Drain();
     void Queue(std::span<const std::uint8_t> data);
     unsigned CounterErrors();
@@ -69,6 +75,7 @@ private:
 
     int fd_;
     ErrorSource source_;
+    std::string path_;  // for the log
     bool exclusive_ = false;  // we hold the device exclusively (TIOCEXCL) and give that up on closing
     EventCounts counts_{};
     MarkedInput marks_;

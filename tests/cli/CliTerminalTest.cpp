@@ -120,8 +120,8 @@ TEST_F(CliTerminalTest, APortThatCannotBeOpenedPrintsWhyAndWhatToDoAndLeavesNoFi
                       "hint: " +
                       missing + " does not exist\n"},
         {"/dev/null",
-         "  TermiosDevice::Open: cannot set up /dev/null: Inappropriate ioctl for device\n"
-         "  CWinSerial::Open: Unable to open com256\n"
+         "  TermiosDevice::MakeRaw: cannot set up /dev/null: Inappropriate ioctl for device\n"
+         "  CWinSerial::OpenPort: SetCommTimeouts returned false\n"
          "hint: /dev/null is not a serial device; give the radio's port, such as a /dev/ttyUSB or /dev/ttyS "
          "device\n"},
     };

@@ -129,6 +129,35 @@ TEST_F(CErrorLogTest, AnUnwritableFileIsReportedOnceAndLinesAreDropped) {
     EXPECT_EQ(boxes.Boxes()[0].buttons, MessageButtons::Ok);
 }
 
+// A message box whose event loop logs while it is shown, as a desktop toolkit's may. It gives up
+// nesting after kMostShows, so that a log that recurses fails the test instead of the stack.
+class LoggingMessageBox : public RecordingMessageBox {
+public:
+    static constexpr std::size_t kMostShows = 5;
+
+    explicit LoggingMessageBox(CErrorLog& log) : log_(log) {}
+
+    MessageResult Show(const std::string& text, const std::string& caption, MessageIcon icon,
+                       MessageButtons buttons) override {
+        const MessageResult result = RecordingMessageBox::Show(text, caption, icon, buttons);
+        if (Boxes().size() < kMostShows)
+            log_.Log("painting the box");
+        return result;
+    }
+
+private:
+    CErrorLog& log_;
+};
+
+TEST_F(CErrorLogTest, TheUnwritableFilesBoxMayLogWithoutMakingAnotherBox) {
+    LoggingMessageBox boxes(log_);
+    CwFileLog::SetDirectory(folder_.Path() / "no such folder");
+    log_.SetFileLogging(true);
+    log_.Log("first");
+    log_.Log("second");
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+}
+
 TEST_F(CErrorLogTest, ClosedSinksAreMadeAnewOnTheNextCall) {
     log_.SetFileLogging(true);
     log_.Log("first run");

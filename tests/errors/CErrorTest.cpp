@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "RecordingMessageBox.h"
@@ -41,20 +43,28 @@ TEST(CErrorTest, FormatsItsTextAndKeepsItsCode) {
 }
 
 TEST(CErrorTest, TheDynamicClassTellsTheKindsApart) {
-    try {
-        throw CCommError(10, "Break detected while accessing communication port");
-    } catch (const CError& caught) {
-        EXPECT_NE(dynamic_cast<const CCommError*>(&caught), nullptr);
-        EXPECT_EQ(dynamic_cast<const CGenError*>(&caught), nullptr);
-        EXPECT_EQ(dynamic_cast<const CKwipError*>(&caught), nullptr);
-        EXPECT_EQ(caught.GetCode(), 10);
-    }
-    try {
-        throw CKwipError(4, "The KWIP reply message is corrupted");
-    } catch (const CError& caught) {
-        EXPECT_NE(dynamic_cast<const CKwipError*>(&caught), nullptr);
-        EXPECT_EQ(dynamic_cast<const CCommError*>(&caught), nullptr);
-        EXPECT_EQ(dynamic_cast<const CGenError*>(&caught), nullptr);
+    enum class Kind { Gen, Comm, Kwip };
+    struct Case {
+        std::function<void()> raise;
+        Kind kind;
+        std::int32_t code;
+    };
+    const Case cases[] = {
+        {[] { throw CGenError(3, "General Communication Error"); }, Kind::Gen, 3},
+        {[] { throw CCommError(10, "Break detected while accessing communication port"); }, Kind::Comm, 10},
+        {[] { throw CKwipError(4, "The KWIP reply message is corrupted"); }, Kind::Kwip, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        try {
+            c.raise();
+            ADD_FAILURE() << "nothing was raised";
+        } catch (const CError& caught) {
+            EXPECT_EQ(dynamic_cast<const CGenError*>(&caught) != nullptr, c.kind == Kind::Gen);
+            EXPECT_EQ(dynamic_cast<const CCommError*>(&caught) != nullptr, c.kind == Kind::Comm);
+            EXPECT_EQ(dynamic_cast<const CKwipError*>(&caught) != nullptr, c.kind == Kind::Kwip);
+            EXPECT_EQ(caught.GetCode(), c.code);
+        }
     }
 }
 

@@ -130,17 +130,49 @@ TEST_F(CKwipCommTest, AnAnsweredCommandLeavesTheReplyInTheMessage) {
     ExpectScriptKept();
 }
 
-TEST_F(CKwipCommTest, ARadioThatNeverAnswersIsTriedFourTimesAndTheFailureLogged) {
+// A radio that gives the same wrong answer to each of the four attempts: the status and each
+// attempt's lines in the log.
+struct EveryAttemptCase {
+    std::string name;
+    Bytes answer;
+    int status;
+    Lines attemptLines;
+};
+
+Bytes Corrupted(Bytes frame) {
+    frame.back() ^= 0x01;
+    return frame;
+}
+
+class CKwipCommEveryAttemptTest : public CKwipCommTest, public ::testing::WithParamInterface<EveryAttemptCase> {};
+
+TEST_P(CKwipCommEveryAttemptTest, GivesItsStatusAfterFourAttemptsAndLogsEach) {
+    const EveryAttemptCase& c = GetParam();
+    Peer().AnswerTimes(4, kStatusRequest, c.answer);
+    Open();
+    EXPECT_EQ(Send(), c.status);
+    EXPECT_EQ(LogLines(), EveryAttemptFailed(4, c.attemptLines));
+    EXPECT_EQ(Frame(), kStatusRequest) << "the message is unchanged";
+    ExpectScriptKept();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WrongAnswers, CKwipCommEveryAttemptTest,
+    ::testing::Values(
+        EveryAttemptCase{"Silence", {}, CKwipComm::kSerialFailure,
+                         {"Number of byteTime timeout = 97", kNoDataText, kGettingAck}},
+        EveryAttemptCase{"NegativeAcknowledge", {kNegativeAck}, CKwipComm::kNegativeAck,
+                         {"Receive Negative Ack from external device"}},
+        EveryAttemptCase{"BadChecksum", Acked(Corrupted(kStatusReply)), CKwipComm::kCorruptReply,
+                         {"The KWIP reply message is corrupted", kGettingReply,
+                          HexLine(Corrupted(kStatusReply))}}),
+    [](const ::testing::TestParamInfo<EveryAttemptCase>& info) { return info.param.name; });
+
+TEST_F(CKwipCommTest, EachAttemptStartsAsSoonAsThePreviousOneGaveUp) {
     Peer().AnswerTimes(4, kStatusRequest, {});
     Open();
     EXPECT_EQ(Send(), CKwipComm::kSerialFailure);
-    EXPECT_EQ(LogLines(),
-              EveryAttemptFailed(4, {"Number of byteTime timeout = 97", kNoDataText, kGettingAck}));
-    EXPECT_EQ(Frame(), kStatusRequest) << "the message is unchanged";
-    ExpectScriptKept();
-
-    // Each attempt starts as soon as the previous one gave up: 3 characters handed over, then 97
-    // character times of waiting for the acknowledge.
+    // 3 characters handed over, then 97 character times of waiting for the acknowledge.
     const std::vector<SimCharacter>& received = Peer().Received();
     ASSERT_EQ(received.size(), 16u);
     for (std::size_t attempt = 1; attempt < 4; ++attempt) {
@@ -164,25 +196,6 @@ TEST_F(CKwipCommTest, ANegativeAcknowledgeIsRetriedWithoutTheAckLine) {
     EXPECT_EQ(Send(), CKwipComm::kSucceeded);
     EXPECT_EQ(Frame(), kStatusReply);
     EXPECT_EQ(LogLines(), (Lines{"Receive Negative Ack from external device", RetryLine(1)}));
-    ExpectScriptKept();
-}
-
-TEST_F(CKwipCommTest, NegativeAcknowledgesToTheEndGiveStatus1) {
-    Peer().AnswerTimes(4, kStatusRequest, {kNegativeAck});
-    Open();
-    EXPECT_EQ(Send(), CKwipComm::kNegativeAck);
-    EXPECT_EQ(LogLines(), EveryAttemptFailed(4, {"Receive Negative Ack from external device"}));
-}
-
-TEST_F(CKwipCommTest, ABadChecksumOnEveryAttemptGivesStatus4WithTheReceivedBytes) {
-    Bytes corrupted = kStatusReply;
-    corrupted.back() ^= 0x01;
-    Peer().AnswerTimes(4, kStatusRequest, Acked(corrupted));
-    Open();
-    EXPECT_EQ(Send(), CKwipComm::kCorruptReply);
-    EXPECT_EQ(LogLines(), EveryAttemptFailed(
-                              4, {"The KWIP reply message is corrupted", kGettingReply, HexLine(corrupted)}));
-    EXPECT_EQ(Frame(), kStatusRequest);
     ExpectScriptKept();
 }
 

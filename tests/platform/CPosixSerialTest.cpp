@@ -145,6 +145,20 @@ TEST_F(CPosixSerialTest, OpeningAndChangingTheLineDiscardWhatWasWaiting) {
     EXPECT_FALSE(SomethingWaiting());
 }
 
+TEST_F(CPosixSerialTest, ARateChangeLetsTheLastCharacterLeaveAtTheOldRateFirst) {
+    Serial().SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    Serial().Open(kPort);
+    const double characterSeconds = Serial().ByteTime();
+    const std::vector<std::uint8_t> last = {0x5A};
+    const double start = Seconds();
+    Serial().Write(last, 100);
+    ASSERT_LT(Seconds() - start, characterSeconds);  // handed over, still on the wire
+
+    Serial().SetBaud(19200);
+    EXPECT_GE(Seconds() - start, characterSeconds);
+    EXPECT_EQ(Serial().GetBaud(), 19200u);
+}
+
 TEST_F(CPosixSerialTest, ByteTimeCountsHalfBits) {
     struct Case {
         unsigned baud;
@@ -224,11 +238,55 @@ TEST_F(CPosixSerialTest, DetectPulseTakesOnlyTheShortPulsesAndRestoresTheRate) {
     }
 }
 
-TEST_F(CPosixSerialTest, DetectPulseReplacesAnyErrorAfterRestoringTheRate) {
+// A far end that, at its wake-up, keeps the program from running for a while, as a busy machine
+// would: whatever lands meanwhile is all waiting when the program looks again.
+class StallingPeer : public SimPeer {
+public:
+    StallingPeer(VirtualClock& clock, std::uint64_t stallNs) : clock_(clock), stallNs_(stallNs) {}
+    void OnCharacter(SimLine&, const SimCharacter&) override {}
+    void OnWake(SimLine&, std::uint64_t) override { clock_.Advance(stallNs_); }
+
+private:
+    VirtualClock& clock_;
+    std::uint64_t stallNs_;
+};
+
+TEST_F(CPosixSerialTest, DetectPulseLooksOnlyAtWhatArrivesDuringEachAttempt) {
     OpenAt9600();
-    EXPECT_EQ(RaisedBy([&] { Serial().DetectPulse(200); }), GenError(3, "General Communication Error"));
-    EXPECT_TRUE(LogHas("CWinSerial::WaitForBytesUnless: No data received when timeout"));
-    EXPECT_EQ(Line().ProgramLine().baud, 9600u);
+    Line().AttachPeer(std::make_shared<StallingPeer>(Clock(), 200 * kMs));
+    Line().SetPeerLine({300, 8, Parity::None, StopBits::One});
+    // A character and a pulse land together while the program stalls: the first attempt takes the
+    // character, and the pulse that came with it is stale by the second.
+    const std::uint64_t start = NowNs();
+    const std::vector<std::uint8_t> together = {0x55, 0xE0};
+    Line().PeerSend(together, start + 110 * kMs);
+    Line().WakePeerAt(start + 111 * kMs);
+    const std::vector<std::uint8_t> later = {0x00};
+    Line().PeerSend(later, start + 500 * kMs);
+    Line().PeerSend(later, start + 600 * kMs);
+    EXPECT_FALSE(Serial().DetectPulse(1000));
+    EXPECT_EQ(Serial().GetBaud(), 9600u);
+}
+
+TEST_F(CPosixSerialTest, DetectPulseReplacesAnyErrorAfterRestoringTheRate) {
+    struct Case {
+        bool refuseRateChange;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {false, "CWinSerial::WaitForBytesUnless: No data received when timeout"},
+        {true, "CWinSerial::SetBaud: SetCommState returned false"},
+    };
+    OpenAt9600();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        Line().RefuseLineChanges(c.refuseRateChange);
+        EXPECT_EQ(RaisedBy([&] { Serial().DetectPulse(200); }), GenError(3, "General Communication Error"));
+        EXPECT_TRUE(LogHas(c.logged));
+        EXPECT_EQ(Line().ProgramLine().baud, 9600u);
+        EXPECT_EQ(Serial().GetBaud(), 9600u);
+        Line().RefuseLineChanges(false);
+    }
 }
 
 TEST_F(CPosixSerialTest, WaitForCommErrorSeesABreakAsSoonAsItIsHeld) {

@@ -31,6 +31,18 @@ TEST_F(CPosixTimerTest, WaitSpinsForTheGivenTime) {
     EXPECT_NEAR(timer_.Elapsed(), 0.0125, 3 * kStepSeconds);
 }
 
+TEST(CPosixTimerNegativeWaitTest, ANegativeTimeWaitsNothing) {
+    // Coarse steps let a wait for a far deadline end quickly when the fault is there.
+    VirtualClock clock{5 * kMs, std::uint64_t{1} << 40};
+    CPosixTimer timer{clock};
+    for (const double seconds : {-0.001, -1.0, -1e10}) {
+        SCOPED_TRACE(seconds);
+        const std::uint64_t before = clock.Peek();
+        timer.Wait(seconds);
+        EXPECT_LE(clock.Peek() - before, 2 * (std::uint64_t{1} << 40));
+    }
+}
+
 TEST_F(CPosixTimerTest, WaitPeriodsKeepsItsCadenceWhenTheCallerIsBusy) {
     timer_.SetPeriod(0.001);
     const std::uint64_t start = clock_.Peek();

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "RateSubstitutingDriver.h"
 #include "VirtualTimeTest.h"
 #include "platform/CSerial.h"
 #include "platform/TermiosDevice.h"
@@ -33,6 +34,7 @@ protected:
         slavePath_ = terminal->slavePath;
         program_ = TermiosDevice::Open(slavePath_);
         ASSERT_NE(program_, nullptr);
+        ASSERT_TRUE(program_->MakeRaw());
     }
 
     static void Send(CommDevice& from, const std::vector<std::uint8_t>& bytes) {
@@ -89,8 +91,10 @@ TEST_F(TermiosDeviceTest, APathThatIsNoTerminalIsRefusedWithTheSystemsReason) {
     EXPECT_EQ(TermiosDevice::Open("/dev/corvida-no-such-port"), nullptr);
     EXPECT_TRUE(
         LogHas("TermiosDevice::Open: cannot open /dev/corvida-no-such-port: No such file or directory"));
-    EXPECT_EQ(TermiosDevice::Open("/dev/null"), nullptr);
-    EXPECT_TRUE(LogHas("TermiosDevice::Open: cannot set up /dev/null: Inappropriate ioctl for device"));
+    const std::unique_ptr<TermiosDevice> null = TermiosDevice::Open("/dev/null");
+    ASSERT_NE(null, nullptr);
+    EXPECT_FALSE(null->MakeRaw());
+    EXPECT_TRUE(LogHas("TermiosDevice::MakeRaw: cannot set up /dev/null: Inappropriate ioctl for device"));
 }
 
 TEST_F(TermiosDeviceTest, TheMasterSeesTheRateTheProgramSet) {
@@ -118,6 +122,26 @@ TEST_F(TermiosDeviceTest, SettingsNoUartCanFrameAreRefused) {
     EXPECT_FALSE(program_->SetLine({0, 8, Parity::None, StopBits::One}));
     EXPECT_FALSE(program_->SetLine({9600, 9, Parity::None, StopBits::One}));
     EXPECT_EQ(program_->GetLine(), before);
+}
+
+TEST_F(TermiosDeviceTest, ARateTheDriverReplacesFarOffIsRefusedAndThePreviousLineComesBack) {
+    const LineSettings previous{2400, 8, Parity::None, StopBits::Two};
+    ASSERT_TRUE(program_->SetLine(previous));
+    struct Case {
+        unsigned asked;
+        unsigned given;
+        bool taken;
+    };
+    const Case cases[] = {{57600, 56000, true}, {38400, 31250, false}, {115200, 110000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        const RateSubstitutingDriver driver(c.asked, c.given);
+        EXPECT_EQ(program_->SetLine({c.asked, 8, Parity::Odd, StopBits::One}), c.taken);
+        const LineSettings expected = c.taken ? LineSettings{c.given, 8, Parity::Odd, StopBits::One} : previous;
+        EXPECT_EQ(master_->GetLine()->baud, expected.baud);
+        EXPECT_EQ(master_->GetLine()->stopBits, expected.stopBits);
+        ASSERT_TRUE(program_->SetLine(previous));
+    }
 }
 
 TEST_F(TermiosDeviceTest, InputBeyondTheQueueIsDroppedAndReported) {

@@ -1,0 +1,191 @@
+#include "engine/CRadioUpgrade.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include "codeplug/MakeCodeplug.h"
+#include "engine/FirmwareRecordCheck.h"
+#include "engine/FlashSettings.h"
+#include "engine/UpgradeOptions.h"
+#include "errors/CErrorLog.h"
+#include "errors/CGenError.h"
+#include "files/PatchSection.h"
+#include "files/SRecord.h"
+#include "notify/Notifications.h"
+
+namespace {
+
+constexpr const char* kProgrammingMessage =
+    "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
+constexpr const char* kFirmwareReadText = "Read firmware S-Record file failed";
+constexpr const char* kBadModeText = "Syntax error in patch script file : RADIO_MATCHING_BLOCK";
+
+// The region codeplug programming writes, by codeplug mode: 1 the internal region, 2 from A0 to the
+// end, 3 the whole codeplug. Pointers that are not valid leave it empty, which the codeplug step refuses.
+CodeplugRegion RegionFor(int mode, const std::optional<CodeplugPointers>& pointers) {
+    if (mode < 1 || mode > 3)
+        throw CGenError(3, "%s", kBadModeText);
+    if (!pointers)
+        return {};
+    const unsigned a0 = pointers->boundary;
+    const unsigned end = pointers->codeplugEnd + 1;
+    switch (mode) {
+        case 1:
+            return {0, a0};
+        case 2:
+            return {a0, end};
+        default:
+            return {0, end};
+    }
+}
+
+}  // namespace
+
+CRadioUpgrade::CRadioUpgrade() = default;
+
+CRadioUpgrade::~CRadioUpgrade() = default;
+
+void CRadioUpgrade::SetBootstrapPort(CSerial* port) {
+    bootstrapPort_ = port;
+}
+
+void CRadioUpgrade::SetPort(int portNumber, std::uint8_t echo) {
+    portNumber_ = portNumber;
+    echo_ = echo;
+}
+
+void CRadioUpgrade::SetOptions(const UpgradeOptions* options) {
+    options_ = options;
+}
+
+void CRadioUpgrade::SetInputs(FlashSettings* settings, const std::string* codeplugText,
+                              const std::vector<PatchRecord>* patchRecords, std::int32_t codeplugType,
+                              const KitVersion* version) {
+    settings_ = settings;
+    codeplugText_ = codeplugText;
+    patchRecords_ = patchRecords;
+    codeplugType_ = codeplugType;
+    version_ = version;
+}
+
+void CRadioUpgrade::SetVariantCode(const std::string& variantCode) {
+    variantCode_ = variantCode.substr(0, 2);
+}
+
+void CRadioUpgrade::SetProductLine(std::int32_t productLine) {
+    productLine_ = productLine;
+}
+
+void CRadioUpgrade::SetSavedData(RadioSavedData* savedData) {
+    savedData_ = savedData;
+}
+
+void CRadioUpgrade::SetBackupFolder(const std::filesystem::path& folder) {
+    backupFolder_ = folder;
+}
+
+bool CRadioUpgrade::FlashSelected() const {
+    return options_ && options_->flashFirmware;
+}
+
+UpgradeStatus CRadioUpgrade::UpgradeRadio() {
+    status_ = UpgradeStatus::BootcodeFailed;
+    ErrorLog().ClearAuxLog();
+    WaitCursor busy;
+    if (!options_ || !settings_) {
+        ErrorLog().Log("CRadioUpgrade::UpgradeRadio: No options or settings were given");
+        return status_ = UpgradeStatus::InvalidDataFile;
+    }
+    if (FlashSelected()) {
+        Notifications::Current().BeginProgress(0, false);
+        try {
+            DownloadBootcode();
+        } catch (const CError& error) {
+            // The operator's message comes from the status; the log keeps the reason.
+            ErrorLog().Log("%s", error.GetText());
+            Notifications::Current().EndProgress();
+            Notifications::Current().StatusText(Notifications::kStatusRestore);
+            return status_ = UpgradeStatus::BootcodeFailed;
+        }
+        Notifications::Current().EndProgress();
+        if (!DetectFlashAndLoadFirmware())
+            return status_ = UpgradeStatus::FlashSizeNotDetected;
+    }
+    try {
+        PrepareUpgrade();
+    } catch (const CError& error) {
+        ErrorLog().Log("%s", error.GetText());
+        return status_ = UpgradeStatus::InvalidDataFile;
+    } catch (const std::exception& error) {
+        ErrorLog().Log("CRadioUpgrade::PrepareUpgrade: %s", error.what());
+        return status_ = UpgradeStatus::InvalidDataFile;
+    }
+    RunSelectedSteps();
+    return status_;
+}
+
+void CRadioUpgrade::RunSelectedSteps() {
+    const int total = patchRecordCount_ + codeplugChunkCount_ + firmwareRecordCount_;
+    if (total > 0) {
+        progressShown_ = true;
+        Notifications::Current().SetProgressMessage(kProgrammingMessage);
+        Notifications::Current().BeginProgress(total, false);
+    }
+    // The status names the step under way, so an error leaves it naming the step that failed.
+    try {
+        if (FlashSelected() && firmwareChosen_)
+            FlashFirmware();
+        status_ = UpgradeStatus::CodeplugFailed;
+        if (options_->codeplugMode != 0)
+            DoProgCp();
+        status_ = UpgradeStatus::PatchFailed;
+        if (options_->patchCodeplug)
+            DoPatch();
+        status_ = UpgradeStatus::Succeeded;
+    } catch (const CError& error) {
+        ErrorLog().Log("%s", error.GetText());
+    } catch (const std::exception& error) {
+        ErrorLog().Log("CRadioUpgrade::UpgradeRadio: %s", error.what());
+    }
+    if (progressShown_)
+        Notifications::Current().EndProgress();
+}
+
+void CRadioUpgrade::PrepareUpgrade() {
+    if (FlashSelected()) {
+        SRecord reader;
+        reader.AttachText(settings_->firmwareText);
+        if (!reader.CheckFirstRecord())
+            throw CGenError(3, "%s", kFirmwareReadText);
+        firmwareRecordCount_ = static_cast<int>(reader.CountRecords());
+        reader.Detach();
+        CheckFirmwareRecords(settings_->firmwareText, flashBytes_);
+    }
+    if (options_->codeplugMode != 0)
+        PrepareCodeplugRegion();
+    if (options_->patchCodeplug && patchRecords_) {
+        const auto end =
+            std::find_if(patchRecords_->begin(), patchRecords_->end(), [](const PatchRecord& record) {
+                return record.opcode == static_cast<std::uint32_t>(PatchOpcode::kEnd);
+            });
+        patchRecordCount_ = static_cast<int>(end - patchRecords_->begin());
+    }
+}
+
+void CRadioUpgrade::PrepareCodeplugRegion() {
+    SRecord reader;
+    if (codeplugText_)
+        reader.AttachText(*codeplugText_);
+    if (!reader.CheckFirstRecord())
+        throw CGenError(3, "%s", kFirmwareReadText);  // the same text as for the firmware
+    const std::unique_ptr<CCodeplug> codeplug = MakeCodeplug(codeplugType_);
+    codeplug->SetCpFormat(codeplugType_, 0);
+    if (codeplugType_ == CCodeplug::kKdsFormat)
+        codeplug->SetExternalCodeplug(*codeplugText_, variantCode_);
+    codeplug->SetCpSource(CCodeplug::Source::kImage);
+    codeplug->ReadCpFile(reader);
+    reader.Detach();
+    region_ = RegionFor(options_->codeplugMode, codeplug->GetRdkPtrs());
+    codeplugChunkCount_ = region_.ChunkCount();
+}
