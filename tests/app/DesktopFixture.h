@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,7 +21,7 @@
 
 // The desktop application started on a kit in a temporary folder, with the user's settings in another
 // and a device folder of the test's own. The Program press runs `program`, the test's stand-in.
-class DesktopTest : public ::testing::Test {
+class DesktopHarness {
 protected:
     void WriteKit(const std::string& productLine) {
         TestKit kit;
@@ -48,3 +49,5 @@ protected:
     std::function<void(CUpgradeForm&)> program = [](CUpgradeForm&) {};
     std::unique_ptr<CCorvidaApp> app_;
 };
+
+class DesktopTest : public ::testing::Test, public DesktopHarness {};
