@@ -107,7 +107,8 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::SwitchView(int kind) {
     const int wanted = kind == Notifications::kViewUpgradeForm ? kind : Notifications::kViewStartup;
-    if (wanted == viewKind_)
+    // A running press works on the form's objects, so its view stays until the press has ended.
+    if (wanted == viewKind_ || runner_.Running())
         return;
     viewKind_ = wanted;
     if (wanted == Notifications::kViewUpgradeForm) {
@@ -117,7 +118,9 @@ void CMainFrame::SwitchView(int kind) {
         setCentralWidget(form);  // deletes the start-up view
         form->Start();
     } else {
-        setCentralWidget(new CCorvidaView(look_, [this](int next) { SwitchView(next); }, this));
+        // The switch replaces the start-up view, so it waits until the view's own call has returned.
+        auto handOver = [this](int next) { QTimer::singleShot(0, this, [this, next] { SwitchView(next); }); };
+        setCentralWidget(new CCorvidaView(look_, handOver, this));
     }
 }
 

@@ -30,7 +30,8 @@ public:
                UpgradeFormView::ProgramAction program);
     ~CMainFrame() override;
 
-    // Kind 4 shows the upgrade form, any other the start-up view; the kind shown already is ignored.
+    // Kind 4 shows the upgrade form, any other the start-up view; the kind shown already is ignored, and
+    // so is any switch while a press runs.
     void SwitchView(int kind);
     int ActiveViewKind() const { return viewKind_; }
     CCorvidaView* StartupView() const;

@@ -131,6 +131,9 @@ TEST_F(HeldPressTest, WhileAPressRunsOnlyItsOwnWindowsAct) {
         EXPECT_FALSE(Frame().Command(name)->isEnabled()) << name;
     EXPECT_FALSE(Frame().FormView()->ProgramButton()->isEnabled());
     EXPECT_FALSE(Frame().Runner().Run([] {}));
+    UpgradeFormView* form = Frame().FormView();
+    Frame().SwitchView(255);
+    EXPECT_EQ(Frame().FormView(), form);
 
     LetGo();
     EXPECT_TRUE(Frame().Command("commSetting")->isEnabled());
