@@ -45,7 +45,6 @@ std::unique_ptr<CommDevice> SimLine::OpenProgramEnd() {
     received_.clear();
     errors_ = 0;
     failNextRead_.reset();
-    lastErrorQueryNs_ = clock_->Peek();
     return std::make_unique<ProgramEnd>(shared_from_this());
 }
 
@@ -75,6 +74,10 @@ bool SimLine::TransmitChar(std::uint8_t byte) {
     const std::uint64_t now = clock_->Peek();
     if (now < transmitterBusyUntilNs_)
         return false;
+    if (echoBox_ && garbledEchoes_ > 0) {
+        --garbledEchoes_;
+        byte ^= kEchoGarbleMask;
+    }
     transmitterBusyUntilNs_ = SimUart::Transmit(toPeer_, byte, ProgramLine(), now);
     if (echoBox_)
         SimUart::Transmit(toProgram_, byte, ProgramLine(), now);
@@ -106,11 +109,6 @@ CommDevice::Status SimLine::ClearErrors() {
     const std::uint64_t now = clock_->Peek();
     CommDevice::Status status;
     status.errors = std::exchange(errors_, 0);
-    // A break is reported while it lasts: whenever the line was held low for a whole character since
-    // the previous query.
-    if (toProgram_.HeldLow(SimUart::FrameNs(ProgramLine()), lastErrorQueryNs_, now))
-        status.errors |= CSerial::kBreak;
-    lastErrorQueryNs_ = now;
     status.inputQueued = received_.size();
     status.outputQueued = now < transmitterBusyUntilNs_ ? 1 : 0;
     return status;
@@ -190,8 +188,7 @@ void SimLine::CatchUp() {
         due = scheduledErrors_.erase(due);
     }
     toPeer_.ForgetBefore(peerUart_.HuntFromNs());
-    const std::uint64_t breakWatchNs = programEndOpen_ ? lastErrorQueryNs_ : kNever;
-    toProgram_.ForgetBefore(std::min(programUart_.HuntFromNs(), breakWatchNs));
+    toProgram_.ForgetBefore(programUart_.HuntFromNs());
     quietUntilNs_ = NextEventNs();
 }
 
@@ -224,6 +221,8 @@ void SimLine::ReceiveAtProgram(std::uint64_t untilNs) {
         programUart_.Take(*frame);
         if (!programEndOpen_)
             continue;  // a closed port hears nothing
+        // The receiver takes a break as one frame of zeros without its stop bit and hunts for the
+        // next start bit only after the line has risen again, so each break is reported once.
         if (frame->kind == SimUart::Frame::Kind::Break)
             errors_ |= CSerial::kBreak;
         if (frame->kind != SimUart::Frame::Kind::Character)

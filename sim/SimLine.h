@@ -26,12 +26,14 @@
 // nanoseconds of the VirtualClock.
 //
 // The program end models a Win32 port: one character in the transmit register at a time, a receive
-// queue of kReceiveQueueBytes, error flags that hold until queried, a break reported at every query while
-// the line is held low (and once more after it ended), and an optional echo box that returns every
-// transmitted character on the receive line. Make the line with std::make_shared.
+// queue of kReceiveQueueBytes, error flags that hold until queried, and an optional echo box that returns
+// every transmitted character on the receive line. A break is one event, as a UART reports it: its flag
+// is raised once, when the line has been low for a whole character at the program's settings, however
+// long the line then stays low. Make the line with std::make_shared.
 class SimLine : public std::enable_shared_from_this<SimLine> {
 public:
     static constexpr std::size_t kReceiveQueueBytes = 4096;
+    static constexpr std::uint8_t kEchoGarbleMask = 0x24;
 
     explicit SimLine(std::shared_ptr<const VirtualClock> clock);
 
@@ -67,6 +69,10 @@ public:
     // The next Read fails and raises these flags, as a driver that aborts a read on a line error.
     void FailNextRead(unsigned flags);
     void SetEchoBox(bool on) { echoBox_ = on; }
+    bool EchoBox() const { return echoBox_; }
+    // A faulty echo box: it passes on and returns the next `count` characters the program sends with the
+    // bits of kEchoGarbleMask flipped.
+    void GarbleThroughEchoBox(std::size_t count) { garbledEchoes_ = count; }
     // The program end refuses new settings, or cannot report its settings.
     void RefuseLineChanges(bool refuse) { refuseLineChanges_ = refuse; }
     void FailLineQueries(bool fail) { failLineQueries_ = fail; }
@@ -98,7 +104,6 @@ private:
     unsigned errors_ = 0;
     std::multimap<std::uint64_t, unsigned> scheduledErrors_;
     std::optional<unsigned> failNextRead_;
-    std::uint64_t lastErrorQueryNs_ = 0;
     std::uint64_t transmitterBusyUntilNs_ = 0;
     std::uint64_t peerTransmitterFreeNs_ = 0;
     std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> wakes_;
@@ -107,6 +112,7 @@ private:
     bool catchingUp_ = false;
     bool programEndOpen_ = false;
     bool echoBox_ = false;
+    std::size_t garbledEchoes_ = 0;
     bool refuseLineChanges_ = false;
     bool failLineQueries_ = false;
 };

@@ -35,20 +35,6 @@ std::optional<std::uint64_t> SimWire::NextFall(std::uint64_t fromNs) const {
     return found->first;
 }
 
-bool SimWire::HeldLow(std::uint64_t spanNs, std::uint64_t afterNs, std::uint64_t untilNs) const {
-    auto low = lows_.upper_bound(afterNs);
-    if (low != lows_.begin())
-        --low;
-    for (; low != lows_.end() && low->first <= untilNs; ++low) {
-        // The condition holds over [start + span, end).
-        const std::uint64_t from = std::max(afterNs + 1, low->first + spanNs);
-        const std::uint64_t until = std::min(untilNs + 1, low->second);
-        if (from < until)
-            return true;
-    }
-    return false;
-}
-
 void SimWire::ForgetBefore(std::uint64_t beforeNs) {
     while (!lows_.empty() && lows_.begin()->second <= beforeNs)
         lows_.erase(lows_.begin());

@@ -13,8 +13,6 @@ public:
     bool IsLow(std::uint64_t atNs) const;
     // The first moment at or after fromNs at which the line falls from high to low.
     std::optional<std::uint64_t> NextFall(std::uint64_t fromNs) const;
-    // Whether at some moment in (afterNs, untilNs] the line had been low for at least spanNs.
-    bool HeldLow(std::uint64_t spanNs, std::uint64_t afterNs, std::uint64_t untilNs) const;
     // Forgets the stretches that ended by beforeNs.
     void ForgetBefore(std::uint64_t beforeNs);
 

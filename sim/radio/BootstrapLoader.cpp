@@ -16,7 +16,7 @@ BootstrapLoader::BootstrapLoader(Controller controller, std::uint8_t syncCharact
     : controller_(controller), syncCharacter_(syncCharacter), known_(std::move(known)) {}
 
 BootstrapLoader::Role BootstrapLoader::RoleOf(const SimCharacter& character) const {
-    if (complete_)
+    if (complete_ || overrun_)
         return Role::Unwanted;
     if (!synced_) {
         const bool sync = character.errors == 0 && character.byte == syncCharacter_;

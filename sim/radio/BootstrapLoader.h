@@ -12,8 +12,10 @@
 // The controller's bootstrap loader, as bytes in and answers out; SimRadio gives it the timing. It waits
 // for its sync character and takes nothing else until then. The ZR5 loader answers the sync with 0xFF
 // and then every 8-byte block with the block as received and its complement; the Q7 loader answers
-// nothing. The bootcode runs once the bytes received are one of the known bootcodes (for ZR5 padded to
-// whole blocks, the padding unexamined); bytes that match no known bootcode never run.
+// nothing. A ZR5 loader whose sync answer went wrong waits for the sync again, and one that is sent a
+// character while it is still answering is overrun: what it took is corrupt, and it takes nothing more.
+// The bootcode runs once the bytes received are one of the known bootcodes (for ZR5 padded to whole
+// blocks, the padding unexamined); bytes that match no known bootcode never run.
 class BootstrapLoader {
 public:
     static constexpr std::uint8_t kSyncAnswer = 0xFF;
@@ -37,7 +39,12 @@ public:
     // Drops the bytes of the block under way, as if they had not come.
     void DiscardBlock() { block_.clear(); }
 
+    // The sync answer did not go out as it should: the loader waits for the sync character again.
+    void LoseSync() { synced_ = false; }
+    void Overrun() { overrun_ = true; }
+
     bool Synced() const { return synced_; }
+    bool IsOverrun() const { return overrun_; }
     bool Complete() const { return complete_; }
     // The bootcode bytes received so far.
     std::span<const std::uint8_t> Received() const { return received_; }
@@ -50,6 +57,7 @@ private:
     std::vector<KnownBootcode> known_;
     bool synced_ = false;
     bool complete_ = false;
+    bool overrun_ = false;
     std::vector<std::uint8_t> block_;
     std::vector<std::uint8_t> received_;
 };

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include "FirmwareTrailer.h"
+
 RadioMemory::RadioMemory(const RadioProfile& profile)
     : statuses_(profile.statuses),
       codeplug_(profile.codeplug),
       flash_(profile.flashBytes, profile.firmware),
-      releaseInFlash_(profile.releaseInFlash) {}
+      releaseInFlash_(profile.releaseInFlash),
+      checkValue_(profile.firmwareCheckValue) {}
 
 std::optional<std::span<const std::uint8_t>> RadioMemory::Status(std::uint8_t code) const {
     const auto found = statuses_.find(code);
@@ -48,7 +51,7 @@ bool RadioMemory::FirmwareIntact() const {
         if (!flash_.IsWritten(offset))
             return false;
     }
-    return true;
+    return !checkValue_ || !reprogrammed_ || FirmwareTrailer::Holds(flash_.Bytes());
 }
 
 void RadioMemory::StartFirmware() {

@@ -17,7 +17,8 @@ class RadioMemory {
 public:
     static constexpr unsigned kFlashBase = 0x400000;
     static constexpr std::uint8_t kReleaseStatus = 3;
-    // The firmware starts only when its first bytes, where the controller finds its entry, are written.
+    // The firmware starts only when its first bytes, where the controller finds its entry, are written,
+    // and, for a profile that says so, a reflashed flash ends in its check value (FirmwareTrailer).
     static constexpr std::size_t kEntryBytes = 4;
 
     explicit RadioMemory(const RadioProfile& profile);
@@ -45,5 +46,6 @@ private:
     std::vector<std::uint8_t> codeplug_;
     SimFlash flash_;
     std::optional<ReleaseLocation> releaseInFlash_;
+    bool checkValue_ = false;
     bool reprogrammed_ = false;
 };

@@ -19,14 +19,23 @@ struct KnownBootcode {
     unsigned flashBaud = 0;
 };
 
-// How the ZR5 loader makes itself known on the line: a low pulse that reads as one character at 300
-// baud, or a break held for breakNs. It does so again repeatNs after the previous one has ended, until
-// the sync character arrives; with repeatNs 0, once.
+// How the ZR5 loader makes itself known on the line, again and again until it has answered a sync
+// character: a low pulse that reads as one character (kPulseReads) at 300 baud, or a short break held
+// for breakNs; the next starts repeatNs after the previous one has ended (with repeatNs 0: once).
+//
+// The program looks for it as a UART reports it, a break being one event: it waits 70 ms for a break,
+// and a break seen there must not come again within the next 20 ms; else it reads one character at 300
+// baud within 2 s. So a loader announcing by break repeats short breaks more often than the 70 ms
+// window and less often than those 20 ms (10 ms every 50 ms by default); a break held for seconds is
+// one event that the window rarely meets, and at 300 baud no character. A pulse loader may pause longer,
+// well within the 2 s, and is then found at 300 baud when no pulse falls into the window (at 2400 baud a
+// pulse is a break). radiosim carries no breaks: there the announcement reaches the program only as the
+// character it reads as at 300 baud, which a 10 ms break does (0xFC).
 struct LoaderAnnouncement {
     enum class Kind { Pulse, Break };
     Kind kind = Kind::Pulse;
-    std::uint64_t breakNs = 1'500'000'000;
-    std::uint64_t repeatNs = 500'000'000;
+    std::uint64_t breakNs = 10'000'000;
+    std::uint64_t repeatNs = 40'000'000;
 };
 
 // How long the radio takes, in nanoseconds of the line's clock.
@@ -62,6 +71,8 @@ struct RadioProfile {
     std::size_t flashBytes = 128 * kKiB;
     std::vector<std::uint8_t> firmware;  // the flash's present content from offset 0 (zeros after)
     std::optional<ReleaseLocation> releaseInFlash;
+    // Once reflashed, the firmware starts only when the flash ends in a FirmwareTrailer that holds.
+    bool firmwareCheckValue = false;
     std::vector<std::uint8_t> codeplug;  // the codeplug memory, codeplug address 0 first
     unsigned bootstrapBaud = 2400;
     std::uint8_t syncCharacter = 0xFD;

@@ -239,6 +239,12 @@ const std::vector<Key>& Keys() {
              words >> offset >> length;
              reading.profile.releaseInFlash = ReleaseLocation{Number(offset, 16), Number(length)};
          }},
+        {"firmware_check", false,
+         [](const Line& line, Reading& reading) {
+             if (line.value != "crc32" && line.value != "none")
+                 throw std::invalid_argument("firmware_check crc32 or none");
+             reading.profile.firmwareCheckValue = line.value == "crc32";
+         }},
         {"bootcode", true,
          [](const Line& line, Reading& reading) {
              reading.profile.bootcodes.push_back(

@@ -17,8 +17,9 @@
 //     codeplug = kx400.bin               codeplug_bytes = 8192        poke 02C5 = "KX4S-EU-01"
 //     codeplug_demo = KX400S-EU          serial = 4000123             regional_id = 02   tuning_seed = 7
 //     firmware = old.s19                 release_in_flash = 0E 6      (hex offset, length)
+//     firmware_check = crc32 | none      (a reflashed flash must end in its FirmwareTrailer to start)
 //     bootcode 115200 = zr5_115k.s19     bootstrap_baud = 2400        sync = FD
-//     announce = pulse | break           break_ms = 1500              announce_repeat_ms = 500
+//     announce = pulse | break           break_ms = 10                announce_repeat_ms = 40
 //     ack_us = 500   reply_us = 1000   erase_ms = 2000   restart_ms = 300
 //     loader_answer_us = 500             bootcode_start_ms = 50
 //     fault = write#3 nak                (ScheduledFault)

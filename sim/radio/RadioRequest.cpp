@@ -41,6 +41,8 @@ const char* OutcomeName(RequestOutcome outcome) {
             return "done";
         case RequestOutcome::Refused:
             return "refused";
+        case RequestOutcome::Overrun:
+            return "overrun";
         case RequestOutcome::Ignored:
             break;
     }

@@ -26,8 +26,9 @@ enum class RequestKind {
 };
 
 // Done: carried out and answered (for a bootcode: it will run). Refused: answered with the negative
-// acknowledge. Ignored: not answered.
-enum class RequestOutcome { Done, Refused, Ignored };
+// acknowledge. Ignored: not answered. Overrun: came while the loader was still answering, which
+// corrupts the bootcode it is taking; the loader then takes nothing more.
+enum class RequestOutcome { Done, Refused, Ignored, Overrun };
 
 // One request the radio received, for tests and radiosim's log.
 struct RadioRequest {

@@ -18,7 +18,7 @@
 //
 // Kinds: any, reset, read, erase, write, status (KWIP), sync, block (the ZR5 loader; sync also Q7's).
 // The byte faults count the bytes of the answer from 0: the acknowledge, then the reply; for the loader
-// the sync answer or the block's 16. lose: that byte never arrives (its time passes silent). garble: it
+// the sync answer or the block's 16 (its own 8 behind the interface box). lose: that byte never arrives (its time passes silent). garble: it
 // arrives with bits flipped. line-error: it arrives, and the program's next read fails with a framing
 // error, as a driver aborts a read on one. break: the line is held low for kBreakNs in its place.
 // bad-checksum: the request is carried out and its reply's checksum is wrong (KWIP only, as is nak).

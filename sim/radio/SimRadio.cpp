@@ -145,9 +145,21 @@ void SimRadio::Refuse(SimLine& line, RadioRequest& entry, const std::optional<Sc
 
 void SimRadio::HandleLoaderCharacter(SimLine& line, const SimCharacter& character) {
     RadioRequest entry = Entry(line, RequestKind::Sync, {character.byte});
+    if (HeldLowByAnnouncement(line, character)) {
+        entry.kind = RequestKind::Garbage;
+        Record(std::move(entry));
+        return;
+    }
+    if (OverrunsAnswer(line, character)) {
+        loader_.Overrun();
+        entry.kind = RequestKind::Garbage;
+        entry.outcome = RequestOutcome::Overrun;
+        Record(std::move(entry));
+        return;
+    }
     switch (loader_.RoleOf(character)) {
         case BootstrapLoader::Role::Unwanted:
-            if (loader_.Synced())
+            if (loader_.Synced() || loader_.IsOverrun())
                 entry.kind = RequestKind::Garbage;
             Record(std::move(entry));
             return;
@@ -182,21 +194,58 @@ void SimRadio::HandleLoaderCharacter(SimLine& line, const SimCharacter& characte
     std::uint64_t endNs = line.PeerNowNs();
     if (!step.answer.empty()) {
         const std::uint64_t fromNs = std::max(endNs, announcedUntilNs_);
-        endNs = Send(line, fromNs, {{step.answer, profile_.latencies.loaderAnswerNs}}, fault);
+        endNs = Send(line, fromNs, {{AnswerOnLine(line, entry.kind, step.answer), profile_.latencies.loaderAnswerNs}},
+                     fault);
+        answeringUntilNs_ = endNs;
     }
+    // A sync answer that did not arrive as 0xFF leaves the loader announcing and waiting for the sync.
+    if (entry.kind == RequestKind::Sync && !step.answer.empty() && fault && fault->IsByteFault())
+        loader_.LoseSync();
     entry.outcome = RequestOutcome::Done;
     Record(std::move(entry));
     if (step.runsAtBaud)
         RunBootcode(line, endNs, *step.runsAtBaud);
 }
 
+// The ZR5 loader receives and answers on one controller port: a character that starts while its answer
+// is still going out is lost in the middle of the bootcode.
+bool SimRadio::OverrunsAnswer(SimLine& line, const SimCharacter& character) const {
+    if (profile_.controller != Controller::ZR5 || !loader_.Synced() || loader_.Complete())
+        return false;
+    const std::uint64_t frameNs = SimUart::FrameNs(line.PeerLine());
+    const std::uint64_t startNs = character.timeNs > frameNs ? character.timeNs - frameNs : 0;
+    return startNs < answeringUntilNs_;
+}
+
+// The flashing adapter makes one bootstrap line of the radio's receive and transmit lines: a character
+// that meets the loader's own break or pulse there is lost to the loader as well.
+bool SimRadio::HeldLowByAnnouncement(SimLine& line, const SimCharacter& character) const {
+    const std::uint64_t frameNs = SimUart::FrameNs(line.PeerLine());
+    const std::uint64_t startNs = character.timeNs > frameNs ? character.timeNs - frameNs : 0;
+    return !loader_.Synced() && startNs < announcedUntilNs_ && character.timeNs > announcedFromNs_;
+}
+
+// The flashing adapter makes the radio's receive and transmit lines one bootstrap line, so the first
+// half of a block's answer, the block repeated, is what that line carries back while the block goes
+// out. The interface box already returns every byte the program sends; behind it the adapter passes on
+// only the loader's own half, and the program receives the block once either way.
+std::vector<std::uint8_t> SimRadio::AnswerOnLine(const SimLine& line, RequestKind kind,
+                                                 std::vector<std::uint8_t> answer) {
+    if (kind == RequestKind::Block && line.EchoBox())
+        answer.erase(answer.begin(), answer.begin() + BootstrapLoader::kBlockBytes);
+    return answer;
+}
+
 void SimRadio::Become(SimLine& line, RadioState state, unsigned baud) {
     ++epoch_;
+    const bool changed = state != state_;
     state_ = state;
     lineBaud_ = baud;
     busyUntilNs_ = 0;
     reader_.Reset();
     line.SetPeerLine(EightNoneOne(baud));
+    if (changed && stateObserver_)
+        stateObserver_(state);
 }
 
 // Deaf for the restart time, then the firmware runs if the flash holds it; a radio whose flash was left
@@ -217,6 +266,7 @@ void SimRadio::StartLoader(SimLine& line) {
     loader_ = LoaderFor(profile_);
     Become(line, RadioState::Loader, profile_.bootstrapBaud);
     announcedUntilNs_ = line.PeerNowNs();
+    answeringUntilNs_ = 0;
     if (profile_.controller == Controller::ZR5)
         Announce(line);
 }
@@ -225,7 +275,12 @@ void SimRadio::Announce(SimLine& line) {
     if (loader_.Synced())
         return;
     const std::uint64_t nowNs = line.PeerNowNs();
+    if (nowNs < answeringUntilNs_) {  // a spoilt sync answer still going out
+        InState(line, answeringUntilNs_, [this](SimLine& later) { Announce(later); });
+        return;
+    }
     const LoaderAnnouncement& announcement = profile_.announcement;
+    announcedFromNs_ = nowNs;
     if (announcement.kind == LoaderAnnouncement::Kind::Pulse) {
         const std::uint64_t pulseNs = SimUart::PulseNs(kPulseReads, kPulseBaud);
         line.InjectPulse(nowNs, pulseNs);

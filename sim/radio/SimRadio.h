@@ -56,6 +56,8 @@ public:
     void ScheduleFault(const ScheduledFault& fault) { faults_.Add(fault); }
     // Told of every request as it is logged (radiosim's -v).
     void SetObserver(std::function<void(const RadioRequest&)> observer) { observer_ = std::move(observer); }
+    // Told of every change of state as it happens.
+    void SetStateObserver(std::function<void(RadioState)> observer) { stateObserver_ = std::move(observer); }
 
     RadioState State() const { return state_; }
     bool LoaderSynced() const { return loader_.Synced(); }
@@ -83,6 +85,10 @@ private:
     void Serve(SimLine& line, const RadioFrame& frame, RadioRequest& entry,
                const std::optional<ScheduledFault>& fault);
     void HandleLoaderCharacter(SimLine& line, const SimCharacter& character);
+    bool HeldLowByAnnouncement(SimLine& line, const SimCharacter& character) const;
+    bool OverrunsAnswer(SimLine& line, const SimCharacter& character) const;
+    static std::vector<std::uint8_t> AnswerOnLine(const SimLine& line, RequestKind kind,
+                                                  std::vector<std::uint8_t> answer);
     void Refuse(SimLine& line, RadioRequest& entry, const std::optional<ScheduledFault>& fault);
 
     void Become(SimLine& line, RadioState state, unsigned baud);
@@ -112,8 +118,11 @@ private:
     unsigned lineBaud_ = kFirmwareBaud;
     unsigned epoch_ = 0;                  // counts state changes, for InState
     std::uint64_t busyUntilNs_ = 0;       // the bootcode hears nothing while it erases
+    std::uint64_t announcedFromNs_ = 0;
     std::uint64_t announcedUntilNs_ = 0;  // the loader answers once its own pulse or break is over
+    std::uint64_t answeringUntilNs_ = 0;  // the end of the loader's last answer
     std::multimap<std::uint64_t, Action> agenda_;
     std::vector<RadioRequest> requests_;
     std::function<void(const RadioRequest&)> observer_;
+    std::function<void(RadioState)> stateObserver_;
 };

@@ -4,18 +4,34 @@
 #include <system_error>
 #include <thread>
 
+#include "SimUart.h"
 #include "platform/TermiosDevice.h"
 
 namespace {
 
 constexpr const char* kHelp = "commands: bootstrap, power, state, quit";
 
+// Whether the loader's announcement reaches a program on a pseudo-terminal, which carries no breaks: as
+// a character that DetectPulse takes, at 300 baud.
+bool ReadsAsAPulse(const RadioProfile& profile) {
+    if (profile.controller != Controller::ZR5)
+        return true;
+    const LoaderAnnouncement& announcement = profile.announcement;
+    if (announcement.kind == LoaderAnnouncement::Kind::Pulse)
+        return true;
+    const double bitNs = SimUart::BitNs(SimRadio::kPulseBaud);
+    int zeroBits = 0;
+    while (zeroBits < 8 && (zeroBits + 1.5) * bitNs < static_cast<double>(announcement.breakNs))
+        ++zeroBits;
+    const auto reads = static_cast<std::uint8_t>(0xFF << zeroBits);
+    return reads == 0xC0 || reads == 0xE0 || reads == 0xF8 || reads == 0xFC || reads == 0xFE;
+}
+
 }  // namespace
 
 RadioSim::RadioSim(RadioProfile profile, Options options, std::ostream& out)
     : out_(out), options_(std::move(options)), bootstrapBaud_(profile.bootstrapBaud) {
-    const bool announcesWithBreak =
-        profile.controller == Controller::ZR5 && profile.announcement.kind == LoaderAnnouncement::Kind::Break;
+    const bool announcementReachesTerminal = ReadsAsAPulse(profile);
     radio_ = std::make_shared<SimRadio>(std::move(profile));
     std::optional<TermiosDevice::PseudoTerminal> terminal = TermiosDevice::OpenPseudoTerminal();
     if (!terminal)
@@ -25,10 +41,13 @@ RadioSim::RadioSim(RadioProfile profile, Options options, std::ostream& out)
     line_->SetEchoBox(options_.echo);
     bridge_.emplace(std::move(terminal->master), line_, clock_);
     programLine_ = bridge_->ProgramLine();
-    if (options_.verbose)
+    if (options_.verbose) {
         radio_->SetObserver([this](const RadioRequest& request) { out_ << Describe(request) << std::endl; });
-    if (announcesWithBreak) {
-        out_ << "note: a pseudo-terminal carries no break; the ZR5 loader's break never reaches the program"
+        radio_->SetStateObserver([this](RadioState state) { out_ << "state: " << StateName(state) << std::endl; });
+    }
+    if (!announcementReachesTerminal) {
+        out_ << "note: a pseudo-terminal carries no break; this ZR5 loader's break reads as no pulse at 300 "
+                "baud and never reaches the program"
              << std::endl;
     }
     if (options_.link.empty())
@@ -68,10 +87,6 @@ void RadioSim::Pass() {
         Execute(command);
     bridge_->Pass(ElapsedNs());
     FollowProgram();
-    if (options_.verbose && radio_->State() != shownState_) {
-        shownState_ = radio_->State();
-        out_ << "state: " << StateName(shownState_) << std::endl;
-    }
 }
 
 void RadioSim::Execute(const std::string& command) {
@@ -88,14 +103,18 @@ void RadioSim::Execute(const std::string& command) {
     }
 }
 
+// A pseudo-terminal shows us no open, only the settings the program sets: the program opens the port at
+// the bootstrap rate for bootstrap mode (and never sets that rate on a port it uses for KWIP), so the
+// bootstrap rate arriving while the radio runs its firmware stands for that open. Rate changes while the
+// loader or the bootcode runs (DetectPulse's 300 baud and back, a retry on the open port) leave the radio
+// alone, as the operator's hands do.
 void RadioSim::FollowProgram() {
     const LineSettings& line = bridge_->ProgramLine();
     if (line == programLine_)
         return;
     programLine_ = line;
-    const bool loaderWaiting = radio_->State() == RadioState::Loader && !radio_->LoaderSynced();
-    const bool bootstrapping = line.baud == bootstrapBaud_ || line.baud == SimRadio::kPulseBaud;
-    if (options_.autoBootstrap && bootstrapping && !loaderWaiting)
+    const bool bootstrapping = line.baud == bootstrapBaud_;
+    if (options_.autoBootstrap && bootstrapping && radio_->State() == RadioState::Running)
         radio_->EnterBootstrapMode(ElapsedNs());
 }
 

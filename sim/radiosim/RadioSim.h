@@ -24,16 +24,16 @@
 //     bootstrap   put the radio into bootstrap mode      power   switch it off and on
 //     state       print its state                        quit    end Run
 //
-// With autoBootstrap the radio enters bootstrap mode whenever the program sets the bootstrap rate, or
-// goes straight on to listen for the loader's pulse at 300 baud (faster than a pass can see the
-// bootstrap rate), unless its loader is already waiting for the sync character. On a pseudo-terminal the ZR5
-// loader makes itself known only by its pulse, which the program reads as a character at 300 baud; a profile
-// that announces with a break is told so.
+// With autoBootstrap the radio enters bootstrap mode when the program opens the port at the bootstrap
+// rate while the radio runs its firmware, as the operator does when the program asks; never on a rate
+// change while the loader or the bootcode runs. On a pseudo-terminal the ZR5 loader's breaks and pulses
+// reach the program only as the characters they read as at 300 baud; a profile whose announcement reads
+// as no character there is told so.
 class RadioSim {
 public:
     struct Options {
         bool echo = false;           // the ZUB box between: every byte the program sends comes back
-        bool autoBootstrap = false;  // bootstrap mode when the program sets the bootstrap rate
+        bool autoBootstrap = false;  // bootstrap mode when the program opens at the bootstrap rate
         bool verbose = false;        // a line for each request, and each change of state
         std::filesystem::path link;  // a symbolic link to the slave, made now and removed at the end
     };
@@ -72,7 +72,6 @@ private:
     std::string slavePath_;
     unsigned bootstrapBaud_;
     LineSettings programLine_;
-    RadioState shownState_ = RadioState::Running;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::atomic<bool> stop_ = false;
     std::mutex commandsMutex_;

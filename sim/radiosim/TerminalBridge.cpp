@@ -21,18 +21,19 @@ void TerminalBridge::Pass(std::uint64_t nowNs) {
     DeliverToProgram();
 }
 
-// The settings are looked at before the bytes are read: bytes already waiting were written before any
-// change seen after them, and a change seen now came before the bytes read now (the program's change of
-// settings discards what it wrote before and we had not read).
+// The bytes are read before the settings are looked at. A change of settings that the program makes
+// while we read comes before the bytes it then writes, and it discards what the program wrote before it
+// and we had not read yet (the port purges, the terminal flushes), so the bytes read belong to the
+// settings seen after them. Looking first would tag a change and a write in between with the old rate.
 void TerminalBridge::TakeFromProgram() {
+    std::vector<std::uint8_t> bytes(master_->InputCount());
+    if (!bytes.empty() && !master_->Read(bytes))
+        bytes.clear();
     const std::optional<LineSettings> line = master_->GetLine();
     if (line && IsSupported(*line) && *line != seen_) {
         seen_ = *line;
         outgoing_.push_back({std::nullopt, seen_});
     }
-    std::vector<std::uint8_t> bytes(master_->InputCount());
-    if (bytes.empty() || !master_->Read(bytes))
-        return;
     for (const std::uint8_t byte : bytes)
         outgoing_.push_back({byte, seen_});
 }
@@ -54,7 +55,14 @@ void TerminalBridge::Transmit(std::uint64_t nowNs) {
         }
         outgoing_.pop_front();
     }
-    AdvanceTo(nowNs);
+    CatchUpWith(nowNs);
+}
+
+// A pass that comes late (a busy machine) must not let the radio run far ahead of the program, which was
+// kept waiting too: the bootcode's first character would go out before the program could change to the
+// flash rate. The clock moves at most kMaxPassNs a pass and makes up the rest in the next passes.
+void TerminalBridge::CatchUpWith(std::uint64_t nowNs) {
+    AdvanceTo(std::min(nowNs, clock_->Peek() + kMaxPassNs));
 }
 
 void TerminalBridge::DeliverToProgram() {

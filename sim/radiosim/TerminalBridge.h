@@ -13,7 +13,8 @@
 // Plays the program end of a SimLine on a pseudo-terminal, in real time: what the program writes to the
 // terminal is transmitted on the line at the settings the program had set on it when it wrote, paced
 // as a UART paces it, and what the line brings to the program end is written back to the terminal.
-// The line's clock is moved along with the machine's by each pass.
+// The line's clock is moved along with the machine's by each pass, by kMaxPassNs at most, so that a
+// late pass does not run the radio ahead of the program.
 //
 // A pseudo-terminal carries no breaks and no line errors: a break, or a pulse that the program's rate
 // does not read as a character, reaches the program as nothing, and a line error as a good character.
@@ -22,12 +23,14 @@ class TerminalBridge {
 public:
     // Bytes for the program held while the terminal takes no more; beyond it the oldest are dropped.
     static constexpr std::size_t kMaxHeldBytes = 4096;
+    // How far one pass moves the line's clock at most.
+    static constexpr std::uint64_t kMaxPassNs = 20'000'000;
 
     TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
                    std::shared_ptr<VirtualClock> clock);
 
-    // Brings the line up to nowNs (the line clock's time, which only moves forward) and moves what
-    // is waiting in both directions.
+    // Brings the line towards nowNs (the line clock's time, which only moves forward; kMaxPassNs at
+    // most) and moves what is waiting in both directions.
     void Pass(std::uint64_t nowNs);
     // The settings the program last set on the terminal.
     const LineSettings& ProgramLine() const { return seen_; }
@@ -42,6 +45,7 @@ private:
     void TakeFromProgram();
     void Transmit(std::uint64_t nowNs);
     void DeliverToProgram();
+    void CatchUpWith(std::uint64_t nowNs);
     void AdvanceTo(std::uint64_t ns);
 
     std::unique_ptr<TermiosDevice> master_;

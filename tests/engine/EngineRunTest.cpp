@@ -69,7 +69,9 @@ UpgradeStatus EngineRunTest::Run() {
     engine.SetOptions(&options_);
     engine.SetInputs(&settings_, codeplugText_.empty() ? nullptr : &codeplugText_,
                      patchRecords_.empty() ? nullptr : &patchRecords_, codeplugType_, &version_);
-    engine.SetVariantCode("Z5");
+    engine.SetVariantCode(variantCode_);
+    engine.SetSavedData(savedData_);
+    engine.SetBackupFolder(backupFolder_);
     return engine.UpgradeRadio();
 }
 

@@ -187,40 +187,24 @@ TEST_F(CPosixSerialTransferTest, AnEchoLongerThanTheEchoBufferIsComparedWhole) {
               CommError(11, "CWinSerial::Write: Echo byte 1200 does not match transmitted character"));
 }
 
-TEST_F(CPosixSerialTransferTest, AWriteWaitsForABreakToEndThenDropsWhatCameBefore) {
-    struct Case {
-        std::uint64_t breakNs;
-        RaisedError raised;
-    };
-    const Case cases[] = {
-        {30 * kMs, kNothingRaised},
-        {500 * kMs,
-         CommError(10, "CWinSerial::Write: Timeout while waiting for break condition to terminate")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.breakNs / kMs);
-        Serial().Open(kPort);
-        const std::uint64_t start = NowNs();
-        const std::vector<std::uint8_t> before = {0x55};
-        Line().PeerSend(before, start);
-        Line().InjectBreak(start + 2 * kMs, start + c.breakNs);
-        Clock().Advance(5 * kMs);
-        Line().CatchUp();
-        const std::size_t heard = Peer().Received().size();
+// A break is one event, reported once as a UART reports it: the write's own query takes it, the wait for
+// the break to clear ends at the next query, and the write goes out while the line is still held low.
+TEST_F(CPosixSerialTransferTest, AWriteAfterABreakDropsWhatCameBeforeWithoutWaitingForTheBreakToEnd) {
+    const std::uint64_t start = NowNs();
+    const std::vector<std::uint8_t> before = {0x55};
+    Line().PeerSend(before, start);
+    Line().InjectBreak(start + 2 * kMs, start + 500 * kMs);
+    Clock().Advance(5 * kMs);
+    Line().CatchUp();
+    const std::size_t heard = Peer().Received().size();
 
-        EXPECT_EQ(Write({0x01, 0x02}, 100), c.raised);
-        Clock().Advance(5 * kMs);
-        Line().CatchUp();
-        if (c.raised == kNothingRaised) {
-            ASSERT_EQ(Peer().Received().size(), heard + 2);
-            EXPECT_GT(Peer().Received()[heard].timeNs, start + c.breakNs);
-            std::vector<std::uint8_t> byte(1);
-            EXPECT_EQ(ReadInto(byte, 5).code, 2) << "what came before the break was dropped";
-        } else {
-            EXPECT_EQ(Peer().Received().size(), heard) << "nothing was sent";
-        }
-        Clock().Advance(c.breakNs);
-    }
+    EXPECT_EQ(Write({0x01, 0x02}, 100), kNothingRaised);
+    Clock().Advance(5 * kMs);
+    Line().CatchUp();
+    ASSERT_EQ(Peer().Received().size(), heard + 2);
+    EXPECT_LT(Peer().Received()[heard].timeNs, start + 10 * kMs);
+    std::vector<std::uint8_t> byte(1);
+    EXPECT_EQ(ReadInto(byte, 5).code, 2) << "what came before the break was dropped";
 }
 
 TEST_F(CPosixSerialTransferTest, EveryWaitNeedsThePortTimer) {

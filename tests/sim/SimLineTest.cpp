@@ -114,15 +114,25 @@ TEST_F(SimLineTest, TheProgramHearsTheRadioWhenBothMoveToAFlashRate) {
     EXPECT_EQ(ReadAll(), sent);
 }
 
-TEST_F(SimLineTest, ABreakIsReportedWhileItIsHeldAndOnceAfterItEnds) {
+TEST_F(SimLineTest, ABreakIsOneEventReportedOnceItHasLastedACharacter) {
     line_->InjectBreak(10 * kMs, 50 * kMs);
+    line_->InjectBreak(60 * kMs, 70 * kMs);
     const std::pair<std::uint64_t, bool> queries[] = {
-        {5 * kMs, false}, {20 * kMs, true}, {30 * kMs, true}, {60 * kMs, true}, {70 * kMs, false}};
+        {5 * kMs, false},  {10 * kMs + k9600FrameNs - 1, false}, {10 * kMs + k9600FrameNs, true},
+        {30 * kMs, false}, {55 * kMs, false},                     {65 * kMs, true},
+        {80 * kMs, false}};
     for (const auto& [atNs, reported] : queries) {
         RunTo(atNs);
-        EXPECT_EQ(end_->ClearErrors().errors == CSerial::kBreak, reported) << atNs / kMs << " ms";
+        EXPECT_EQ(end_->ClearErrors().errors == CSerial::kBreak, reported) << atNs << " ns";
     }
     EXPECT_EQ(end_->InputCount(), 0u);
+}
+
+TEST_F(SimLineTest, ABreakQueriedOnlyAfterItEndedIsReportedOnce) {
+    line_->InjectBreak(10 * kMs, 50 * kMs);
+    RunTo(60 * kMs);
+    EXPECT_EQ(end_->ClearErrors().errors, CSerial::kBreak);
+    EXPECT_EQ(end_->ClearErrors().errors, 0u);
 }
 
 TEST_F(SimLineTest, ALowPulseReadsAsTheCharacterItsLengthSpellsAt300Baud) {

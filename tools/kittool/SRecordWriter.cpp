@@ -28,7 +28,8 @@ std::string WriteSRecords(std::span<const std::uint8_t> image, const SRecordLayo
         layout.recordBytes > maxRecordBytes) {
         throw std::invalid_argument("record size or type out of range");
     }
-    const std::uint64_t end = std::uint64_t{layout.address} + image.size();
+    const std::uint64_t window = layout.windowFrom && *layout.windowFrom < image.size() ? layout.windowBase : 0;
+    const std::uint64_t end = std::uint64_t{layout.address} + image.size() + window;
     if (end > (std::uint64_t{1} << (8 * addressBytes))) {
         throw std::invalid_argument("the image does not fit the record type's addresses");
     }
@@ -38,7 +39,8 @@ std::string WriteSRecords(std::span<const std::uint8_t> image, const SRecordLayo
         SRecordData record;
         record.length =
             static_cast<std::uint32_t>(std::min<std::size_t>(layout.recordBytes, image.size() - offset));
-        record.address = static_cast<std::uint32_t>(layout.address + offset);
+        const bool inWindow = layout.windowFrom && offset >= *layout.windowFrom;
+        record.address = static_cast<std::uint32_t>(layout.address + offset + (inWindow ? layout.windowBase : 0));
         std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), record.length, record.data.begin());
         text += 'S';
         text += static_cast<char>('0' + layout.type);

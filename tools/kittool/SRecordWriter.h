@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,10 @@ struct SRecordLayout {
     unsigned recordBytes = 32;
     int type = 1;  // 1 or 2
     std::string_view lineEnd = "\r\n";
+    // Records from this offset of the image on carry absolute addresses in a window at windowBase
+    // (a flash window), those before it addresses relative to the image's start.
+    std::optional<std::uint32_t> windowFrom;
+    std::uint32_t windowBase = 0x400000;
 };
 
 // Throws std::invalid_argument when the image does not fit the layout's address width or the record

@@ -96,6 +96,13 @@ int main(int argc, char** argv) {
     AddKeyOptions(*image, key);
     image->callback([&] { status = Commands::Image(file, key, rawOut, io); });
 
+    auto* launcher = app.add_subcommand(
+        "launcher", "write a desktop entry that starts corvida in a kit's folder, named with its title");
+    launcher->add_option("KITDIR", kit, "the installed kit")->required()->check(CLI::ExistingDirectory);
+    launcher->add_option("-o,--output", rawOut,
+                         "the entry to write (default: your applications folder, where the menu finds it)");
+    launcher->callback([&] { status = Commands::Launcher(kit, rawOut, io); });
+
     Commands::SRecordSource source;
     SRecordLayout layout;
     std::string lineEnd = "crlf";
@@ -110,6 +117,10 @@ int main(int argc, char** argv) {
     srec->add_option("--record-bytes", layout.recordBytes, "data bytes per record");
     srec->add_option("--type", layout.type, "1 for S1 (16-bit addresses), 2 for S2 (24-bit)")
         ->check(CLI::IsMember({1, 2}));
+    srec->add_flag("--check-value", source.checkValue,
+                   "end the image with the CRC-32 of the bytes before, as demo firmware carries it");
+    srec->add_option("--absolute-from", layout.windowFrom,
+                     "records from this offset on carry absolute flash addresses (0x400000 and up)");
     srec->add_option("--line-end", lineEnd, "crlf, lf or cr")->check(CLI::IsMember({"crlf", "lf", "cr"}));
     srec->callback([&] {
         static const std::map<std::string, std::string_view> kLineEnds = {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "FirmwareTrailer.h"
 #include "files/FileManager.h"
+#include "files/SRecord.h"
 #include "radio/ImageFile.h"
 #include "radio/RadioProfileReader.h"
 
@@ -21,6 +23,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kIdentityBytes = 16;
+constexpr unsigned kFlashBase = 0x400000;
 constexpr unsigned kCodeplugCodeAddress = 709;  // for product lines other than FAR_VARNO and ORBIS
 constexpr std::size_t kCodeplugCodeBytes = 10;
 constexpr std::size_t kStatus11Bytes = 10;
@@ -158,6 +161,35 @@ TEST_P(DemoRadiosTest, PassesTheDemoKitsVerificationAndKnowsItsBootcodes) {
     }
 }
 
+// What the engine flashes (each record at its address OR 0x400000) fills the radio's flash and ends in
+// the check value that the radio wants before it starts a reflashed firmware.
+TEST_P(DemoRadiosTest, HasAZr5LoaderAndAFirmwareImageWithRelativeAndAbsoluteRecordsAndItsCheckValue) {
+    EXPECT_EQ(profile_.controller, Controller::ZR5);
+    ASSERT_TRUE(profile_.firmwareCheckValue);
+    const std::string name = "fw_" + std::to_string(profile_.flashBytes / RadioProfile::kKiB) + "k";
+    std::ifstream file(std::filesystem::path(CORVIDA_DEMO_KIT_PLAIN) / name, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    SRecord reader;
+    reader.AttachText(text);
+    Bytes flash(profile_.flashBytes);
+    std::size_t relative = 0;
+    std::size_t absolute = 0;
+    SRecordData record;
+    while (reader.ReadNextRecord(record)) {
+        const unsigned offset = (record.address | kFlashBase) - kFlashBase;
+        ((record.address & kFlashBase) != 0 ? absolute : relative) += 1;
+        ASSERT_LE(offset + record.length, flash.size());
+        std::copy_n(record.data.begin(), record.length, flash.begin() + offset);
+    }
+    EXPECT_GT(relative, 0u);
+    EXPECT_GT(absolute, 0u);
+    EXPECT_TRUE(FirmwareTrailer::Holds(flash));
+}
+
 INSTANTIATE_TEST_SUITE_P(Demo, DemoRadiosTest, ::testing::Values("kx400.radio", "kx600.radio"));
+// The radios whose releases select codeplug programming, with and without firmware.
+INSTANTIATE_TEST_SUITE_P(CodeplugModes, DemoRadiosTest,
+                         ::testing::Values("kx400-r0501.radio", "kx400-r0502.radio", "kx400-r0503.radio",
+                                           "kx400-r0401.radio", "kx400-r0402.radio", "kx400-r0403.radio"));
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "FirmwareTrailer.h"
 #include "radio/KwipServer.h"
+#include "radio/RadioMemory.h"
 
 namespace {
 
@@ -88,6 +90,22 @@ TEST(KwipServerTest, TheBootcodeErasesThenProgramsEachCellOnceAndResetRestarts) 
     EXPECT_TRUE(memory.FirmwareIntact());
     EXPECT_EQ(memory.Flash().Bytes()[3], 4);
     EXPECT_TRUE(server.Serve({0x10, {}}, Mode::Bootcode).restarts);
+}
+
+// A profile with a check value starts a reflashed firmware only when the whole image is there.
+TEST(KwipServerTest, WithACheckValueAPartlyWrittenFlashDoesNotStart) {
+    RadioProfile profile = Profile();
+    profile.firmwareCheckValue = true;
+    RadioMemory memory(profile);
+    EXPECT_TRUE(memory.FirmwareIntact()) << "the radio's own firmware, never reflashed";
+    std::vector<std::uint8_t> firmware(profile.flashBytes, 0x3C);
+    FirmwareTrailer::Seal(firmware);
+    const std::size_t half = firmware.size() / 2;
+    memory.EraseFlash();
+    ASSERT_TRUE(memory.ProgramFlash(RadioMemory::kFlashBase, std::span(firmware).first(half)));
+    EXPECT_FALSE(memory.FirmwareIntact());
+    ASSERT_TRUE(memory.ProgramFlash(RadioMemory::kFlashBase + half, std::span(firmware).subspan(half)));
+    EXPECT_TRUE(memory.FirmwareIntact());
 }
 
 }  // namespace

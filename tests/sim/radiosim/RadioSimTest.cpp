@@ -2,18 +2,22 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "RaisedError.h"
+#include "engine/CBootstrap.h"
 #include "ScopedPlatform.h"
 #include "SimRadioTest.h"
 #include "TempDir.h"
 #include "errors/CwFileLog.h"
 #include "kwip/CKwipBroker.h"
 #include "platform/CPosixPlatform.h"
+#include "radio/RadioProfileReader.h"
 #include "radiosim/RadioSim.h"
 
 namespace {
@@ -26,6 +30,9 @@ class RadioSimTest : public ::testing::Test {
 protected:
     static constexpr unsigned kPort = 40;
     static constexpr unsigned kGenerousMs = 2000;
+    // The program opens the port at the bootstrap rate and asks the operator for bootstrap mode; radiosim
+    // sees the rate within a few of its passes.
+    static constexpr std::chrono::milliseconds kOperatorsPrompt{50};
 
     RadioSimTest() { CwFileLog::SetDirectory(logFolder_.Path()); }
     ~RadioSimTest() override {
@@ -104,9 +111,10 @@ TEST_F(RadioSimTest, WithTheEchoBoxEveryByteTheProgramSendsComesBack) {
               kNothingRaised);
 }
 
-// The bootstrap download as the program does it, on the terminal: radiosim follows the rate into
-// bootstrap mode, its pulse reaches the program in the 300-baud window, and the bootcode then speaks
-// KWIP at the flash rate.
+// The bootstrap download as the engine does it, on the terminal: radiosim enters bootstrap mode when
+// the port is opened at the bootstrap rate and stays there through DetectPulse's change to 300 baud and
+// back, its pulse reaches the program in the 300-baud window (a terminal carries no break), and the
+// bootcode then speaks KWIP at the flash rate.
 TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     RadioSim::Options options;
     options.autoBootstrap = true;
@@ -117,32 +125,10 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     CSerial* port = platform_->GetSerial();
     ASSERT_NE(port, nullptr);
     port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    bool pulse = false;
-    ASSERT_EQ(RaisedBy([&] {
-                  port->Open(kPort);
-                  pulse = port->DetectPulse(2000);
-              }),
-              kNothingRaised);
-    EXPECT_TRUE(pulse);
-    Bytes answer(1);
-    ASSERT_EQ(RaisedBy([&] {
-                  port->PurgeInput();
-                  port->Write(Bytes{0xFD}, kGenerousMs);
-                  port->Read(answer, kGenerousMs);
-              }),
-              kNothingRaised);
-    EXPECT_EQ(answer, Bytes{0xFF});
-    Bytes image = SmallRadio::Bootcode();
-    image.resize(24);
-    for (std::size_t at = 0; at < image.size(); at += 8) {
-        Bytes echo(16);
-        ASSERT_EQ(RaisedBy([&] {
-                      port->Write(std::span(image).subspan(at, 8), kGenerousMs);
-                      port->Read(echo, kGenerousMs);
-                  }),
-                  kNothingRaised);
-        EXPECT_TRUE(std::equal(echo.begin(), echo.begin() + 8, image.begin() + at));
-    }
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
+    CBootstrap engine(port);
+    ASSERT_EQ(RaisedBy([&] { engine.ZR5_Send_Bootcode(SmallRadio::Bootcode()); }), kNothingRaised);
     Bytes hello(1);
     EXPECT_EQ(RaisedBy([&] {
                   port->SetBaud(115200);
@@ -163,5 +149,61 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     StopSim();
     EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
 }
+
+// An upgrade's bootstrap steps against each demo radio on the terminal: the program opens the port at
+// the bootstrap rate, the engine downloads a bootcode for 19 200 Bd, and the bootcode answers KWIP at
+// that rate; once directly and once through the echo box. The radio knows the small bootcode in place of
+// the kit's, which takes half a minute at 2400 baud.
+struct DemoRadio {
+    const char* profile;
+    bool echo;
+};
+
+class RadioSimDemoTest : public RadioSimTest, public ::testing::WithParamInterface<DemoRadio> {};
+
+TEST_P(RadioSimDemoTest, TakesTheKitsBootcodeAndSpeaksKwipAtTheFlashRate) {
+    constexpr unsigned kFlashBaud = 19200;
+    RadioProfile profile = RadioProfileReader({CORVIDA_DEMO_KIT_PLAIN})
+                               .Read(std::filesystem::path(CORVIDA_DEMO_RADIOS) / GetParam().profile);
+    const std::vector<std::uint8_t> bootcode = SmallRadio::Bootcode();
+    profile.bootcodes = {{bootcode, kFlashBaud}};
+    RadioSim::Options options;
+    options.autoBootstrap = true;
+    options.echo = GetParam().echo;
+    options.verbose = true;
+    StartSim(profile, options);
+    CSerial* port = platform_->GetSerial();
+    ASSERT_NE(port, nullptr);
+    port->SetEcho(GetParam().echo ? 1 : 0);
+    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
+    CBootstrap engine(port);
+    ASSERT_EQ(RaisedBy([&] { engine.ZR5_Send_Bootcode(bootcode); }), kNothingRaised) << out_.str();
+    Bytes hello(1);
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(kFlashBaud);
+                  port->Read(hello, kGenerousMs);
+              }),
+              kNothingRaised);
+    platform_->ReleaseSerial();
+
+    auto broker = OpenBroker(GetParam().echo ? 1 : 0);
+    std::array<char, 17> identity{};
+    EXPECT_EQ(RaisedBy([&] {
+                  port->SetBaud(kFlashBaud);
+                  broker->RadioStatusRequest(15, identity);
+              }),
+              kNothingRaised);
+    broker.reset();
+    StopSim();
+    EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
+    EXPECT_TRUE(std::equal(bootcode.begin(), bootcode.end(), sim_->Radio().ReceivedBootcode().begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(DemoKit, RadioSimDemoTest,
+                         ::testing::Values(DemoRadio{"kx400.radio", false}, DemoRadio{"kx600.radio", true}),
+                         [](const auto& info) { return std::string(info.param.echo ? "Echo" : "Direct") +
+                                                       (info.index == 0 ? "Kx400" : "Kx600"); });
 
 }  // namespace

@@ -117,6 +117,21 @@ TEST_F(CommandsTest, WrittenSRecordsReadBackAsTheSameImage) {
     }
 }
 
+TEST_F(CommandsTest, SRecordsFromTheWindowOffsetOnCarryAbsoluteFlashAddresses) {
+    SRecordLayout layout;
+    layout.type = 2;
+    layout.recordBytes = 64;
+    layout.windowFrom = 128;
+    const std::vector<std::uint8_t> image(256, 0x5A);
+    SRecord reader;
+    reader.AttachText(WriteSRecords(image, layout));
+    std::vector<std::uint32_t> addresses;
+    SRecordData record;
+    while (reader.ReadNextRecord(record))
+        addresses.push_back(record.address);
+    EXPECT_EQ(addresses, (std::vector<std::uint32_t>{0x000000, 0x000040, 0x400080, 0x4000C0}));
+}
+
 TEST_F(CommandsTest, SRecordsRefuseALayoutTheirAddressesCannotHold) {
     SRecordLayout layout;
     layout.type = 1;
