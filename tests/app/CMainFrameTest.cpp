@@ -8,6 +8,7 @@
 
 #include "DesktopFixture.h"
 #include "app/UpgradeFormView.h"
+#include "errors/CErrorLog.h"
 
 namespace {
 
@@ -49,6 +50,22 @@ TEST_F(CMainFrameTest, AFirstRunStoresPort1WithEchoAndExitStoresChanges) {
     Start();
     EXPECT_EQ(Frame().PortPaneText(), "COM4");
     EXPECT_EQ(app_->Document()->EchoType(), 0);
+}
+
+TEST_F(CMainFrameTest, TheErrorLogFileStaysOffUnlessSupportAsksForIt) {
+    WriteKit("VOLANTE");
+    const std::pair<const char*, bool> cases[] = {{nullptr, false}, {"0", false}, {"yes", false}, {"1", true}};
+    for (const auto& [value, logging] : cases) {
+        if (value != nullptr)
+            qputenv(CCorvidaApp::kErrorLogVariable, value);
+        else
+            qunsetenv(CCorvidaApp::kErrorLogVariable);
+        ErrorLog().SetFileLogging(!logging);
+        Start();
+        EXPECT_EQ(ErrorLog().IsFileLogging(), logging) << (value != nullptr ? value : "unset");
+    }
+    qunsetenv(CCorvidaApp::kErrorLogVariable);
+    ErrorLog().SetFileLogging(false);
 }
 
 TEST_F(CMainFrameTest, TheStartupViewHandsOverToTheUpgradeFormOnce) {
