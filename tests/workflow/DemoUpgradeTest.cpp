@@ -101,12 +101,15 @@ TEST_P(DemoUpgradeTest, UpgradesThroughTheProgramButtonAndKeepsTheRadiosOwnData)
     EXPECT_EQ(form.Radio().options.codeplugMode, demo.codeplugMode);
     EXPECT_EQ(form.Radio().options.flashFirmware, demo.firmware);
     EXPECT_EQ(Radio().State(), RadioState::Running);
-    if (demo.firmware)
+    if (demo.firmware) {
         EXPECT_TRUE(Radio().Memory().FirmwareIntact());
-    if (demo.codeplugMode == 1 || demo.codeplugMode == 3)
+    }
+    if (demo.codeplugMode == 1 || demo.codeplugMode == 3) {
         EXPECT_EQ(CodeplugBytes(tuning, DemoCodeplugs::kTuningBytes), tuningBefore);
-    if (demo.codeplugMode >= 2)
+    }
+    if (demo.codeplugMode >= 2) {
         EXPECT_EQ(CodeplugBytes(identity, DemoCodeplugs::kSerialNumberBytes), serialBefore);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DemoKit, DemoUpgradeTest, testing::ValuesIn(kDemoRadios),
