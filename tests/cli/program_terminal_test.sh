@@ -16,14 +16,16 @@ trap cleanup EXIT
 fail() { echo "FAILED: $*"; echo "-- corvida-cli's standard error:"; cat "$work/err" 2>/dev/null; exit 1; }
 
 cp -r "$kit" "$work/kit"
+rm -rf "$work/kit/upgrades.csv" "$work/kit/backup"  # left by an earlier run in the build
 "$radiosim" --profile "$radios/kx400-r0503.radio" --files "$plain" --link "$work/radio" >"$work/radiosim.log" 2>&1 &
 pid=$!
 for _ in $(seq 100); do [ -e "$work/radio" ] && break; sleep 0.1; done
 [ -e "$work/radio" ] || fail "radiosim did not start: $(cat "$work/radiosim.log")"
 
+# The kit given relative to the current directory, as a technician types it.
 status=0
-XDG_CONFIG_HOME="$work/config" "$cli" program --kit "$work/kit" --device "$work/radio" --no-echo --yes \
-    >"$work/out" 2>"$work/err" </dev/null || status=$?
+(cd "$work" && XDG_CONFIG_HOME="$work/config" "$cli" program --kit kit --device radio --no-echo --yes \
+    >"$work/out" 2>"$work/err" </dev/null) || status=$?
 [ "$status" -eq 0 ] || fail "exit status $status"
 grep -q "NOTE: Radio Update is successful" "$work/err" || fail "no success message"
 ls "$work/kit/backup/"*.radiodata >/dev/null 2>&1 || fail "no backup of the radio's own data"
