@@ -18,7 +18,7 @@ struct SRecordLayout {
     std::string_view lineEnd = "\r\n";
     // Records from this offset of the image on carry absolute addresses in a window at windowBase
     // (a flash window), those before it addresses relative to the image's start.
-    std::optional<std::uint32_t> windowFrom;
+    std::optional<std::uint32_t> windowFrom = std::nullopt;
     std::uint32_t windowBase = 0x400000;
 };
 
