@@ -35,7 +35,7 @@ CliApp::CliApp(CPosixPlatform& platform, std::istream& in, std::ostream& out, st
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
     groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
-    groups_.push_back(std::make_unique<UpgradeCommands>(link_, platform.ComPorts(), out_));
+    groups_.push_back(std::make_unique<UpgradeCommands>(link_, platform.ComPorts(), console_, out_, err_));
     groups_.push_back(std::make_unique<PortCommands>(platform.ComPorts(), out_));
 }
 

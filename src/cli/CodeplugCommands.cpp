@@ -7,6 +7,8 @@
 #include "codeplug/CodeplugBackup.h"
 #include "codeplug/CodeplugReport.h"
 #include "codeplug/MakeCodeplug.h"
+#include "engine/CodeplugProgrammer.h"
+#include "engine/SavedDataFile.h"
 
 void CodeplugCommands::Register(CLI::App& app, Command& chosen) {
     CLI::App* codeplug = app.add_subcommand("codeplug", "Read the radio's codeplug");
@@ -21,6 +23,19 @@ void CodeplugCommands::Register(CLI::App& app, Command& chosen) {
     CLI::App* show = codeplug->add_subcommand("show", "Print the radio's codeplug pointers and blocks");
     AddLayoutOptions(*show);
     OnChosen(show, chosen, [this] { Show(); });
+
+    CLI::App* restore = codeplug->add_subcommand(
+        "restore", "Put the radio's own tuning and serial data from a backup file of radio data back");
+    restore->add_option("--from", restoreFile_, "The radio data file (in the kit's backup folder)")
+        ->required()
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile);
+    restore
+        ->add_option("--external", external_,
+                     "KDS layout: the kit's codeplug as plain S-record text, whose data give the codeplug's end")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile);
+    OnChosen(restore, chosen, [this] { Restore(); });
 }
 
 void CodeplugCommands::AddLayoutOptions(CLI::App& command) {
@@ -43,13 +58,17 @@ void CodeplugCommands::AddLayoutOptions(CLI::App& command) {
     command.add_option("--mode", mode_, "KDS layout: the mode that places block 139")->capture_default_str();
 }
 
+void CodeplugCommands::ReadExternal() {
+    if (!external_)
+        throw CLI::RequiredError("--external FILE (the KDS layout's end comes from the kit's codeplug)");
+    std::ifstream file(*external_, std::ios::binary);
+    externalText_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 std::unique_ptr<CCodeplug> CodeplugCommands::MakeForLayout() {
     std::unique_ptr<CCodeplug> codeplug = MakeCodeplug(type_);
     if (type_ == CCodeplug::kKdsFormat) {
-        if (!external_)
-            throw CLI::RequiredError("--external FILE (the KDS layout's end comes from the kit's codeplug)");
-        std::ifstream file(*external_, std::ios::binary);
-        externalText_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        ReadExternal();
         codeplug->SetExternalCodeplug(externalText_, variantCode_);
         codeplug->SetCpMode(mode_);
     }
@@ -80,4 +99,21 @@ void CodeplugCommands::Show() {
     std::unique_ptr<CCodeplug> image = MakeForLayout();
     image->ReadCpImage(bytes);
     CodeplugReport(out_).Print(*image);
+}
+
+void CodeplugCommands::Restore() {
+    RadioSavedData saved = SavedDataFile::Read(restoreFile_);
+    CodeplugJob job;
+    job.type = saved.Layout();
+    job.mode = saved.Mode();
+    job.variantCode = saved.VariantCode();
+    job.port = link_.Port();
+    job.echo = link_.Echo();
+    if (job.type == CCodeplug::kKdsFormat) {
+        ReadExternal();
+        job.codeplugText = &externalText_;
+    }
+    const std::size_t pieces = saved.Pieces().size();
+    MakeCodeplugProgrammer(job, saved)->Restore();
+    out_ << "Restored " << pieces << " pieces of radio data from " << restoreFile_.string() << '\n';
 }

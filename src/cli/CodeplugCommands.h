@@ -11,9 +11,11 @@
 #include "cli/RadioLink.h"
 #include "codeplug/CCodeplug.h"
 
-// "codeplug backup|show": the radio's whole codeplug, read through the codeplug layer's own broker
-// (so with its time-outs) and ended without a reset. backup keeps it in a raw image file before an
-// upgrade; show prints the same report as kittool's `codeplug show`.
+// "codeplug backup|show|restore": backup and show read the radio's whole codeplug through the codeplug
+// layer's own broker (so with its time-outs), ended without a reset; backup keeps it in a raw image file
+// before an upgrade, show prints the same report as kittool's `codeplug show`. restore puts the radio's
+// own data from a backup file that codeplug programming wrote back into the radio, through the same
+// restore steps, for a radio left with the kit's generic values by a crash or power cut.
 class CodeplugCommands : public CommandGroup {
 public:
     static constexpr std::size_t kVariantCodeChars = 2;
@@ -29,6 +31,8 @@ private:
     std::vector<std::uint8_t> ReadRadio();
     void Backup();
     void Show();
+    void Restore();
+    void ReadExternal();
 
     RadioLink& link_;
     std::ostream& out_;
@@ -39,4 +43,5 @@ private:
     std::string variantCode_ = "00";
     int mode_ = 0;
     std::filesystem::path backupFile_;
+    std::filesystem::path restoreFile_;
 };

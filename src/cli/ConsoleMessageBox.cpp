@@ -51,7 +51,20 @@ MessageResult ConsoleMessageBox::Show(const std::string& text, const std::string
         explainer_(text);
     if (buttons == MessageButtons::Ok)
         return MessageResult::Ok;
-    return Ask(buttons);
+    return answerUnasked_ ? AnswerUnasked(icon, buttons) : Ask(buttons);
+}
+
+void ConsoleMessageBox::AnswerForTheOperator(int retryLimit) {
+    answerUnasked_ = true;
+    retriesLeft_ = retryLimit;
+}
+
+MessageResult ConsoleMessageBox::AnswerUnasked(MessageIcon icon, MessageButtons buttons) {
+    const Choice choice = ChoiceOf(buttons);
+    const bool retryOffer = icon == MessageIcon::Stop;
+    const bool yes = !retryOffer || retriesLeft_-- > 0;
+    out_ << choice.prompt << ' ' << (yes ? choice.yesWord : choice.noWord) << " (--yes)\n";
+    return yes ? choice.yes : choice.no;
 }
 
 MessageResult ConsoleMessageBox::Ask(MessageButtons buttons) {

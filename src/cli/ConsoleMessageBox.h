@@ -26,11 +26,19 @@ public:
 
     void ExplainErrorsWith(Explainer explainer) { explainer_ = std::move(explainer); }
 
+    // --yes: questions are answered OK (or Yes) without asking, except that retry offers (the program
+    // sequence's questions with the stop icon) beyond the first `retryLimit` are answered Cancel, so a
+    // script never loops on a radio that keeps failing.
+    void AnswerForTheOperator(int retryLimit);
+
 private:
     MessageResult Ask(MessageButtons buttons);
+    MessageResult AnswerUnasked(MessageIcon icon, MessageButtons buttons);
 
     std::istream& in_;
     std::ostream& out_;
     MessageBoxService* previous_;
     Explainer explainer_;
+    bool answerUnasked_ = false;
+    int retriesLeft_ = 0;
 };

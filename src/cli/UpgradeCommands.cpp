@@ -7,7 +7,10 @@
 #include "app/PortOverrides.h"
 #include "app/ProductLineLookup.h"
 #include "cli/ByteText.h"
+#include "cli/ConsoleMessageBox.h"
+#include "cli/ConsoleProgress.h"
 #include "cli/ConsoleUpgradeView.h"
+#include "errors/TextFormat.h"
 #include "workflow/CUpgradeForm.h"
 #include "workflow/UpgradeRecord.h"
 
@@ -28,12 +31,30 @@ void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
     root_ = &app;
     CLI::App* identify = app.add_subcommand(
         "identify", "Verify the radio against a kit and show what an upgrade would do; nothing is written");
-    identify->add_option("--kit", kit_, "The kit's folder, which holds patcher.dat")
+    AddKitOptions(identify);
+    OnChosen(identify, chosen, [this] { Identify(); });
+
+    CLI::App* program = app.add_subcommand(
+        "program", "Upgrade the radio with a kit, as the Program button does; exit status 0 when it succeeded");
+    AddKitOptions(program);
+    program->add_option("--rate", rate_, "The flash rate, answering the flash-rate dialog")
+        ->type_name("19200|38400|115200")
+        ->check(CLI::IsMember({19200u, 38400u, 115200u}));
+    program->add_flag("--yes", yes_,
+                      "Answer every question OK without asking; a failed attempt is retried at most --retries "
+                      "times, then cancelled");
+    program->add_option("--retries", retries_, "With --yes: how many retries to accept (default 2)")
+        ->type_name("N")
+        ->check(CLI::NonNegativeNumber);
+    OnChosen(program, chosen, [this] { Program(); });
+}
+
+void UpgradeCommands::AddKitOptions(CLI::App* command) {
+    command->add_option("--kit", kit_, "The kit's folder, which holds patcher.dat")
         ->type_name("DIR")
         ->required()
         ->check(CLI::ExistingDirectory);
-    identify->add_flag("--no-echo", noEcho_, "The line runs without the ZUB interface box");
-    OnChosen(identify, chosen, [this] { Identify(); });
+    command->add_flag("--no-echo", noEcho_, "The line runs without the ZUB interface box");
 }
 
 void UpgradeCommands::ApplyLine(CCorvidaDoc& document) {
@@ -47,14 +68,18 @@ void UpgradeCommands::ApplyLine(CCorvidaDoc& document) {
         document.SetEcho(noEcho_ ? 0 : 1);
 }
 
+void UpgradeCommands::StartForm(CUpgradeForm& form, const ConsoleUpgradeView& view) {
+    form.FormStart();
+    if (!form.ConfigurationLoaded() || view.QuitStatus())
+        throw std::runtime_error("the kit cannot be used");
+}
+
 void UpgradeCommands::Identify() {
     CCorvidaDoc document(kit_);
     ApplyLine(document);
     ConsoleUpgradeView view(out_, std::nullopt);
     CUpgradeForm form(document, view, LookUpProductLine(kit_));
-    form.FormStart();
-    if (!form.ConfigurationLoaded() || view.QuitStatus())
-        throw std::runtime_error("the kit cannot be used");
+    StartForm(form, view);
     if (!form.VerifyRadio())
         throw std::runtime_error("the radio may not be programmed with this kit");
     PrintRadio(form);
@@ -80,4 +105,34 @@ void UpgradeCommands::PrintRadio(const CUpgradeForm& form) {
                                                                   options.patchCodeplug)
                                       : "upgrade not permitted")
          << '\n';
+}
+
+void UpgradeCommands::Program() {
+    CCorvidaDoc document(kit_);
+    ApplyLine(document);
+    ConsoleUpgradeView view(out_, rate_);
+    ConsoleProgress progress(progress_, ConsoleProgress::ErrorIsTerminal());
+    if (yes_)
+        console_.AnswerForTheOperator(retries_);
+    CUpgradeForm form(document, view, LookUpProductLine(kit_));
+    StartForm(form, view);
+    form.OnProgram();
+    const ProgramOutcome& outcome = form.LastOutcome();
+    if (outcome.Succeeded())
+        return;
+    if (view.QuitStatus())
+        throw std::runtime_error("the kit's boot code is missing; the desktop application would end here");
+    switch (outcome.end) {
+        case ProgramOutcome::End::NotPermitted:
+            throw std::runtime_error("the kit permits no upgrade of this radio");
+        case ProgramOutcome::End::Cancelled:
+            throw std::runtime_error("cancelled before anything was sent to the radio");
+        case ProgramOutcome::End::EngineRan:
+            throw std::runtime_error(FormatText("the upgrade did not succeed after %d attempt%s",
+                                                outcome.attempts, outcome.attempts == 1 ? "" : "s"));
+        case ProgramOutcome::End::NotStarted:
+        case ProgramOutcome::End::PortUnavailable:
+            break;
+    }
+    throw std::runtime_error("the radio was not programmed");
 }

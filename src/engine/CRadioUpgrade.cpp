@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr const char* kProgrammingMessage =
-    "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
 constexpr const char* kFirmwareReadText = "Read firmware S-Record file failed";
 constexpr const char* kBadModeText = "Syntax error in patch script file : RADIO_MATCHING_BLOCK";
 
@@ -93,36 +91,51 @@ UpgradeStatus CRadioUpgrade::UpgradeRadio() {
     status_ = UpgradeStatus::BootcodeFailed;
     ErrorLog().ClearAuxLog();
     WaitCursor busy;
+    try {
+        RunUpgrade();
+    } catch (const std::exception& error) {
+        // Not one of the system's errors (no memory, say): the run ends in the status of the step it hit.
+        ErrorLog().Log("CRadioUpgrade::UpgradeRadio: %s", error.what());
+        ReleaseBootstrapPort();
+        Notifications::Current().EndProgress();
+    }
+    return status_;
+}
+
+void CRadioUpgrade::RunUpgrade() {
     if (!options_ || !settings_) {
         ErrorLog().Log("CRadioUpgrade::UpgradeRadio: No options or settings were given");
-        return status_ = UpgradeStatus::InvalidDataFile;
+        status_ = UpgradeStatus::InvalidDataFile;
+        return;
     }
-    if (FlashSelected()) {
-        Notifications::Current().BeginProgress(0, false);
-        try {
-            DownloadBootcode();
-        } catch (const CError& error) {
-            // The operator's message comes from the status; the log keeps the reason.
-            ErrorLog().Log("%s", error.GetText());
-            Notifications::Current().EndProgress();
-            Notifications::Current().StatusText(Notifications::kStatusRestore);
-            return status_ = UpgradeStatus::BootcodeFailed;
-        }
-        Notifications::Current().EndProgress();
-        if (!DetectFlashAndLoadFirmware())
-            return status_ = UpgradeStatus::FlashSizeNotDetected;
-    }
+    if (FlashSelected() && !StartFlashing())
+        return;
     try {
         PrepareUpgrade();
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
-        return status_ = UpgradeStatus::InvalidDataFile;
-    } catch (const std::exception& error) {
-        ErrorLog().Log("CRadioUpgrade::PrepareUpgrade: %s", error.what());
-        return status_ = UpgradeStatus::InvalidDataFile;
+        status_ = UpgradeStatus::InvalidDataFile;
+        return;
     }
     RunSelectedSteps();
-    return status_;
+}
+
+// The bootcode download, the erase and size probe, and the firmware file. False, with the status set,
+// when the run cannot go on.
+bool CRadioUpgrade::StartFlashing() {
+    Notifications::Current().BeginProgress(0, false);
+    try {
+        DownloadBootcode();
+    } catch (const CError& error) {
+        // The operator's message comes from the status; the log keeps the reason.
+        ErrorLog().Log("%s", error.GetText());
+        Notifications::Current().EndProgress();
+        Notifications::Current().StatusText(Notifications::kStatusRestore);
+        status_ = UpgradeStatus::BootcodeFailed;
+        return false;
+    }
+    Notifications::Current().EndProgress();
+    return DetectFlashAndLoadFirmware();
 }
 
 void CRadioUpgrade::RunSelectedSteps() {
@@ -145,8 +158,6 @@ void CRadioUpgrade::RunSelectedSteps() {
         status_ = UpgradeStatus::Succeeded;
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
-    } catch (const std::exception& error) {
-        ErrorLog().Log("CRadioUpgrade::UpgradeRadio: %s", error.what());
     }
     if (progressShown_)
         Notifications::Current().EndProgress();

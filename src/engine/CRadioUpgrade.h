@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CodeplugJob.h"
 #include "engine/CodeplugRegion.h"
 #include "engine/FlashLayout.h"
 #include "engine/UpgradeStatus.h"
@@ -58,6 +59,11 @@ public:
     const std::filesystem::path& BackupFile() const { return backupFile_; }
 
 private:
+    static constexpr const char* kProgrammingMessage =
+        "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
+
+    void RunUpgrade();
+    bool StartFlashing();
     void DownloadBootcode();
     void SendBootcodeAndStartIt();
     void ReleaseBootstrapPort();
@@ -100,4 +106,9 @@ private:
     RadioSavedData* savedData_ = nullptr;
     std::filesystem::path backupFolder_;
     std::filesystem::path backupFile_;
+
+    // --- codeplug programming and patching (CRadioUpgradeCodeplug.cpp) ---
+    // The flash rate while the bootcode of this run's firmware download still runs; none at 9600 Bd.
+    std::optional<unsigned> BootcodeBaud() const;
+    CodeplugJob MakeCodeplugJob() const;
 };

@@ -1,12 +1,71 @@
-#include "engine/CRadioUpgrade.h"
-#include "errors/CGenError.h"
+#include <optional>
+#include <span>
 
-// Codeplug programming and patching are not in this build yet: a selected step fails its run rather
-// than report success without having run.
+#include "engine/CPatcher.h"
+#include "engine/CRadioUpgrade.h"
+#include "engine/CodeplugProgrammer.h"
+#include "engine/RadioSavedData.h"
+#include "engine/UpgradeOptions.h"
+#include "codeplug/CCodeplug.h"
+#include "errors/CErrorLog.h"
+#include "errors/CGenError.h"
+#include "files/ProductLine.h"
+#include "kwip/CKwipComm.h"
+
+namespace {
+
+constexpr const char* kRawCopyModelCode = "01";
+
+}  // namespace
+
+std::optional<unsigned> CRadioUpgrade::BootcodeBaud() const {
+    if (!FlashSelected())
+        return std::nullopt;
+    return FlashRate();
+}
+
+CodeplugJob CRadioUpgrade::MakeCodeplugJob() const {
+    CodeplugJob job;
+    job.type = codeplugType_;
+    job.mode = options_ != nullptr ? options_->codeplugMode : 0;
+    job.region = region_;
+    job.codeplugText = codeplugText_;
+    job.variantCode = variantCode_;
+    job.port = static_cast<unsigned>(portNumber_);
+    job.echo = echo_;
+    job.bootcodeBaud = BootcodeBaud();
+    job.stepProgress = progressShown_;
+    // After flashing the radio still runs the bootcode; when no patch (which resets) follows, the reset
+    // is ours, or the radio would sit in the bootcode after a successful run.
+    job.resetAtEnd = job.bootcodeBaud.has_value() && options_ != nullptr && !options_->patchCodeplug;
+    job.rawCopies = productLine_ == ProductLine::kFarVarno && options_ != nullptr &&
+                    options_->modelCode == kRawCopyModelCode;
+    job.backupFolder = backupFolder_;
+    return job;
+}
+
 void CRadioUpgrade::DoProgCp() {
-    throw CGenError(3, "Codeplug programming is not available in this build");
+    RadioSavedData ownSavedData;
+    RadioSavedData& saved = savedData_ != nullptr ? *savedData_ : ownSavedData;
+    const std::unique_ptr<CodeplugProgrammer> programmer = MakeCodeplugProgrammer(MakeCodeplugJob(), saved);
+    try {
+        programmer->Program();
+    } catch (const CError&) {
+        backupFile_ = programmer->BackupFile();
+        throw;
+    }
+    backupFile_ = programmer->BackupFile();
 }
 
 void CRadioUpgrade::DoPatch() {
-    throw CGenError(3, "Patching is not available in this build");
+    CPatcher patcher(codeplugType_);
+    if (codeplugType_ == CCodeplug::kKdsFormat && codeplugText_ != nullptr)
+        patcher.Codeplug().SetExternalCodeplug(*codeplugText_, variantCode_);
+    const unsigned baud = BootcodeBaud().value_or(CKwipComm::kBaud);
+    const std::span<const PatchRecord> records =
+        patchRecords_ != nullptr ? std::span<const PatchRecord>(*patchRecords_) : std::span<const PatchRecord>();
+    if (!patcher.UpdateRadio(records, portNumber_, echo_, baud)) {
+        ErrorLog().Log("CRadioUpgrade::DoPatch: Patching codeplug data failed!");
+        throw CGenError(3, "Patching error");
+    }
 }

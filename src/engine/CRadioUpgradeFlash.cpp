@@ -24,8 +24,6 @@ constexpr unsigned kFlashReplyTimeoutMs = 1000;
 constexpr unsigned kBootcodeHelloTimeoutMs = 700;
 
 constexpr const char* kErasingMessage = "Erasing flash ROM...\nWARNING!! Ensure process is not interrupted";
-constexpr const char* kProgrammingMessage =
-    "Programming flash ROM...\nWARNING!! Ensure process is not interrupted";
 
 constexpr const char* kNoFirmwareFileText =
     "Unable to open firmware file!\nPlease make sure installation is completed successfully";

@@ -8,8 +8,8 @@
 #include "errors/CLog.h"
 
 // The error log's file sink: one time-stamped line per call, "%m/%d/%y %H:%M:%S  " + text + CR LF,
-// on the disk (fsync) before the call returns. The file is created, or truncated, when the sink is made; a file that cannot be
-// opened is reported once and every line is then dropped.
+// on the disk (fsync) before the call returns. The file is created, or truncated, when the sink is
+// made; a file that cannot be opened is reported once and every line is then dropped.
 class CwFileLog : public CLog {
 public:
     static constexpr const char* kDefaultFileName = "cvErrlog.txt";

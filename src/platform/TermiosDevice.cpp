@@ -134,7 +134,8 @@ std::optional<TermiosDevice::PseudoTerminal> TermiosDevice::OpenPseudoTerminal()
         return std::nullopt;
     }
     PseudoTerminal terminal{
-        std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::None, "a pseudo-terminal master"), ""};
+        std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::None, "a pseudo-terminal master"),
+        ""};
     std::array<char, kSlaveNameBytes> slaveName{};
     if (grantpt(fd) != 0 || unlockpt(fd) != 0 || ptsname_r(fd, slaveName.data(), slaveName.size()) != 0 ||
         fcntl(fd, F_SETFL, O_NONBLOCK) != 0) {

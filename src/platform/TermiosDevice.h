@@ -75,7 +75,7 @@ private:
 
     int fd_;
     ErrorSource source_;
-    std::string path_;  // for the log
+    std::string path_;        // for the log
     bool exclusive_ = false;  // we hold the device exclusively (TIOCEXCL) and give that up on closing
     EventCounts counts_{};
     MarkedInput marks_;

@@ -5,10 +5,14 @@
 #include "errors/CError.h"
 #include "errors/MessageBoxService.h"
 #include "files/ProductLine.h"
+#include "errors/TextFormat.h"
 #include "workflow/FlashDialog.h"
+#include "workflow/ProgramSequence.h"
 #include "workflow/RadioGroupRegion.h"
 #include "workflow/RadioVerifier.h"
+#include "workflow/ScopedCurrentDirectory.h"
 #include "workflow/UpgradeDocument.h"
+#include "workflow/UpgradeRecord.h"
 #include "workflow/UpgradeView.h"
 
 namespace {
@@ -150,4 +154,55 @@ bool CUpgradeForm::PrepareFlashing() {
     }
     flashDialogShown_ = true;
     return true;
+}
+
+void CUpgradeForm::OnProgram() {
+    const auto started = std::chrono::system_clock::now();
+    const auto startedSteady = std::chrono::steady_clock::now();
+    lastOutcome_ = Program();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - startedSteady;
+    RecordPress(lastOutcome_, started, took.count());
+}
+
+ProgramOutcome CUpgradeForm::Program() {
+    ProgramOutcome outcome;
+    if (!VerifyRadio()) {
+        outcome.finalText = "Radio verification failed";
+        return outcome;
+    }
+    if (!radio_.options.upgradePermitted) {
+        outcome.end = ProgramOutcome::End::NotPermitted;
+        outcome.finalText = "The kit permits no upgrade of this radio";
+        return outcome;
+    }
+    if (!PowerUpCheckPasses()) {
+        outcome.finalText = "Power-up check failed";
+        return outcome;
+    }
+    const ScopedCurrentDirectory inKitFolder(document_.WorkingDirectory());
+    if (!PrepareFlashing()) {
+        outcome.finalText = "Boot code could not be loaded";
+        return outcome;
+    }
+    return ProgramSequence(document_, radio_, flash_, version_, codeplugType_, productLine_).Run();
+}
+
+void CUpgradeForm::RecordPress(const ProgramOutcome& outcome, std::chrono::system_clock::time_point started,
+                               double seconds) const {
+    UpgradeRecord record;
+    record.started = started;
+    record.port = document_.PortNumber();
+    for (std::uint8_t byte : radio_.identity)
+        record.identity += FormatText("%02X", byte);
+    record.serialText = radio_.serialText;
+    record.modelCode = radio_.options.modelCode;
+    record.releaseBefore = radio_.release;
+    record.operations = UpgradeRecord::Operations(radio_.options.flashFirmware, radio_.options.codeplugMode,
+                                                  radio_.options.patchCodeplug);
+    record.attempts = outcome.attempts;
+    record.finalStatus = outcome.finalStatus ? static_cast<int>(*outcome.finalStatus) : -1;
+    record.finalText = outcome.finalText;
+    record.durationSeconds = seconds;
+    record.backupFile = outcome.backupFile;
+    record.AppendTo(document_.WorkingDirectory());
 }

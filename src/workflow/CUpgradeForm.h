@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -7,6 +8,7 @@
 #include "engine/KitVersion.h"
 #include "files/FileManager.h"
 #include "kwip/CKwipBroker.h"
+#include "workflow/ProgramOutcome.h"
 #include "workflow/VerifiedRadio.h"
 
 class UpgradeDocument;
@@ -39,6 +41,7 @@ public:
     // The Program button: verification, the power-up check, the flash dialog, then engine attempts until
     // one succeeds or the operator gives up. Every ending has been shown to the operator when it returns.
     void OnProgram();
+    const ProgramOutcome& LastOutcome() const { return lastOutcome_; }
 
     const KitVersion& Version() const { return version_; }
     int CodeplugType() const { return codeplugType_; }
@@ -50,6 +53,9 @@ private:
     bool LoadConfiguration();
     std::optional<std::uint8_t> PowerUpStatus();
     void WarnOfTestKit();
+    ProgramOutcome Program();
+    void RecordPress(const ProgramOutcome& outcome, std::chrono::system_clock::time_point started,
+                     double seconds) const;
 
     UpgradeDocument& document_;
     UpgradeView& view_;
@@ -62,4 +68,5 @@ private:
     VerifiedRadio radio_;
     FlashSettings flash_;
     bool flashDialogShown_ = false;
+    ProgramOutcome lastOutcome_;
 };

@@ -70,3 +70,22 @@ TEST(ConsoleMessageBoxTest, TheServiceBeforeItIsBackAfterIt) {
 }
 
 }  // namespace
+
+TEST(ConsoleMessageBoxTest, WithYesRetryOffersAreAcceptedUpToTheLimitAndOtherQuestionsAlways) {
+    std::istringstream in("cancel\n");  // never read
+    std::ostringstream out;
+    ConsoleMessageBox console(in, out);
+    console.AnswerForTheOperator(2);
+    const auto ask = [](MessageIcon icon) {
+        return MessageBoxService::ShowMessage("?", "", icon, MessageButtons::OkCancel);
+    };
+
+    EXPECT_EQ(ask(MessageIcon::Information), MessageResult::Ok);  // the bootstrap-mode instructions
+    EXPECT_EQ(ask(MessageIcon::Stop), MessageResult::Ok);
+    EXPECT_EQ(ask(MessageIcon::Exclamation), MessageResult::Ok);  // a test kit's warning
+    EXPECT_EQ(ask(MessageIcon::Stop), MessageResult::Ok);
+    EXPECT_EQ(ask(MessageIcon::Stop), MessageResult::Cancel);
+    EXPECT_EQ(ask(MessageIcon::Information), MessageResult::Ok);
+    EXPECT_NE(out.str().find("?\n[ok/cancel] ok (--yes)\n"), std::string::npos);
+    EXPECT_NE(out.str().find("?\n[ok/cancel] cancel (--yes)\n"), std::string::npos);
+}

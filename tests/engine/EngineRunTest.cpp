@@ -56,7 +56,7 @@ UpgradeStatus EngineRunTest::Run() {
     settings_.firmwareText.clear();
     engine_ = std::make_unique<CRadioUpgrade>();
     CRadioUpgrade& engine = *engine_;
-    if (options_.flashFirmware) {
+    if (options_.flashFirmware && handOverPort_) {
         CSerial* port = Platform().GetSerial();
         port->SetEcho(kEcho);
         port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
@@ -69,7 +69,9 @@ UpgradeStatus EngineRunTest::Run() {
     engine.SetOptions(&options_);
     engine.SetInputs(&settings_, codeplugText_.empty() ? nullptr : &codeplugText_,
                      patchRecords_.empty() ? nullptr : &patchRecords_, codeplugType_, &version_);
-    engine.SetVariantCode("Z5");
+    engine.SetVariantCode(variantCode_);
+    engine.SetSavedData(savedData_);
+    engine.SetBackupFolder(backupFolder_);
     return engine.UpgradeRadio();
 }
 

@@ -13,6 +13,7 @@
 #include "engine/CRadioUpgrade.h"
 #include "engine/FlashSettings.h"
 #include "engine/KitVersion.h"
+#include "engine/RadioSavedData.h"
 #include "engine/UpgradeOptions.h"
 #include "files/PatchSection.h"
 
@@ -36,9 +37,7 @@ public:
     static std::string FirmwareText(const Bytes& image, std::uint32_t address, int type = 1,
                                     unsigned recordBytes = 32);
 
-protected:
-    EngineRunTest();
-    ~EngineRunTest() override;
+    using SimRadioTest::Profile;
 
     // Writes a kit file into the kit folder, enciphered with the kit key.
     void WriteKitFile(const std::string& name, const std::string& plain) const;
@@ -56,11 +55,19 @@ protected:
     std::string codeplugText_;
     std::vector<PatchRecord> patchRecords_;
     int codeplugType_ = 1;
+    std::string variantCode_ = "Z5";
+    RadioSavedData* savedData_ = nullptr;
+    std::filesystem::path backupFolder_;
     bool enterBootstrapMode_ = true;
+    bool handOverPort_ = true;
     RecordingNotifications notes_;
     RecordingMessageBox boxes_;
     TempDir kit_;
     std::unique_ptr<CRadioUpgrade> engine_;
+
+protected:
+    EngineRunTest();
+    ~EngineRunTest() override;
 
 private:
     std::filesystem::path previousFolder_;

@@ -14,8 +14,9 @@ TEST(ProductLineTest, EachNameHasItsIdAndTheNamedIdsAreTheirRows) {
         std::string name;
     };
     const Row table[] = {
-        {0, "BASIC"}, {1, "KESTAR02"}, {2, "KESTAR03"},  {3, "KDS"},       {4, "DUN"},        {5, "VOLANTE"},
-        {6, "PL510/PL520"}, {7, "PIK"}, {8, "ORBIS"}, {9, "DUN_KESTA"}, {10, "FAR_VARNO"}, {11, "NO_LINE"},
+        {0, "BASIC"}, {1, "KESTAR02"},  {2, "KESTAR03"},    {3, "KDS"},
+        {4, "DUN"},   {5, "VOLANTE"},   {6, "PL510/PL520"}, {7, "PIK"},
+        {8, "ORBIS"}, {9, "DUN_KESTA"}, {10, "FAR_VARNO"},  {11, "NO_LINE"},
     };
     for (const Row& row : table)
         EXPECT_EQ(ProductLine::IdOf(row.name), row.id) << row.name;

@@ -144,7 +144,8 @@ Bytes Corrupted(Bytes frame) {
     return frame;
 }
 
-class CKwipCommEveryAttemptTest : public CKwipCommTest, public ::testing::WithParamInterface<EveryAttemptCase> {};
+class CKwipCommEveryAttemptTest : public CKwipCommTest,
+                                  public ::testing::WithParamInterface<EveryAttemptCase> {};
 
 TEST_P(CKwipCommEveryAttemptTest, GivesItsStatusAfterFourAttemptsAndLogsEach) {
     const EveryAttemptCase& c = GetParam();
@@ -158,14 +159,19 @@ TEST_P(CKwipCommEveryAttemptTest, GivesItsStatusAfterFourAttemptsAndLogsEach) {
 
 INSTANTIATE_TEST_SUITE_P(
     WrongAnswers, CKwipCommEveryAttemptTest,
-    ::testing::Values(
-        EveryAttemptCase{"Silence", {}, CKwipComm::kSerialFailure,
-                         {"Number of byteTime timeout = 97", kNoDataText, kGettingAck}},
-        EveryAttemptCase{"NegativeAcknowledge", {kNegativeAck}, CKwipComm::kNegativeAck,
-                         {"Receive Negative Ack from external device"}},
-        EveryAttemptCase{"BadChecksum", Acked(Corrupted(kStatusReply)), CKwipComm::kCorruptReply,
-                         {"The KWIP reply message is corrupted", kGettingReply,
-                          HexLine(Corrupted(kStatusReply))}}),
+    ::testing::Values(EveryAttemptCase{"Silence",
+                                       {},
+                                       CKwipComm::kSerialFailure,
+                                       {"Number of byteTime timeout = 97", kNoDataText, kGettingAck}},
+                      EveryAttemptCase{"NegativeAcknowledge",
+                                       {kNegativeAck},
+                                       CKwipComm::kNegativeAck,
+                                       {"Receive Negative Ack from external device"}},
+                      EveryAttemptCase{"BadChecksum",
+                                       Acked(Corrupted(kStatusReply)),
+                                       CKwipComm::kCorruptReply,
+                                       {"The KWIP reply message is corrupted", kGettingReply,
+                                        HexLine(Corrupted(kStatusReply))}}),
     [](const ::testing::TestParamInfo<EveryAttemptCase>& info) { return info.param.name; });
 
 TEST_F(CKwipCommTest, EachAttemptStartsAsSoonAsThePreviousOneGaveUp) {

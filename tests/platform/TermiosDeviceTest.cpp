@@ -137,7 +137,8 @@ TEST_F(TermiosDeviceTest, ARateTheDriverReplacesFarOffIsRefusedAndThePreviousLin
         SCOPED_TRACE(c.asked);
         const RateSubstitutingDriver driver(c.asked, c.given);
         EXPECT_EQ(program_->SetLine({c.asked, 8, Parity::Odd, StopBits::One}), c.taken);
-        const LineSettings expected = c.taken ? LineSettings{c.given, 8, Parity::Odd, StopBits::One} : previous;
+        const LineSettings expected =
+            c.taken ? LineSettings{c.given, 8, Parity::Odd, StopBits::One} : previous;
         EXPECT_EQ(master_->GetLine()->baud, expected.baud);
         EXPECT_EQ(master_->GetLine()->stopBits, expected.stopBits);
         ASSERT_TRUE(program_->SetLine(previous));

@@ -11,6 +11,8 @@ RecordingMessageBox::~RecordingMessageBox() {
 MessageResult RecordingMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                                         MessageButtons buttons) {
     boxes_.push_back({text, caption, icon, buttons});
+    if (onShow_)
+        onShow_(boxes_.back());
     if (answers_.empty())
         return MessageResult::Ok;
     const MessageResult answer = answers_.front();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,13 @@ public:
                        MessageButtons buttons) override;
 
     void Answer(MessageResult result) { answers_.push_back(result); }
+    // Called with each box as it is shown, before it is answered: what the operator does meanwhile.
+    void OnShow(std::function<void(const Box&)> action) { onShow_ = std::move(action); }
     const std::vector<Box>& Boxes() const { return boxes_; }
 
 private:
     MessageBoxService* previous_;
     std::deque<MessageResult> answers_;
     std::vector<Box> boxes_;
+    std::function<void(const Box&)> onShow_;
 };

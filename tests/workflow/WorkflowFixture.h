@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ public:
     }
     std::optional<unsigned> ChooseFlashRate(std::optional<unsigned> current) override {
         offeredRates.push_back(current);
+        if (whileChoosing)
+            whileChoosing();
         return chosenRate;
     }
     void RequestQuit(int exitStatus) override { quitStatus = exitStatus; }
@@ -45,6 +48,7 @@ public:
     std::optional<int> quitStatus;
     std::optional<unsigned> chosenRate = 19200;
     std::vector<std::optional<unsigned>> offeredRates;
+    std::function<void()> whileChoosing;  // what else happens while the dialog is up
 };
 
 // The small test radio (SmallRadio) against a kit written by the test. The kit's key is kKitKey.

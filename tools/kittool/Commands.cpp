@@ -10,6 +10,7 @@
 #include "KitCipher.h"
 #include "KitConfig.h"
 #include "KitFolder.h"
+#include "KitLauncher.h"
 #include "KitLinter.h"
 #include "KitPrinter.h"
 #include "files/SRecord.h"
@@ -159,6 +160,36 @@ int Image(const std::filesystem::path& file, const KeyChoice& key,
                                                      scan.image.size()));
         }
         return scan.faults.empty() && scan.imageComplete ? kSuccess : kProblemsFound;
+    });
+}
+
+int Launcher(const std::filesystem::path& kitPath, const std::optional<std::filesystem::path>& output,
+             Streams io) {
+    KitFolder kit(kitPath);
+    if (!kit.HasConfig()) {
+        io.err << "kittool: " << (kitPath / FileManager::kConfigFileName).string() << " is "
+               << DescribeFailure(kit.ConfigFailure()) << "\n";
+        return kFailed;
+    }
+    const KitConfig::Kit config = KitConfig::Read(kit.Config());
+    const KitLauncher launcher(kitPath, config.version[0].text, config.version[1].text);
+    return Guarded(io, [&] {
+        std::filesystem::path file;
+        if (output) {
+            file = *output;
+        } else {
+            const std::filesystem::path folder = KitLauncher::UserApplicationsFolder();
+            if (folder.empty()) {
+                io.err
+                    << "kittool: neither XDG_DATA_HOME nor HOME names your applications folder; give -o FILE\n";
+                return kFailed;
+            }
+            std::filesystem::create_directories(folder);
+            file = folder / launcher.FileName();
+        }
+        WriteWholeFile(file, launcher.DesktopEntry());
+        io.out << file.string() << "\n";
+        return kSuccess;
     });
 }
 

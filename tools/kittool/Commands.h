@@ -47,6 +47,11 @@ int Lint(const std::filesystem::path& kit, Streams io);
 int Image(const std::filesystem::path& file, const KeyChoice& key,
           const std::optional<std::filesystem::path>& rawOut, Streams io);
 
+// Writes a desktop entry that starts corvida in the kit's folder, named with the kit's title, to
+// `output` or else into the user's applications folder; prints the file's path.
+int Launcher(const std::filesystem::path& kit, const std::optional<std::filesystem::path>& output,
+             Streams io);
+
 // What `srec` writes: the bytes of `from`, or `size` deterministic bytes made from `seed` (the seed
 // text first, then pseudo-random bytes), as S-records of `layout`.
 struct SRecordSource {

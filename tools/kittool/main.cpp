@@ -96,6 +96,13 @@ int main(int argc, char** argv) {
     AddKeyOptions(*image, key);
     image->callback([&] { status = Commands::Image(file, key, rawOut, io); });
 
+    auto* launcher = app.add_subcommand(
+        "launcher", "write a desktop entry that starts corvida in a kit's folder, named with its title");
+    launcher->add_option("KITDIR", kit, "the installed kit")->required()->check(CLI::ExistingDirectory);
+    launcher->add_option("-o,--output", rawOut,
+                         "the entry to write (default: your applications folder, where the menu finds it)");
+    launcher->callback([&] { status = Commands::Launcher(kit, rawOut, io); });
+
     Commands::SRecordSource source;
     SRecordLayout layout;
     std::string lineEnd = "crlf";

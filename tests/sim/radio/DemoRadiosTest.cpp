@@ -187,5 +187,9 @@ TEST_P(DemoRadiosTest, HasAZr5LoaderAndAFirmwareImageWithRelativeAndAbsoluteReco
 }
 
 INSTANTIATE_TEST_SUITE_P(Demo, DemoRadiosTest, ::testing::Values("kx400.radio", "kx600.radio"));
+// The radios whose releases select codeplug programming, with and without firmware.
+INSTANTIATE_TEST_SUITE_P(CodeplugModes, DemoRadiosTest,
+                         ::testing::Values("kx400-r0501.radio", "kx400-r0502.radio", "kx400-r0503.radio",
+                                           "kx400-r0401.radio", "kx400-r0402.radio", "kx400-r0403.radio"));
 
 }  // namespace

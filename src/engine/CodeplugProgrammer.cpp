@@ -1,0 +1,144 @@
+#include "engine/CodeplugProgrammer.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "codeplug/MakeCodeplug.h"
+#include "engine/KdsCodeplugProgrammer.h"
+#include "engine/SavedDataFile.h"
+#include "engine/StandardCodeplugProgrammer.h"
+#include "engine/WrenCodeplugProgrammer.h"
+#include "errors/CGenError.h"
+#include "files/SRecord.h"
+#include "kwip/CKwipBroker.h"
+#include "notify/Notifications.h"
+#include "platform/CSerial.h"
+
+namespace {
+
+// The bulk transfer's pause after each command; the codeplug access's own is 15 ms.
+constexpr unsigned kChunkPostDelayMs = 2;
+
+}  // namespace
+
+CodeplugProgrammer::CodeplugProgrammer(const CodeplugJob& job, RadioSavedData& saved)
+    : job_(job), saved_(saved), codeplug_(MakeCodeplug(job.type)) {}
+
+CodeplugProgrammer::~CodeplugProgrammer() = default;
+
+void CodeplugProgrammer::Program() {
+    if (job_.region.end == 0)
+        throw CGenError(3, "%s", kNoRegionText);
+    // Everything that can refuse the kit's image does so before the radio is touched.
+    const std::vector<std::uint8_t> image = ReadImage();
+    CheckRegion(image.size());
+    StartAccess();
+    Prepare();
+    SaveOrCarryOver();
+    KeepBackup();
+    saved_.MarkAtRisk();
+    WriteChunks(image);
+    CheckWrittenCodeplug();
+    PutBack(saved_);
+    saved_.Restored();
+    codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
+}
+
+void CodeplugProgrammer::Restore() {
+    StartAccess();
+    Prepare();
+    PutBack(saved_);
+    saved_.Restored();
+    codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
+}
+
+std::vector<std::uint8_t> CodeplugProgrammer::ReadImage() const {
+    std::vector<std::uint8_t> image(ImageBytes());
+    SRecord reader;
+    if (job_.codeplugText != nullptr)
+        reader.AttachText(*job_.codeplugText);
+    std::size_t length = 0;
+    if (job_.codeplugText == nullptr || !reader.ReadAllData(image, length))
+        throw CGenError(3, "%s", kBadImageText);
+    return image;
+}
+
+void CodeplugProgrammer::CheckRegion(std::size_t imageBytes) const {
+    if (job_.region.end > imageBytes || job_.region.start > job_.region.end) {
+        ErrorLog().Log("CRadioUpgrade::DoProgCp: The codeplug region %X to %X lies outside the %u-byte image",
+                       job_.region.start, job_.region.end, static_cast<unsigned>(imageBytes));
+        throw CGenError(3, "The programmable codeplug region reaches beyond the codeplug image");
+    }
+}
+
+void CodeplugProgrammer::StartAccess() {
+    codeplug_->SetCpFormat(job_.type, 0);
+    codeplug_->SetCommParams(job_.port, job_.echo);
+    codeplug_->StartCpAccess(0);
+    CKwipComm& comm = codeplug_->Broker().Comm();
+    comm.PostDelayMs = kChunkPostDelayMs;
+    if (job_.bootcodeBaud && comm.Serial() != nullptr)
+        comm.Serial()->SetBaud(*job_.bootcodeBaud);
+}
+
+void CodeplugProgrammer::SaveOrCarryOver() {
+    if (saved_.AtRisk()) {
+        if (!saved_.AtRiskFor(job_.type, job_.mode))
+            throw CGenError(3, "The radio data saved by the failed attempt belong to another codeplug mode");
+        ErrorLog().Log("CRadioUpgrade::DoProgCp: Restoring the radio data saved before the failed attempt");
+        return;
+    }
+    saved_.Begin(job_.type, job_.mode, job_.variantCode);
+    Save(saved_);
+}
+
+void CodeplugProgrammer::KeepBackup() {
+    if (job_.backupFolder.empty())
+        return;
+    backupFile_ = SavedDataFile::Write(job_.backupFolder, saved_, std::chrono::system_clock::now());
+    ErrorLog().Log("CRadioUpgrade::DoProgCp: Radio data saved in %s", backupFile_.string().c_str());
+}
+
+void CodeplugProgrammer::WriteChunks(std::span<const std::uint8_t> image) {
+    CKwipBroker& broker = codeplug_->Broker();
+    unsigned address = job_.region.start;
+    while (address < job_.region.end) {
+        if (job_.stepProgress)
+            Notifications::Current().StepProgress();
+        const unsigned count = std::min<unsigned>(CodeplugRegion::kChunkBytes, job_.region.end - address);
+        try {
+            broker.WriteRequest(address, image.subspan(address, count));
+        } catch (const CError&) {
+            ErrorLog().Log("%s", ChunkFailureLine());
+            ErrorLog().Log("Write radio codeplug failed at address %X", address);
+            throw;
+        }
+        address += count;
+    }
+}
+
+void CodeplugProgrammer::CheckWrittenCodeplug() {
+    if (!ChecksWrittenCodeplug() || codeplug_->InitRdkPtrs())
+        return;
+    codeplug_->StopCpAccess(0);
+    throw CGenError(3, "%s", kIncorrectCodeplugText);
+}
+
+const SavedPiece& CodeplugProgrammer::Piece(const RadioSavedData& saved, std::uint16_t block,
+                                            std::uint32_t offset) {
+    const SavedPiece* piece = saved.Find(block, offset);
+    if (piece == nullptr)
+        throw CGenError(3, "The saved radio data lack block %X at offset %u", block, offset);
+    return *piece;
+}
+
+std::unique_ptr<CodeplugProgrammer> MakeCodeplugProgrammer(const CodeplugJob& job, RadioSavedData& saved) {
+    switch (job.type) {
+        case CCodeplug::kAdkFormat:
+            return std::make_unique<StandardCodeplugProgrammer>(job, saved);
+        case CCodeplug::kKdsFormat:
+            return std::make_unique<KdsCodeplugProgrammer>(job, saved);
+        default:
+            return std::make_unique<WrenCodeplugProgrammer>(job, saved);
+    }
+}

@@ -1,0 +1,171 @@
+#include "engine/SavedDataFile.h"
+
+#include <cctype>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "errors/CGenError.h"
+#include "files/HexDigits.h"
+#include "platform/DurableFile.h"
+
+namespace {
+
+constexpr std::size_t kMaxIdentityChars = 32;
+
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const std::uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(const std::string& text) {
+    if (text.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::optional<std::uint8_t> high = HexDigits::Strict(text[i]);
+        const std::optional<std::uint8_t> low = HexDigits::Strict(text[i + 1]);
+        if (!high || !low)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    }
+    return bytes;
+}
+
+// Letters, digits, '-' and '_' only, so that no identity can reach outside the backup folder.
+std::string FileSafe(const std::string& identity) {
+    std::string safe;
+    for (const char c : identity) {
+        if (safe.size() == kMaxIdentityChars)
+            break;
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_')
+            safe += c;
+    }
+    return safe.empty() ? "radio" : safe;
+}
+
+[[noreturn]] void RefuseLine(int number) {
+    throw CGenError(3, "The backup file is not one of radio data (line %d)", number);
+}
+
+// One "piece" line after its keyword.
+SavedPiece ParsePiece(std::istringstream& fields, int number) {
+    std::string block;
+    std::string hex;
+    SavedPiece piece;
+    if (!(fields >> block >> piece.list >> piece.entry >> piece.offset >> hex))
+        RefuseLine(number);
+    std::size_t used = 0;
+    unsigned long id = 0;
+    try {
+        id = std::stoul(block, &used, 16);
+    } catch (const std::exception&) {
+        RefuseLine(number);
+    }
+    const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(hex);
+    if (used != block.size() || id > 0xFFFF || !bytes || bytes->empty())
+        RefuseLine(number);
+    piece.block = static_cast<std::uint16_t>(id);
+    piece.bytes = *bytes;
+    return piece;
+}
+
+}  // namespace
+
+std::string SavedDataFile::Format(const RadioSavedData& data) {
+    std::ostringstream text;
+    text << kFirstLine << '\n';
+    text << "layout " << data.Layout() << '\n';
+    text << "mode " << data.Mode() << '\n';
+    if (!data.VariantCode().empty())
+        text << "variant-code " << data.VariantCode() << '\n';
+    if (!data.RadioIdentity().empty())
+        text << "identity " << FileSafe(data.RadioIdentity()) << '\n';
+    for (const SavedPiece& piece : data.Pieces()) {
+        char block[8];
+        std::snprintf(block, sizeof block, "0x%04X", piece.block);
+        text << "piece " << block << ' ' << piece.list << ' ' << piece.entry << ' ' << piece.offset << ' '
+             << HexBytes(piece.bytes) << '\n';
+    }
+    text << "end\n";
+    return text.str();
+}
+
+RadioSavedData SavedDataFile::Parse(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line;
+    int number = 1;
+    if (!std::getline(lines, line) || line != kFirstLine)
+        RefuseLine(number);
+    RadioSavedData data;
+    int layout = 0;
+    int mode = 0;
+    std::string variantCode;
+    std::string identity;
+    std::vector<SavedPiece> pieces;
+    bool ended = false;
+    while (!ended && std::getline(lines, line)) {
+        ++number;
+        std::istringstream fields(line);
+        std::string keyword;
+        fields >> keyword;
+        if (keyword == "layout" && (fields >> layout)) {
+        } else if (keyword == "mode" && (fields >> mode) && mode >= 1 && mode <= 3) {
+        } else if (keyword == "variant-code" && (fields >> variantCode)) {
+        } else if (keyword == "identity" && (fields >> identity)) {
+        } else if (keyword == "piece") {
+            pieces.push_back(ParsePiece(fields, number));
+        } else if (keyword == "end") {
+            ended = true;
+        } else {
+            RefuseLine(number);
+        }
+        std::string rest;
+        if (fields >> rest)
+            RefuseLine(number);
+    }
+    if (!ended || mode == 0 || pieces.empty())
+        throw CGenError(3, "The backup file of radio data is incomplete");
+    data.Begin(layout, mode, variantCode);
+    data.SetRadioIdentity(identity);
+    for (SavedPiece& piece : pieces)
+        data.Add(std::move(piece));
+    return data;
+}
+
+std::string SavedDataFile::FileName(const RadioSavedData& data, std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return std::string(stamp) + "-" + FileSafe(data.RadioIdentity()) + kExtension;
+}
+
+std::filesystem::path SavedDataFile::Write(const std::filesystem::path& folder, const RadioSavedData& data,
+                                           std::chrono::system_clock::time_point when) {
+    const std::string name = FileName(data, when);
+    const std::string stem = name.substr(0, name.size() - std::string_view(kExtension).size());
+    std::filesystem::path path = folder / name;
+    for (int copy = 2; std::filesystem::exists(path); ++copy)
+        path = folder / (stem + "-" + std::to_string(copy) + kExtension);
+    if (!WriteFileDurably(path, Format(data)))
+        throw CGenError(3, "Unable to write the backup file %s", path.string().c_str());
+    return path;
+}
+
+RadioSavedData SavedDataFile::Read(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw CGenError(3, "Unable to read the backup file %s", path.string().c_str());
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return Parse(text);
+}

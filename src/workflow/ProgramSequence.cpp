@@ -1,0 +1,113 @@
+#include "workflow/ProgramSequence.h"
+
+#include "engine/CRadioUpgrade.h"
+#include "engine/FlashSettings.h"
+#include "engine/RadioSavedData.h"
+#include "errors/CError.h"
+#include "errors/CGenError.h"
+#include "errors/MessageBoxService.h"
+#include "platform/CPlatform.h"
+#include "workflow/UpgradeDocument.h"
+#include "workflow/VerifiedRadio.h"
+
+namespace {
+
+constexpr unsigned kBootstrapBaud = 2400;
+constexpr const char* kBackupFolder = "backup";
+
+MessageResult Show(const ProgramPrompt& prompt) {
+    return MessageBoxService::ShowMessage(prompt.text, prompt.caption, prompt.icon, prompt.buttons);
+}
+
+}  // namespace
+
+ProgramSequence::ProgramSequence(const UpgradeDocument& document, const VerifiedRadio& radio,
+                                 FlashSettings& flash, const KitVersion& version, int codeplugType,
+                                 std::int32_t productLine)
+    : document_(document),
+      radio_(radio),
+      flash_(flash),
+      version_(version),
+      codeplugType_(codeplugType),
+      productLine_(productLine) {}
+
+ProgramOutcome ProgramSequence::Run() {
+    ProgramOutcome outcome;
+    // What the codeplug step saved of the radio lives as long as the press, so that a retry after a
+    // failure between the chunk write and the restore puts the radio's own data back.
+    RadioSavedData savedData;
+    savedData.SetRadioIdentity(radio_.serialText);
+    AttemptState state = AttemptState::First;
+    while (state != AttemptState::Finished) {
+        CRadioUpgrade engine;
+        engine.SetSavedData(&savedData);
+        flash_.bootstrapBaud = kBootstrapBaud;
+        ++outcome.attempts;
+        if (radio_.options.flashFirmware) {
+            const PortResult port = LendBootstrapPort(engine, state, outcome);
+            if (port != PortResult::Lent) {
+                outcome.end = port == PortResult::Cancelled ? ProgramOutcome::End::Cancelled
+                                                            : ProgramOutcome::End::PortUnavailable;
+                break;
+            }
+        }
+        flash_.firmwareText.clear();
+        HandOverInputs(engine);
+        const UpgradeStatus status = engine.UpgradeRadio();
+        outcome.end = ProgramOutcome::End::EngineRan;
+        outcome.finalStatus = status;
+        if (!engine.BackupFile().empty())
+            outcome.backupFile = engine.BackupFile().string();
+        state = React(status, state, outcome);
+    }
+    return outcome;
+}
+
+// The platform's port at the bootstrap rate, after the operator has put the radio in bootstrap mode.
+ProgramSequence::PortResult ProgramSequence::LendBootstrapPort(CRadioUpgrade& engine, AttemptState state,
+                                                               ProgramOutcome& outcome) {
+    CPlatform& platform = *CPlatform::Instance();
+    CSerial* port = nullptr;
+    try {
+        port = platform.GetSerial();
+        if (port == nullptr)
+            throw CGenError(2);  // "Unable to allocate serial comm object"
+        port->SetEcho(document_.EchoType());
+        port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+        port->Open(document_.PortNumber());
+    } catch (const CError& error) {
+        // Without a port no attempt can start; the operator learns why and may press Program again.
+        if (port != nullptr)
+            platform.ReleaseSerial();
+        outcome.finalText = error.GetText();
+        error.Show();
+        return PortResult::Unavailable;
+    }
+    const ProgramPrompt& prompt = ProgramStatusTable::BootstrapPrompt(state);
+    if (Show(prompt) == MessageResult::Cancel) {
+        platform.ReleaseSerial();
+        outcome.finalText = "Cancelled at the bootstrap-mode instructions";
+        return PortResult::Cancelled;
+    }
+    engine.SetBootstrapPort(port);
+    return PortResult::Lent;
+}
+
+void ProgramSequence::HandOverInputs(CRadioUpgrade& engine) {
+    engine.SetPort(static_cast<int>(document_.PortNumber()), document_.EchoType());
+    engine.SetOptions(&radio_.options);
+    engine.SetInputs(&flash_, radio_.codeplugText ? &*radio_.codeplugText : nullptr,
+                     radio_.patchRecords ? &*radio_.patchRecords : nullptr, codeplugType_, &version_);
+    engine.SetVariantCode(radio_.variantCode);
+    engine.SetProductLine(productLine_);
+    engine.SetBackupFolder(document_.WorkingDirectory() / kBackupFolder);
+}
+
+AttemptState ProgramSequence::React(UpgradeStatus status, AttemptState state, ProgramOutcome& outcome) {
+    const ProgramPrompt& prompt = ProgramStatusTable::Reaction(status, state);
+    outcome.finalText = prompt.text;
+    const MessageResult answer = Show(prompt);
+    if (prompt.onOk == ProgramPrompt::OnOk::Retry && answer == MessageResult::Ok)
+        return AttemptState::Retry;
+    return AttemptState::Finished;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "workflow/ProgramOutcome.h"
+#include "workflow/ProgramStatusTable.h"
+
+class CRadioUpgrade;
+class CSerial;
+class UpgradeDocument;
+struct FlashSettings;
+struct KitVersion;
+struct VerifiedRadio;
+
+// The attempt loop of a Program press: a new engine per attempt, the bootstrap-mode instructions before
+// each attempt that flashes firmware, and the operator's answer to each engine status deciding between
+// a retry and the end of the press.
+class ProgramSequence {
+public:
+    ProgramSequence(const UpgradeDocument& document, const VerifiedRadio& radio, FlashSettings& flash,
+                    const KitVersion& version, int codeplugType, std::int32_t productLine);
+
+    ProgramOutcome Run();
+
+private:
+    enum class PortResult { Lent, Cancelled, Unavailable };
+
+    PortResult LendBootstrapPort(CRadioUpgrade& engine, AttemptState state, ProgramOutcome& outcome);
+    void HandOverInputs(CRadioUpgrade& engine);
+    AttemptState React(UpgradeStatus status, AttemptState state, ProgramOutcome& outcome);
+
+    const UpgradeDocument& document_;
+    const VerifiedRadio& radio_;
+    FlashSettings& flash_;
+    const KitVersion& version_;
+    int codeplugType_;
+    std::int32_t productLine_;
+};

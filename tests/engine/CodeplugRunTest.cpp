@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include "DemoCodeplugs.h"
+#include "EngineRunTest.h"
+#include "ProgrammerTest.h"
+#include "SRecordWriter.h"
+#include "TestCodeplugs.h"
+#include "codeplug/CCodeplug.h"
+#include "engine/SavedDataFile.h"
+
+namespace {
+
+using Span = ProgrammerTest::Span;
+
+constexpr std::uint64_t kRestartWaitNs = 200 * 1'000'000ULL;
+
+// One layout's radio and kit codeplugs, and what a mode keeps of the radio's.
+struct Layout {
+    int type = 1;
+    Bytes radio;
+    Bytes kit;
+    CodeplugRegion region;
+    std::vector<Span> kept;
+    std::set<std::uint32_t> checksums;
+};
+
+Layout StandardLayout(int mode) {
+    const DemoCodeplugs::Model& model = DemoCodeplugs::Models()[0];
+    const BuiltCodeplug kit = DemoCodeplugs::Build(model);
+    Layout layout{1, DemoCodeplugs::Build(model, {"RAD-0042-XY", 0x37, 0x5A}).bytes, kit.bytes, {}, {}, {}};
+    CCodeplug image;
+    image.ReadCpImage(kit.bytes);
+    const CodeplugPointers pointers = *image.GetRdkPtrs();
+    layout.region = {mode == 2 ? pointers.boundary : 0, mode == 1 ? pointers.boundary : pointers.codeplugEnd + 1};
+    const std::uint32_t identity = kit.EntryAddress(0, 0, 0);
+    if (mode != 2)
+        layout.kept.push_back({kit.EntryAddress(0x8000, 0, 0), DemoCodeplugs::kTuningBytes});
+    if (mode != 1) {
+        layout.kept.push_back({identity, DemoCodeplugs::kSerialNumberBytes});
+        layout.kept.push_back({identity + DemoCodeplugs::kRegionalIdOffset, 1});
+    }
+    for (const ChecksumArea& area : kit.areas)
+        layout.checksums.insert(area.location);
+    return layout;
+}
+
+Layout MakeLayout(int type, int mode) {
+    switch (type) {
+        case CCodeplug::kWrenFormat:
+            return {type, WrenTestCodeplug::WrenImage(0x21), WrenTestCodeplug::WrenImage(0x90),
+                    WrenTestCodeplug::Region(mode), WrenTestCodeplug::Kept(mode), WrenTestCodeplug::Checksums()};
+        case CCodeplug::kKdsFormat:
+            return {type, KdsTestCodeplug::KdsImage(0x11), KdsTestCodeplug::KdsImage(0x80),
+                    KdsTestCodeplug::Region(mode), KdsTestCodeplug::Kept(mode), KdsTestCodeplug::Checksums()};
+        default:
+            return StandardLayout(mode);
+    }
+}
+
+// Whole engine runs with a codeplug step, against a radio that holds its own codeplug.
+class CodeplugRunTest : public EngineRunTest {
+protected:
+    void Prepare(int type, int mode, bool flash) {
+        layout_ = MakeLayout(type, mode);
+        Bytes memory = layout_.radio;
+        memory.resize(4096, 0xFF);
+        Profile().codeplug = memory;
+        codeplugType_ = type;
+        codeplugText_ = WriteSRecords(layout_.kit, SRecordLayout{});
+        options_ = {true, flash, mode, false, "01"};
+        enterBootstrapMode_ = flash;
+        if (flash)
+            WriteKitFile("fw_128k", FirmwareText(FirmwareImage(640), 0));
+    }
+    void ExpectRadioKeptItsOwnData() {
+        ProgrammerTest::ExpectProgrammed(Radio().Codeplug(), layout_.radio, layout_.kit, layout_.region,
+                                         layout_.kept, layout_.checksums);
+    }
+    void FailWrites(unsigned first, unsigned count) {
+        for (unsigned n = first; n < first + count; ++n)
+            Radio().ScheduleFault({RequestKind::Write, n, ScheduledFault::Kind::NegativeAck});
+    }
+    unsigned Chunks() const { return static_cast<unsigned>(layout_.region.ChunkCount()); }
+
+    Layout layout_;
+};
+
+struct RunCase {
+    int type;
+    int mode;
+    bool flash;
+};
+
+class CodeplugModeRunTest : public CodeplugRunTest, public testing::WithParamInterface<RunCase> {};
+
+TEST_P(CodeplugModeRunTest, KeepsTheRadiosOwnDataAndRestartsTheRadioAfterFlashing) {
+    const auto [type, mode, flash] = GetParam();
+    Prepare(type, mode, flash);
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    EXPECT_EQ(engine_->Region().start, layout_.region.start);
+    EXPECT_EQ(engine_->Region().end, layout_.region.end);
+    ExpectRadioKeptItsOwnData();
+    EXPECT_EQ(notes_.Steps(), static_cast<int>(Chunks()) + (flash ? 20 : 0));
+    // After flashing the radio still runs the bootcode; the codeplug step restarts it.
+    EXPECT_EQ(RequestsOf(RequestKind::Reset).size(), flash ? 1u : 0u);
+    Wait(kRestartWaitNs);
+    EXPECT_EQ(Radio().State(), RadioState::Running);
+    if (flash) {
+        EXPECT_EQ(RequestsOf(RequestKind::Bootcode).at(0).baud, *settings_.flashRate);
+    }
+}
+
+std::vector<RunCase> AllRuns() {
+    std::vector<RunCase> cases;
+    for (const int type : {1, 2, 3})
+        for (const int mode : {1, 2, 3})
+            for (const bool flash : {false, true})
+                cases.push_back({type, mode, flash});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(LayoutsModesAndFirmware, CodeplugModeRunTest, testing::ValuesIn(AllRuns()),
+                         [](const testing::TestParamInfo<RunCase>& info) {
+                             return "type" + std::to_string(info.param.type) + "_mode" +
+                                    std::to_string(info.param.mode) + (info.param.flash ? "_firmware" : "");
+                         });
+
+TEST_F(CodeplugRunTest, APatchAfterFlashingLeavesTheResetToThePatcher) {
+    Prepare(1, 1, true);
+    options_.patchCodeplug = true;
+    patchRecords_ = {{0x99, 0, 0, 0, 0, 0}};
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    const std::vector<RadioRequest> resets = RequestsOf(RequestKind::Reset);
+    ASSERT_EQ(resets.size(), 1u);
+    EXPECT_GT(resets[0].timeNs, RequestsOf(RequestKind::Write).back().timeNs);
+}
+
+struct StepFault {
+    const char* name;
+    void (*fault)(CodeplugRunTest& test);
+    bool patch;
+    UpgradeStatus status;
+    const char* line;
+};
+
+class CodeplugFaultRunTest : public CodeplugRunTest, public testing::WithParamInterface<StepFault> {
+public:
+    void FailReads(unsigned count) {
+        for (unsigned n = 1; n <= count; ++n)
+            Radio().ScheduleFault({RequestKind::Read, n, ScheduledFault::Kind::NegativeAck});
+    }
+    void FailRestore() { FailWrites(Chunks() + 1, 40); }
+    void FailChunk() { FailWrites(2, 4); }
+};
+
+TEST_P(CodeplugFaultRunTest, EndsInTheStatusOfItsStep) {
+    Prepare(1, 3, false);
+    options_.patchCodeplug = GetParam().patch;
+    patchRecords_ = {{0x10, 4, 1, '9', 0, 0}, {0x99, 0, 0, 0, 0, 0}};  // the radio's status 4 is "Z5"
+    GetParam().fault(*this);
+    EXPECT_EQ(Run(), GetParam().status);
+    EXPECT_TRUE(LogHas(GetParam().line)) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, CodeplugFaultRunTest,
+    testing::Values(
+        StepFault{"save", [](CodeplugRunTest& t) { static_cast<CodeplugFaultRunTest&>(t).FailReads(40); }, false,
+                  UpgradeStatus::CodeplugFailed,
+                  "CRadioUpgrade::DoProgCp: Error while reading radio serial number and regional id data"},
+        StepFault{"chunk", [](CodeplugRunTest& t) { static_cast<CodeplugFaultRunTest&>(t).FailChunk(); }, false,
+                  UpgradeStatus::CodeplugFailed, "Write radio codeplug failed at address 20"},
+        StepFault{"restore", [](CodeplugRunTest& t) { static_cast<CodeplugFaultRunTest&>(t).FailRestore(); },
+                  false, UpgradeStatus::CodeplugFailed,
+                  "CRadioUpgrade::DoProgCp: Error while restoring radio tuning data"},
+        StepFault{"patch", [](CodeplugRunTest&) {}, true, UpgradeStatus::PatchFailed,
+                  "CRadioUpgrade::DoPatch: Patching codeplug data failed!"}),
+    [](const testing::TestParamInfo<StepFault>& info) { return info.param.name; });
+
+// A failure between the chunk write and the restore leaves the radio with the kit's generic values;
+// the retry of the same Program press must put back the radio's own, not save the generic ones.
+TEST_F(CodeplugRunTest, ARetryAfterAFailedRestoreGivesTheRadioBackItsOwnData) {
+    TempDir backups;
+    RadioSavedData saved;
+    savedData_ = &saved;
+    backupFolder_ = backups.Path();
+    Prepare(1, 3, false);
+    FailWrites(Chunks() + 1, 4);  // every attempt of the restore's first write
+    ASSERT_EQ(Run(), UpgradeStatus::CodeplugFailed);
+    const std::filesystem::path backup = engine_->BackupFile();
+    ASSERT_FALSE(backup.empty());
+
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    ExpectRadioKeptItsOwnData();
+
+    const RadioSavedData fromFile = SavedDataFile::Read(backup);
+    const Span tuning = layout_.kept[0];
+    EXPECT_EQ(fromFile.Find(0x8000, 0)->bytes,
+              Bytes(layout_.radio.begin() + tuning.address, layout_.radio.begin() + tuning.address + tuning.length));
+    EXPECT_EQ(fromFile.Find(0, 81)->bytes, Bytes{0x37});
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+
+#include "RaisedError.h"
+#include "TempDir.h"
+#include "engine/SavedDataFile.h"
+
+namespace {
+
+RadioSavedData Sample() {
+    RadioSavedData data;
+    data.Begin(3, 1, "01");
+    data.SetRadioIdentity("SN00001234");
+    data.Add({0x8000, 0, 0, 0, {0x00, 0x08, 0x1A, 0x2B}});
+    data.Add({0x8B, 0, 0, 64, {0xFF, 0x00, 0x7E}});
+    return data;
+}
+
+std::chrono::system_clock::time_point At(int year, int month, int day, int hour, int minute, int second) {
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&local));
+}
+
+TEST(SavedDataFileTest, SaysTheLayoutModeAndEachPieceWithItsPlaceAndBytes) {
+    EXPECT_EQ(SavedDataFile::Format(Sample()),
+              "Corvida radio data 1\n"
+              "layout 3\n"
+              "mode 1\n"
+              "variant-code 01\n"
+              "identity SN00001234\n"
+              "piece 0x8000 0 0 0 00081A2B\n"
+              "piece 0x008B 0 0 64 FF007E\n"
+              "end\n");
+    const RadioSavedData read = SavedDataFile::Parse(SavedDataFile::Format(Sample()));
+    EXPECT_EQ(read.Layout(), 3);
+    EXPECT_EQ(read.Mode(), 1);
+    EXPECT_EQ(read.VariantCode(), "01");
+    EXPECT_EQ(read.RadioIdentity(), "SN00001234");
+    EXPECT_EQ(read.Pieces(), Sample().Pieces());
+}
+
+TEST(SavedDataFileTest, RefusesTextThatIsNotWholeRadioData) {
+    struct Case {
+        const char* text;
+        RaisedError error;
+    };
+    const Case cases[] = {
+        {"", GenError(3, "The backup file is not one of radio data (line 1)")},
+        {"Corvida radio data 2\nend\n", GenError(3, "The backup file is not one of radio data (line 1)")},
+        {"Corvida radio data 1\nlayout 1\nmode 4\n", GenError(3, "The backup file is not one of radio data (line 3)")},
+        {"Corvida radio data 1\nmode 1\npiece 0x8000 0 0 0 0A0\nend\n",
+         GenError(3, "The backup file is not one of radio data (line 3)")},
+        {"Corvida radio data 1\nmode 1\npiece 0x18000 0 0 0 0A\nend\n",
+         GenError(3, "The backup file is not one of radio data (line 3)")},
+        {"Corvida radio data 1\nmode 1\npiece 0x8000 0 0 0 0A extra\nend\n",
+         GenError(3, "The backup file is not one of radio data (line 3)")},
+        {"Corvida radio data 1\nmode 1\npiece 0x8000 0 0 0 0A\n",
+         GenError(3, "The backup file of radio data is incomplete")},
+        {"Corvida radio data 1\nmode 1\nend\n", GenError(3, "The backup file of radio data is incomplete")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(RaisedBy([&] { SavedDataFile::Parse(c.text); }), c.error);
+    }
+}
+
+TEST(SavedDataFileTest, IsNamedByDateTimeAndIdentityAndNeverOverwritesAnother) {
+    TempDir folder;
+    const auto when = At(2026, 12, 10, 14, 35, 1);
+    const std::filesystem::path first = SavedDataFile::Write(folder.Path() / "backup", Sample(), when);
+    const std::filesystem::path second = SavedDataFile::Write(folder.Path() / "backup", Sample(), when);
+    EXPECT_EQ(first.filename(), "20261210-143501-SN00001234.radiodata");
+    EXPECT_EQ(second.filename(), "20261210-143501-SN00001234-2.radiodata");
+    EXPECT_EQ(SavedDataFile::Read(second).Pieces(), Sample().Pieces());
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path() / "backup"))
+        ++files;
+    EXPECT_EQ(files, 2) << "no temporary file stays behind";
+
+    RadioSavedData unknown = Sample();
+    unknown.SetRadioIdentity("../../etc/x");
+    EXPECT_EQ(SavedDataFile::FileName(unknown, when), "20261210-143501-etcx.radiodata");
+    unknown.SetRadioIdentity("");
+    EXPECT_EQ(SavedDataFile::FileName(unknown, when), "20261210-143501-radio.radiodata");
+}
+
+TEST(SavedDataFileTest, AFolderThatCannotBeWrittenIsRefused) {
+    TempDir folder;
+    folder.WriteFile("plain", "a file, not a folder");
+    EXPECT_EQ(RaisedBy([&] { SavedDataFile::Write(folder.Path() / "plain", Sample(), At(2026, 1, 2, 3, 4, 5)); })
+                  .text.rfind("Unable to write the backup file ", 0),
+              0u);
+}
+
+}  // namespace
