@@ -81,8 +81,7 @@ TEST_F(CBootstrapTest, TheWireTraceShowsDetectionSyncAndEachBlockWithItsAnswer) 
     OpenAt(kBootstrapBaud);
     ASSERT_EQ(Download(CBootstrap::kZR5, SmallRadio::Bootcode()), kNothingRaised);
 
-    // The loader's first pulse falls into the 70 ms window, where 2400 baud reads it as a break.
-    EXPECT_EQ(TracedSteps(), (std::vector<std::string>{"detect break", "sync in sync", "block 0x0000",
+    EXPECT_EQ(TracedSteps(), (std::vector<std::string>{"detect pulse", "sync in sync", "block 0x0000",
                                                        "block 0x0008", "block 0x0010"}));
     const RecordingWireTrace::Step& last = trace_.Steps().back();
     EXPECT_EQ(last.sent, (Bytes{0xC0, 0xC1, 0xC2, 0xC3, 0, 0, 0, 0}));  // padded with zeros
@@ -135,8 +134,8 @@ TEST_F(CBootstrapTest, ImageLengthsMakeWholeBlocksAndPieces) {
     };
     Radio();  // the fixture's radio, which each case replaces by one of its own
     const Case cases[] = {
-        {Controller::ZR5, 13, {"detect break", "sync in sync", "block 0x0000", "block 0x0008"}, 16},
-        {Controller::ZR5, 0, {"detect break", "sync in sync"}, 0},
+        {Controller::ZR5, 13, {"detect pulse", "sync in sync", "block 0x0000", "block 0x0008"}, 16},
+        {Controller::ZR5, 0, {"detect pulse", "sync in sync"}, 0},
         {Controller::Q7, 13, {"sync", "piece 0x0000", "piece 0x000A"}, 13},
         {Controller::Q7, 0, {"sync"}, 0},
     };
