@@ -59,14 +59,12 @@ void TerminalBridge::Transmit(std::uint64_t targetNs) {
     AdvanceTo(targetNs);
 }
 
-// A pass that comes late (a busy machine) must not let the radio run ahead of the program, which was
+// A pass that comes late (a busy machine) must not let the radio run far ahead of the program, which was
 // kept waiting too: the bootcode's first character would go out before the program could change to the
-// flash rate. The line's clock moves as far as the machine's since the previous pass, kMaxPassNs at
-// most, and never faster: what a late pass leaves out is not made up later.
-std::uint64_t TerminalBridge::ClockTarget(std::uint64_t nowNs) {
-    const std::uint64_t sinceLastNs = nowNs > lastPassNs_ ? nowNs - lastPassNs_ : 0;
-    lastPassNs_ = nowNs;
-    return clock_->Peek() + std::min(sinceLastNs, kMaxPassNs);
+// flash rate. The clock moves kMaxPassNs a pass at most and makes up the rest in the next passes, so
+// that the radio's answers do not fall behind the program's own time-outs either.
+std::uint64_t TerminalBridge::ClockTarget(std::uint64_t nowNs) const {
+    return std::min(nowNs, clock_->Peek() + kMaxPassNs);
 }
 
 void TerminalBridge::DeliverToProgram() {

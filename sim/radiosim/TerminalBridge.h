@@ -14,7 +14,7 @@
 // terminal is transmitted on the line at the settings the program had set on it when it wrote, paced
 // as a UART paces it, and what the line brings to the program end is written back to the terminal.
 // The line's clock is moved along with the machine's by each pass, by kMaxPassNs at most, so that a
-// late pass does not run the radio ahead of the program; it falls behind the machine's then.
+// late pass does not run the radio ahead of the program; it makes up the rest in the next passes.
 //
 // A pseudo-terminal carries no breaks and no line errors: a break, or a pulse that the program's rate
 // does not read as a character, reaches the program as nothing, and a line error as a good character.
@@ -29,8 +29,8 @@ public:
     TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
                    std::shared_ptr<VirtualClock> clock);
 
-    // Moves the line's clock on by the machine's time since the previous pass (nowNs, which only moves
-    // forward; kMaxPassNs at most) and what is waiting in both directions.
+    // Brings the line towards nowNs (the line clock's time, which only moves forward; kMaxPassNs at
+    // most) and moves what is waiting in both directions.
     void Pass(std::uint64_t nowNs);
     // The settings the program last set on the terminal.
     const LineSettings& ProgramLine() const { return seen_; }
@@ -46,7 +46,7 @@ private:
     void Transmit(std::uint64_t targetNs);
     void DeliverToProgram();
     // The line clock's time that this pass moves to.
-    std::uint64_t ClockTarget(std::uint64_t nowNs);
+    std::uint64_t ClockTarget(std::uint64_t nowNs) const;
     void AdvanceTo(std::uint64_t ns);
 
     std::unique_ptr<TermiosDevice> master_;
@@ -57,5 +57,4 @@ private:
     std::deque<Outgoing> outgoing_;
     std::deque<std::uint8_t> held_;  // for the program, not yet taken by the terminal
     std::uint64_t transmitterFreeNs_ = 0;
-    std::uint64_t lastPassNs_ = 0;  // the machine's time at the previous pass
 };
