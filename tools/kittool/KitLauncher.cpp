@@ -74,7 +74,7 @@ std::string KitLauncher::FileName() const {
 }
 
 std::filesystem::path KitLauncher::UserApplicationsFolder() {
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // The XDG base directory rules ignore a relative XDG_DATA_HOME.
     if (const std::filesystem::path data = FromEnvironment("XDG_DATA_HOME"); data.is_absolute())
         return data / "applications";
     if (const std::filesystem::path home = FromEnvironment("HOME"); !home.empty())
