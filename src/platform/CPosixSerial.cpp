@@ -27,6 +27,7 @@ constexpr std::uint64_t kMaxTimeoutMsPerByte = 250;
 constexpr unsigned kMaxTimeoutMs = 60000;
 
 constexpr double kErrorPollSeconds = 0.002;
+constexpr double kTransmitterRetriesPerCharacter = 4;
 
 // A rate change waits for the queued output to leave at the old rate, as long as the queue needs and
 // this much more, then goes ahead: changing the rate or purging under a character cuts it off.
@@ -316,18 +317,32 @@ unsigned CPosixSerial::TransmitAll(std::span<const std::uint8_t> source, unsigne
         throw CGenError(1);
     timer->Start();
     const double limit = timeoutMs * 0.001;
+    double handedAt = 0;
     for (std::size_t sent = 0; sent < source.size(); ++sent) {
         while (!Device().TransmitChar(source[sent])) {
-            if (timer->Elapsed() > limit) {
+            const double now = timer->Elapsed();
+            if (now > limit) {
                 throw CCommError(2, "CWinSerial::Write: Timeout after sending out %d bytes",
                                  static_cast<int>(sent));
             }
+            WaitForTransmitter(*timer, handedAt, now, limit);
         }
+        handedAt = timer->Elapsed();
     }
     const double remainingMs = timeoutMs - timer->Elapsed() * 1000;
     // A transmission that used up the time leaves the echo a zero time-out: what already came back
     // still passes, nothing is waited for.
     return remainingMs > 0 ? static_cast<unsigned>(remainingMs) : 0;
+}
+
+// The character ahead leaves one character time after it was handed over, so the wait sleeps until
+// then instead of asking the driver again and again; a driver slower to free its transmitter is asked
+// every quarter character time. The wait never passes the limit, so no character is handed over after
+// the time-out, as when the driver was asked without pause.
+void CPosixSerial::WaitForTransmitter(CTimerCtrl& timer, double handedAt, double now, double limit) {
+    const double freeAt = handedAt + ByteTime();
+    const double wakeAt = now < freeAt ? freeAt : now + ByteTime() / kTransmitterRetriesPerCharacter;
+    timer.Wait(std::min(wakeAt, limit) - now);
 }
 
 void CPosixSerial::CompareEcho(std::span<const std::uint8_t> sent, unsigned timeoutMs) {

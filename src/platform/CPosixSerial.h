@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/CSerial.h"
+#include "platform/CTimerCtrl.h"
 #include "platform/CommDevice.h"
 #include "platform/LineSettings.h"
 
@@ -64,6 +65,7 @@ private:
     void ApplyLine(const LineSettings& line, const char* refusedText);
     bool TakeLine(const LineSettings& line);
     unsigned TransmitAll(std::span<const std::uint8_t> source, unsigned timeoutMs);
+    void WaitForTransmitter(CTimerCtrl& timer, double handedAt, double now, double limit);
     void CompareEcho(std::span<const std::uint8_t> sent, unsigned timeoutMs);
     bool ReadPulse(unsigned timeoutMs);
 

@@ -20,7 +20,7 @@ void CPosixTimer::Start() {
 }
 
 void CPosixTimer::Wait(double seconds) {
-    SpinUntil(clock_.Now() + ToCounts(seconds));
+    WaitUntil(clock_.Now() + ToCounts(seconds));
 }
 
 double CPosixTimer::Elapsed() {
@@ -29,11 +29,11 @@ double CPosixTimer::Elapsed() {
 
 void CPosixTimer::WaitPeriods(unsigned n) {
     nextDeadline_ += static_cast<std::uint64_t>(periodCounts_) * n;
-    SpinUntil(nextDeadline_);
+    WaitUntil(nextDeadline_);
 }
 
-void CPosixTimer::SpinUntil(std::uint64_t target) {
+void CPosixTimer::WaitUntil(std::uint64_t target) {
     // The signed difference stays right when the counter wraps between now and the target.
-    while (static_cast<std::int64_t>(clock_.Now() - target) < 0) {
-    }
+    while (static_cast<std::int64_t>(clock_.Now() - target) < 0)
+        clock_.SleepUntil(target);
 }

@@ -5,8 +5,9 @@
 #include "platform/CTimerCtrl.h"
 #include "platform/Clock.h"
 
-// A CTimerCtrl that spins on the platform's clock. Every wait is a busy wait: character times at
-// 115200 baud are under 90 microseconds, far below what sleeping can resolve.
+// A CTimerCtrl on the platform's clock. Every wait sleeps to its absolute deadline (Clock::SleepUntil)
+// rather than spinning, so a whole upgrade does not hold a core; the deadline, not the sleep's length,
+// keeps a wait's end exact, and a wait ends only once the counter has reached it.
 class CPosixTimer : public CTimerCtrl {
 public:
     explicit CPosixTimer(Clock& clock) : clock_(clock) {}
@@ -18,7 +19,7 @@ public:
     void WaitPeriods(unsigned n) override;
 
 private:
-    void SpinUntil(std::uint64_t target);
+    void WaitUntil(std::uint64_t target);
 
     Clock& clock_;
     std::uint64_t nextDeadline_ = 0;

@@ -14,6 +14,7 @@ public:
 
     explicit operator bool() const { return timer_ != nullptr; }
     CTimerCtrl* operator->() const { return timer_; }
+    CTimerCtrl& operator*() const { return *timer_; }
 
 private:
     CPlatform* platform_;

@@ -131,6 +131,17 @@ TEST_F(CPosixSerialTransferTest, WriteHandsOverOneCharacterPerCharacterTime) {
     }
 }
 
+TEST_F(CPosixSerialTransferTest, WritingAndReadingSleepBetweenCharactersInsteadOfSpinning) {
+    Peer().Answer(Counting(10), Counting(20), 0);
+    const std::uint64_t readsBefore = Clock().Reads();
+    ASSERT_EQ(Write(Counting(10), 100), kNothingRaised);
+    std::vector<std::uint8_t> reply(20);
+    ASSERT_EQ(ReadInto(reply, 1000), kNothingRaised);
+    EXPECT_EQ(reply, Counting(20));
+    // A spinning wait reads the clock once a microsecond: over a thousand times a character at 9600.
+    EXPECT_LT(Clock().Reads() - readsBefore, 30u * 10);
+}
+
 TEST_F(CPosixSerialTransferTest, AWriteThatRunsOutOfTimeSaysHowManyBytesWentOut) {
     // 30 ms hold 28.8 character times: the 30th byte would be handed over at 30.2 ms.
     EXPECT_EQ(Write(Counting(100), 30),

@@ -25,7 +25,7 @@ TEST_F(CPosixTimerTest, ElapsedRightAfterStartIsNearlyZero) {
     EXPECT_LE(timer_.Elapsed(), 2 * kStepSeconds);
 }
 
-TEST_F(CPosixTimerTest, WaitSpinsForTheGivenTime) {
+TEST_F(CPosixTimerTest, WaitLastsTheGivenTime) {
     timer_.Start();
     timer_.Wait(0.0125);
     EXPECT_NEAR(timer_.Elapsed(), 0.0125, 3 * kStepSeconds);
@@ -85,6 +85,17 @@ TEST(CPosixTimerWrapTest, WaitsAcrossTheCounterWrapping) {
     EXPECT_NEAR(timer.Elapsed(), 0.001, 3 * kStepSeconds);
     timer.Wait(0.002);
     EXPECT_NEAR(timer.Elapsed(), 0.003, 4 * kStepSeconds);
+}
+
+TEST(CPosixTimerSleepTest, WaitsSleepToTheirDeadlineInsteadOfSpinning) {
+    VirtualClock clock{5 * kMs};
+    CPosixTimer timer{clock};
+    timer.SetPeriod(0.002);
+    timer.Start();
+    timer.WaitPeriods(1000);
+    timer.Wait(20.0);  // the erase's reply time-out
+    EXPECT_NEAR(timer.Elapsed(), 22.0, 4 * kStepSeconds);
+    EXPECT_LE(clock.Reads(), 8u);  // a few a wait, not one a microsecond
 }
 
 }  // namespace
