@@ -66,6 +66,8 @@ WholeUpgradeTest::WholeUpgradeTest() {
             Radio().ClearFaults();
             if (box.caption == "Initialization Error")
                 Radio().PowerCycle(NowNs());
+            if (box.buttons == MessageButtons::OkCancel && !retryAfterError_)
+                boxes_.Answer(MessageResult::Cancel);
         }
     });
 }

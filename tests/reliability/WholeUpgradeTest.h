@@ -36,5 +36,6 @@ protected:
     CodeplugRegion region_;
     std::vector<Span> kept_;
     std::set<std::uint32_t> checksums_;
+    bool retryAfterError_ = true;
     RecordingNotifications notes_;
 };
