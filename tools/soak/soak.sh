@@ -2,7 +2,7 @@
 # N whole upgrades in a row: each against a fresh radiosim KX-400 of the demo kit on a pseudo-terminal,
 # with one fault drawn at random from the simulator's schedule, through corvida-cli program --yes.
 # Prints per ending how many runs ended there; fails on a hang, a crash, a sanitizer finding, or a
-# radio that ends without its own serial number.
+# radio whose codeplug, read back after a successful upgrade, has lost its own serial number.
 #
 #   tools/soak/soak.sh BUILD_DIR N
 set -uo pipefail
@@ -52,7 +52,8 @@ for ((run = 1; run <= runs; ++run)); do
     timeout "$run_timeout" "$cli" --device "$tty" program --kit "$kit" --no-echo --yes --retries 3 \
         --rate 115200 >"$log" 2>&1
     status=$?
-    info=$(timeout 60 "$cli" --device "$tty" radio info 2>&1)
+    rm -f "$work/after.bin"
+    [ "$status" -eq 0 ] && timeout 120 "$cli" --device "$tty" codeplug backup --out "$work/after.bin" >/dev/null 2>&1
     kill "$sim" 2>/dev/null
     wait "$sim" 2>/dev/null
 
@@ -61,7 +62,8 @@ for ((run = 1; run <= runs; ++run)); do
     if [ "$status" -eq 124 ]; then problem="hang"
     elif [ "$status" -gt 128 ]; then problem="crash (status $status)"
     elif grep -q "Sanitizer" "$log" "$simlog"; then problem="sanitizer finding"
-    elif [[ "$ending" == 5* && "$info" != *"$serial"* ]]; then problem="the radio lost its serial number"
+    elif [[ "$ending" == 5* ]] && ! grep -q -a "$serial" "$work/after.bin" 2>/dev/null; then
+        problem="the upgraded radio's codeplug has lost its serial number"
     fi
     endings[$ending]=$((${endings[$ending]:-0} + 1))
     echo "run $run: $fault -> $ending${problem:+ -- $problem}"
