@@ -38,7 +38,9 @@ struct BrokenKit {
     std::vector<std::string> texts;  // the boxes of the press, in order
 };
 
-void PrintTo(const BrokenKit& kit, std::ostream* out) { *out << kit.name; }
+void PrintTo(const BrokenKit& kit, std::ostream* out) {
+    *out << kit.name;
+}
 
 class BrokenKitTest : public WholeUpgradeTest, public testing::WithParamInterface<BrokenKit> {
 public:
@@ -46,7 +48,9 @@ public:
     // A file of the kit whose length is no multiple of the cipher's 8-byte block.
     void Truncate(const std::string& name) { kit_.WriteFile(name, "0123456789"); }
     void Replace(const std::string& name, const std::string& plain) { WriteKitFile(name, plain); }
-    void ReplaceConfig(const std::string& plain) { kit_.WriteFile("patcher.dat", EncipherForKit(plain, kProgramKey)); }
+    void ReplaceConfig(const std::string& plain) {
+        kit_.WriteFile("patcher.dat", EncipherForKit(plain, kProgramKey));
+    }
 };
 
 std::string Records(std::size_t bytes) {
@@ -82,32 +86,45 @@ TEST_P(BrokenKitTest, EndsThePressWithItsMessage) {
 INSTANTIATE_TEST_SUITE_P(
     LintFaults, BrokenKitTest,
     testing::Values(
-        BrokenKit{"ConfigMissing", [](BrokenKitTest& t) { t.Remove("patcher.dat"); },
+        BrokenKit{"ConfigMissing",
+                  [](BrokenKitTest& t) { t.Remove("patcher.dat"); },
                   {"Unable to open configuration file", kNoConfiguration}},
-        BrokenKit{"ConfigCorrupt", [](BrokenKitTest& t) { t.Truncate("patcher.dat"); },
+        BrokenKit{"ConfigCorrupt",
+                  [](BrokenKitTest& t) { t.Truncate("patcher.dat"); },
                   {"Unable to read configuration file", kNoConfiguration}},
-        BrokenKit{"CodeplugMissing", [](BrokenKitTest& t) { t.Remove("cp.s19"); },
+        BrokenKit{"CodeplugMissing",
+                  [](BrokenKitTest& t) { t.Remove("cp.s19"); },
                   {"Unable to open codeplug file\nPlease make sure installation is completed successfully"}},
-        BrokenKit{"CodeplugCorrupt", [](BrokenKitTest& t) { t.Truncate("cp.s19"); },
+        BrokenKit{"CodeplugCorrupt",
+                  [](BrokenKitTest& t) { t.Truncate("cp.s19"); },
                   {kCorruptFile, kBootstrapPrompt, kInvalidDataFile}},
-        BrokenKit{"CodeplugNotSRecords", [](BrokenKitTest& t) { t.Replace("cp.s19", "not an S-record file\n"); },
+        BrokenKit{"CodeplugNotSRecords",
+                  [](BrokenKitTest& t) { t.Replace("cp.s19", "not an S-record file\n"); },
                   {kBootstrapPrompt, kInvalidDataFile}},
-        BrokenKit{"FirmwareMissing", [](BrokenKitTest& t) { t.Remove("fw_128k"); },
+        BrokenKit{"FirmwareMissing",
+                  [](BrokenKitTest& t) { t.Remove("fw_128k"); },
                   {kBootstrapPrompt,
                    "Unable to open firmware file!\nPlease make sure installation is completed successfully",
                    kInvalidDataFile}},
-        BrokenKit{"FirmwareCorrupt", [](BrokenKitTest& t) { t.Truncate("fw_128k"); },
+        BrokenKit{"FirmwareCorrupt",
+                  [](BrokenKitTest& t) { t.Truncate("fw_128k"); },
                   {kBootstrapPrompt, kCorruptFile, kInvalidDataFile}},
-        BrokenKit{"FirmwarePastTheFlash", [](BrokenKitTest& t) { t.Replace("fw_128k", FlashRecords(kFlashBytes + 64)); },
+        BrokenKit{"FirmwarePastTheFlash",
+                  [](BrokenKitTest& t) { t.Replace("fw_128k", FlashRecords(kFlashBytes + 64)); },
                   {kBootstrapPrompt, kInvalidDataFile}},
-        BrokenKit{"BootCodeMissing", [](BrokenKitTest& t) { t.Remove("g2_19k2.s19"); },
+        BrokenKit{"BootCodeMissing",
+                  [](BrokenKitTest& t) { t.Remove("g2_19k2.s19"); },
                   {"Boot code file is non-existent or corrupt !!: Terminating program"}},
-        BrokenKit{"BootCodeFileTooLarge", [](BrokenKitTest& t) { t.Replace("g2_19k2.s19", Records(6000)); },
-                  {"Boot code file g2_19k2.s19 is larger than 10000 bytes and cannot be used.\nPlease reinstall "
-                   "the application!"}},
+        BrokenKit{
+            "BootCodeFileTooLarge",
+            [](BrokenKitTest& t) { t.Replace("g2_19k2.s19", Records(6000)); },
+            {"Boot code file g2_19k2.s19 is larger than 10000 bytes and cannot be used.\nPlease reinstall "
+             "the application!"}},
         BrokenKit{"BootCodeImageTooLarge",
-                  [](BrokenKitTest& t) { t.Replace("g2_19k2.s19", WriteSRecords(std::vector<std::uint8_t>(4000, 1),
-                                                                                SRecordLayout{})); },
+                  [](BrokenKitTest& t) {
+                      t.Replace("g2_19k2.s19",
+                                WriteSRecords(std::vector<std::uint8_t>(4000, 1), SRecordLayout{}));
+                  },
                   {kBootstrapPrompt, kNotStarted}}),
     [](const testing::TestParamInfo<BrokenKit>& info) { return info.param.name; });
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,8 +15,8 @@
 // the program makes in its phase, so that the exchange's own retries cannot cure it.
 namespace {
 
-constexpr unsigned kPersistence = 60;      // requests of the kind that meet the fault
-constexpr double kBoundSeconds = 600.0;    // virtual time for a whole cell
+constexpr unsigned kPersistence = 60;    // requests of the kind that meet the fault
+constexpr double kBoundSeconds = 600.0;  // virtual time for a whole cell
 constexpr unsigned kFlashWindow = 0x400000;
 constexpr const char* kSuccess = "Radio Update is successful";
 constexpr const char* kNotStarted =
@@ -47,53 +47,93 @@ std::optional<std::size_t> Find(const Requests& requests, std::size_t from,
     return std::nullopt;
 }
 
-std::optional<std::size_t> AfterErase(const Requests& requests, const std::function<bool(const RadioRequest&)>& matches) {
-    const auto erase = Find(requests, 0, [](const RadioRequest& r) { return r.kind == RequestKind::EraseFlash; });
+std::optional<std::size_t> AfterErase(const Requests& requests,
+                                      const std::function<bool(const RadioRequest&)>& matches) {
+    const auto erase =
+        Find(requests, 0, [](const RadioRequest& r) { return r.kind == RequestKind::EraseFlash; });
     return erase ? Find(requests, *erase, matches) : std::nullopt;
 }
 
-bool IsCodeplugWrite(const RadioRequest& r) { return r.kind == RequestKind::Write && r.address < kFlashWindow; }
+bool IsCodeplugWrite(const RadioRequest& r) {
+    return r.kind == RequestKind::Write && r.address < kFlashWindow;
+}
 
 struct Phase {
     const char* name;
     Locator locate;
-    std::string message;   // the first box after the fault; empty: the exchange's error text
-    bool loader;           // the bootstrap loader's traffic: no KWIP faults
+    std::string message;  // the first box after the fault; empty: the exchange's error text
+    bool loader;          // the bootstrap loader's traffic: no KWIP faults
 };
 
 std::vector<Phase> Phases() {
     return {
-        {"verification", [](const Requests& r) { return Find(r, 0, [](const RadioRequest& q) {
-             return q.kind == RequestKind::RadioStatus; }); }, "", false},
-        {"powerup", [](const Requests& r) { return Find(r, 0, [](const RadioRequest& q) {
-             return q.kind == RequestKind::RadioStatus && q.code == 5; }); }, kPowerUpUnknown, false},
+        {"verification",
+         [](const Requests& r) {
+             return Find(r, 0, [](const RadioRequest& q) { return q.kind == RequestKind::RadioStatus; });
+         },
+         "", false},
+        {"powerup",
+         [](const Requests& r) {
+             return Find(r, 0, [](const RadioRequest& q) {
+                 return q.kind == RequestKind::RadioStatus && q.code == 5;
+             });
+         },
+         kPowerUpUnknown, false},
         // The loader's announcement (break or pulse) and the bootcode's first character are the radio's
         // own doing, not answers to requests: the schedule cannot touch them (CBootstrap's tests do).
-        {"sync", [](const Requests& r) { return Find(r, 0, [](const RadioRequest& q) {
-             return q.kind == RequestKind::Sync; }); }, kNotStarted, true},
-        {"block", [](const Requests& r) { return Find(r, 0, [](const RadioRequest& q) {
-             return q.kind == RequestKind::Block; }); }, kNotStarted, true},
-        {"erase", [](const Requests& r) { return Find(r, 0, [](const RadioRequest& q) {
-             return q.kind == RequestKind::EraseFlash; }); }, kNoFlashSize, false},
-        {"probe", [](const Requests& r) { return AfterErase(r, [](const RadioRequest& q) {
-             return q.kind == RequestKind::Write; }); }, kNoFlashSize, false},
-        {"firmware", [](const Requests& r) { return AfterErase(r, [](const RadioRequest& q) {
-             return q.kind == RequestKind::Write && q.address >= kFlashWindow && q.count > 1; }); },
+        {"sync",
+         [](const Requests& r) {
+             return Find(r, 0, [](const RadioRequest& q) { return q.kind == RequestKind::Sync; });
+         },
+         kNotStarted, true},
+        {"block",
+         [](const Requests& r) {
+             return Find(r, 0, [](const RadioRequest& q) { return q.kind == RequestKind::Block; });
+         },
+         kNotStarted, true},
+        {"erase",
+         [](const Requests& r) {
+             return Find(r, 0, [](const RadioRequest& q) { return q.kind == RequestKind::EraseFlash; });
+         },
+         kNoFlashSize, false},
+        {"probe",
+         [](const Requests& r) {
+             return AfterErase(r, [](const RadioRequest& q) { return q.kind == RequestKind::Write; });
+         },
+         kNoFlashSize, false},
+        {"firmware",
+         [](const Requests& r) {
+             return AfterErase(r, [](const RadioRequest& q) {
+                 return q.kind == RequestKind::Write && q.address >= kFlashWindow && q.count > 1;
+             });
+         },
          kUpdateFailed, false},
-        {"save", [](const Requests& r) { return AfterErase(r, [](const RadioRequest& q) {
-             return q.kind == RequestKind::Read; }); }, kUpdateFailed, false},
+        {"save",
+         [](const Requests& r) {
+             return AfterErase(r, [](const RadioRequest& q) { return q.kind == RequestKind::Read; });
+         },
+         kUpdateFailed, false},
         {"chunk", [](const Requests& r) { return AfterErase(r, IsCodeplugWrite); }, kUpdateFailed, false},
-        {"restore", [](const Requests& r) -> std::optional<std::size_t> {
+        {"restore",
+         [](const Requests& r) -> std::optional<std::size_t> {
              for (std::size_t at = r.size(); at-- > 0;)
                  if (IsCodeplugWrite(r[at]))
                      return at;
-             return std::nullopt; }, kUpdateFailed, false},
-        {"patch", [](const Requests& r) { return AfterErase(r, [](const RadioRequest& q) {
-             return q.kind == RequestKind::RadioStatus; }); }, kUpdateFailed, false},
+             return std::nullopt;
+         },
+         kUpdateFailed, false},
+        {"patch",
+         [](const Requests& r) {
+             return AfterErase(r, [](const RadioRequest& q) { return q.kind == RequestKind::RadioStatus; });
+         },
+         kUpdateFailed, false},
         // The patcher's closing reset: its failure is logged and otherwise ignored, so the run succeeds
         // with the radio still in the bootcode until the operator switches it off and on.
-        {"reset", [](const Requests& r) { return Find(r, 0, [](const RadioRequest& q) {
-             return q.kind == RequestKind::Reset; }); }, kSuccess, false},
+        {"reset",
+         [](const Requests& r) {
+             return Find(r, 0, [](const RadioRequest& q) { return q.kind == RequestKind::Reset; });
+         },
+         kSuccess, false},
     };
 }
 
@@ -123,12 +163,15 @@ struct Cell {
     Fault fault;
 };
 
-void PrintTo(const Cell& cell, std::ostream* out) { *out << cell.phase.name << " " << cell.fault.name; }
+void PrintTo(const Cell& cell, std::ostream* out) {
+    *out << cell.phase.name << " " << cell.fault.name;
+}
 
 // The text of the box that told the operator how the press ended: the first error, else the last box.
 std::string Ending(const std::vector<RecordingMessageBox::Box>& boxes) {
-    const auto error = std::find_if(boxes.begin(), boxes.end(),
-                                    [](const RecordingMessageBox::Box& box) { return box.icon == MessageIcon::Stop; });
+    const auto error = std::find_if(boxes.begin(), boxes.end(), [](const RecordingMessageBox::Box& box) {
+        return box.icon == MessageIcon::Stop;
+    });
     if (error != boxes.end())
         return error->text;
     return boxes.empty() ? "" : boxes.back().text;

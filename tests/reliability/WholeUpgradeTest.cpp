@@ -55,7 +55,8 @@ WholeUpgradeTest::WholeUpgradeTest() {
     WriteKitFile(kCodeplugFile, WriteSRecords(kitCodeplug_, SRecordLayout{}));
 
     TestKit config;
-    config.models = std::string("01\n01\nTESTRADIO,000000000,0000000000,00,00,07,") + kCodeplugFile + ",any model";
+    config.models =
+        std::string("01\n01\nTESTRADIO,000000000,0000000000,00,00,07,") + kCodeplugFile + ",any model";
     config.rows = "01\n*,01,01,03,01";
     WriteConfig(config.Text());
 
@@ -92,7 +93,8 @@ std::vector<RecordingMessageBox::Box> WholeUpgradeTest::Press() {
 void WholeUpgradeTest::ExpectUpgraded() {
     const Bytes firmware = Firmware();
     EXPECT_TRUE(std::equal(firmware.begin(), firmware.end(), Radio().Flash().begin())) << "firmware";
-    ProgrammerTest::ExpectProgrammed(Radio().Codeplug(), radioCodeplug_, kitCodeplug_, region_, kept_, checksums_);
+    ProgrammerTest::ExpectProgrammed(Radio().Codeplug(), radioCodeplug_, kitCodeplug_, region_, kept_,
+                                     checksums_);
     Wait(kRestartWaitNs);
     EXPECT_EQ(Radio().State(), RadioState::Running);
 }
