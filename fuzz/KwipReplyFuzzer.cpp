@@ -67,29 +67,29 @@ std::vector<Piece> PiecesFrom(FuzzedDataProvider& input) {
 
 void MakeRequest(CKwipBroker& broker, int which) {
     switch (which) {
-    case 0: {
-        std::array<std::uint8_t, 40> data{};
-        broker.ReadRequest(0x001234, data);
-        break;
-    }
-    case 1: {
-        const std::array<std::uint8_t, 2> data{0xAA, 0xBB};
-        broker.WriteRequest(0x400000, data);
-        break;
-    }
-    case 2:
-        broker.EraseFlashRequest();
-        break;
-    case 3:
-        broker.ResetRequest();
-        break;
-    default: {
-        std::array<char, 10> text{};
-        const std::string_view reply = broker.RadioStatusRequest(5, text);
-        if (reply.data() < text.data() || reply.data() + reply.size() > text.data() + text.size())
-            std::abort();
-        break;
-    }
+        case 0: {
+            std::array<std::uint8_t, 40> data{};
+            broker.ReadRequest(0x001234, data);
+            break;
+        }
+        case 1: {
+            const std::array<std::uint8_t, 2> data{0xAA, 0xBB};
+            broker.WriteRequest(0x400000, data);
+            break;
+        }
+        case 2:
+            broker.EraseFlashRequest();
+            break;
+        case 3:
+            broker.ResetRequest();
+            break;
+        default: {
+            std::array<char, 10> text{};
+            const std::string_view reply = broker.RadioStatusRequest(5, text);
+            if (reply.data() < text.data() || reply.data() + reply.size() > text.data() + text.size())
+                std::abort();
+            break;
+        }
     }
 }
 

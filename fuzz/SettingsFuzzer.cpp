@@ -1,17 +1,16 @@
 // Any settings file: the kit's ("Port ID", "ZUB Echo Type") and the application's port overrides are
 // read as the desktop app and corvida-cli read them at start, and the port they name is looked up.
 // A value that cannot be read leaves the default; nothing reads outside the file.
+#include <unistd.h>
+
 #include <QSettings>
 #include <QString>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "app/CCorvidaDoc.h"
 #include "app/PortOverrides.h"
@@ -21,8 +20,8 @@ namespace {
 
 const std::filesystem::path& SettingsFolder() {
     static const std::filesystem::path folder = [] {
-        std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("corvida-settings-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("corvida-settings-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path / CCorvidaDoc::kOrganisation);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(path.string()));
         return path;
