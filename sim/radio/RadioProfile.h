@@ -26,16 +26,18 @@ struct KnownBootcode {
 // The program looks for it as a UART reports it, a break being one event: it waits 70 ms for a break,
 // and a break seen there must not come again within the next 20 ms; else it reads one character at 300
 // baud within 2 s. So a loader announcing by break repeats short breaks more often than the 70 ms
-// window and less often than those 20 ms (10 ms every 50 ms by default); a break held for seconds is
-// one event that the window rarely meets, and at 300 baud no character. A pulse loader may pause longer,
-// well within the 2 s, and is then found at 300 baud when no pulse falls into the window (at 2400 baud a
-// pulse is a break). radiosim carries no breaks: there the announcement reaches the program only as the
+// window and less often than those 20 ms (10 ms every 65 ms by default, which also leaves a program
+// that finds the break at 300 baud, 33 ms after it began, time to send the sync before the next); a
+// break held for seconds is one event that the window rarely meets, and at 300 baud no character. A
+// pulse loader may pause longer, well within the 2 s, and is then found at 300 baud when no pulse falls
+// into the window (at 2400 baud a pulse is a break). A sync character that meets the loader's own
+// break or pulse on the line is lost to it (see SimRadio), and the program's retry finds it again. radiosim carries no breaks: there the announcement reaches the program only as the
 // character it reads as at 300 baud, which a 10 ms break does (0xFC).
 struct LoaderAnnouncement {
     enum class Kind { Pulse, Break };
     Kind kind = Kind::Pulse;
     std::uint64_t breakNs = 10'000'000;
-    std::uint64_t repeatNs = 40'000'000;
+    std::uint64_t repeatNs = 55'000'000;
 };
 
 // How long the radio takes, in nanoseconds of the line's clock.

@@ -19,7 +19,7 @@
 //     firmware = old.s19                 release_in_flash = 0E 6      (hex offset, length)
 //     firmware_check = crc32 | none      (a reflashed flash must end in its FirmwareTrailer to start)
 //     bootcode 115200 = zr5_115k.s19     bootstrap_baud = 2400        sync = FD
-//     announce = pulse | break           break_ms = 10                announce_repeat_ms = 40
+//     announce = pulse | break           break_ms = 10                announce_repeat_ms = 55
 //     ack_us = 500   reply_us = 1000   erase_ms = 2000   restart_ms = 300
 //     loader_answer_us = 500             bootcode_start_ms = 50
 //     fault = write#3 nak                (ScheduledFault)

@@ -17,6 +17,12 @@ BootstrapLoader LoaderFor(const RadioProfile& profile) {
     return BootstrapLoader(profile.controller, profile.syncCharacter, profile.bootcodes);
 }
 
+// When the character's start bit began; its time is when its frame ended.
+std::uint64_t FrameStartNs(const SimLine& line, const SimCharacter& character) {
+    const std::uint64_t frameNs = SimUart::FrameNs(line.PeerLine());
+    return character.timeNs > frameNs ? character.timeNs - frameNs : 0;
+}
+
 RadioProfile Checked(RadioProfile profile) {
     profile.Check();
     return profile;
@@ -194,8 +200,8 @@ void SimRadio::HandleLoaderCharacter(SimLine& line, const SimCharacter& characte
     std::uint64_t endNs = line.PeerNowNs();
     if (!step.answer.empty()) {
         const std::uint64_t fromNs = std::max(endNs, announcedUntilNs_);
-        endNs = Send(line, fromNs, {{AnswerOnLine(line, entry.kind, step.answer), profile_.latencies.loaderAnswerNs}},
-                     fault);
+        const AnswerPiece answer{AnswerOnLine(line, entry.kind, step.answer), profile_.latencies.loaderAnswerNs};
+        endNs = Send(line, fromNs, {answer}, fault);
         answeringUntilNs_ = endNs;
     }
     // A sync answer that did not arrive as 0xFF leaves the loader announcing and waiting for the sync.
@@ -212,17 +218,14 @@ void SimRadio::HandleLoaderCharacter(SimLine& line, const SimCharacter& characte
 bool SimRadio::OverrunsAnswer(SimLine& line, const SimCharacter& character) const {
     if (profile_.controller != Controller::ZR5 || !loader_.Synced() || loader_.Complete())
         return false;
-    const std::uint64_t frameNs = SimUart::FrameNs(line.PeerLine());
-    const std::uint64_t startNs = character.timeNs > frameNs ? character.timeNs - frameNs : 0;
-    return startNs < answeringUntilNs_;
+    return FrameStartNs(line, character) < answeringUntilNs_;
 }
 
 // The flashing adapter makes one bootstrap line of the radio's receive and transmit lines: a character
 // that meets the loader's own break or pulse there is lost to the loader as well.
 bool SimRadio::HeldLowByAnnouncement(SimLine& line, const SimCharacter& character) const {
-    const std::uint64_t frameNs = SimUart::FrameNs(line.PeerLine());
-    const std::uint64_t startNs = character.timeNs > frameNs ? character.timeNs - frameNs : 0;
-    return !loader_.Synced() && startNs < announcedUntilNs_ && character.timeNs > announcedFromNs_;
+    return !loader_.Synced() && FrameStartNs(line, character) < announcedUntilNs_ &&
+           character.timeNs > announcedFromNs_;
 }
 
 // The flashing adapter makes the radio's receive and transmit lines one bootstrap line, so the first

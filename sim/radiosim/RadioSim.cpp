@@ -91,9 +91,9 @@ void RadioSim::Pass() {
 
 void RadioSim::Execute(const std::string& command) {
     if (command == "bootstrap") {
-        radio_->EnterBootstrapMode(ElapsedNs());
+        radio_->EnterBootstrapMode(clock_->Peek());
     } else if (command == "power") {
-        radio_->PowerCycle(ElapsedNs());
+        radio_->PowerCycle(clock_->Peek());
     } else if (command == "state") {
         out_ << "state: " << StateName(radio_->State()) << std::endl;
     } else if (command == "quit") {
@@ -115,7 +115,7 @@ void RadioSim::FollowProgram() {
     programLine_ = line;
     const bool bootstrapping = line.baud == bootstrapBaud_;
     if (options_.autoBootstrap && bootstrapping && radio_->State() == RadioState::Running)
-        radio_->EnterBootstrapMode(ElapsedNs());
+        radio_->EnterBootstrapMode(clock_->Peek());
 }
 
 std::uint64_t RadioSim::ElapsedNs() const {

@@ -17,7 +17,7 @@ TerminalBridge::TerminalBridge(std::unique_ptr<TermiosDevice> master, std::share
 
 void TerminalBridge::Pass(std::uint64_t nowNs) {
     TakeFromProgram();
-    Transmit(nowNs);
+    Transmit(ClockTarget(nowNs));
     DeliverToProgram();
 }
 
@@ -38,11 +38,12 @@ void TerminalBridge::TakeFromProgram() {
         outgoing_.push_back({byte, seen_});
 }
 
-// Each byte goes when the simulated transmitter is free; the clock steps to that moment, never past now.
-void TerminalBridge::Transmit(std::uint64_t nowNs) {
+// Each byte goes when the simulated transmitter is free; the clock steps to that moment, never past
+// the pass's target.
+void TerminalBridge::Transmit(std::uint64_t targetNs) {
     while (!outgoing_.empty()) {
         const std::uint64_t startNs = std::max(clock_->Peek(), transmitterFreeNs_);
-        if (startNs > nowNs)
+        if (startNs > targetNs)
             break;
         AdvanceTo(startNs);
         const Outgoing& next = outgoing_.front();
@@ -55,14 +56,15 @@ void TerminalBridge::Transmit(std::uint64_t nowNs) {
         }
         outgoing_.pop_front();
     }
-    CatchUpWith(nowNs);
+    AdvanceTo(targetNs);
 }
 
 // A pass that comes late (a busy machine) must not let the radio run far ahead of the program, which was
 // kept waiting too: the bootcode's first character would go out before the program could change to the
-// flash rate. The clock moves at most kMaxPassNs a pass and makes up the rest in the next passes.
-void TerminalBridge::CatchUpWith(std::uint64_t nowNs) {
-    AdvanceTo(std::min(nowNs, clock_->Peek() + kMaxPassNs));
+// flash rate. The clock moves kMaxPassNs a pass at most and makes up the rest in the next passes, so
+// that the radio's answers do not fall behind the program's own time-outs either.
+std::uint64_t TerminalBridge::ClockTarget(std::uint64_t nowNs) const {
+    return std::min(nowNs, clock_->Peek() + kMaxPassNs);
 }
 
 void TerminalBridge::DeliverToProgram() {

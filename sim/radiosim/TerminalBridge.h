@@ -14,7 +14,7 @@
 // terminal is transmitted on the line at the settings the program had set on it when it wrote, paced
 // as a UART paces it, and what the line brings to the program end is written back to the terminal.
 // The line's clock is moved along with the machine's by each pass, by kMaxPassNs at most, so that a
-// late pass does not run the radio ahead of the program.
+// late pass does not run the radio ahead of the program; it makes up the rest in the next passes.
 //
 // A pseudo-terminal carries no breaks and no line errors: a break, or a pulse that the program's rate
 // does not read as a character, reaches the program as nothing, and a line error as a good character.
@@ -43,9 +43,10 @@ private:
     };
 
     void TakeFromProgram();
-    void Transmit(std::uint64_t nowNs);
+    void Transmit(std::uint64_t targetNs);
     void DeliverToProgram();
-    void CatchUpWith(std::uint64_t nowNs);
+    // The line clock's time that this pass moves to.
+    std::uint64_t ClockTarget(std::uint64_t nowNs) const;
     void AdvanceTo(std::uint64_t ns);
 
     std::unique_ptr<TermiosDevice> master_;

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     app.add_option("--link", options.link, "Make a symbolic link to the terminal at this path");
     app.add_flag("--echo", options.echo, "Echo every byte the program sends, as the ZUB interface box does");
     app.add_option("--bootstrap", bootstrap,
-                   "auto: bootstrap mode when the program sets the bootstrap rate; manual: on the command "
+                   "auto: bootstrap mode when the program opens the port at the bootstrap rate while the radio "
+                   "runs its firmware; manual: on the command "
                    "'bootstrap' on standard input")
         ->check(CLI::IsMember({"auto", "manual"}));
     app.add_flag("-v,--verbose", options.verbose, "Print each request the radio receives, on one line");

@@ -18,10 +18,18 @@ void ReadInto(const QSettings& settings, const char* key, int& value) {
         value = read;
 }
 
+// The program sequence makes the kit folder current while the engine runs, so a relative path would
+// point elsewhere from then on.
+std::filesystem::path Absolute(const std::filesystem::path& folder) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    return error ? folder : absolute;
+}
+
 }  // namespace
 
 CCorvidaDoc::CCorvidaDoc(std::filesystem::path kitFolder)
-    : folder_(std::move(kitFolder)), displayName_(KitDisplayName(folder_)) {
+    : folder_(Absolute(kitFolder)), displayName_(KitDisplayName(folder_)) {
     Load();
 }
 

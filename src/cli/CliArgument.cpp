@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <string>
 
 #include "errors/TextFormat.h"
@@ -84,6 +85,12 @@ CLI::Validator HexNumberUpTo(unsigned max) {
 CLI::Validator HexByteString() {
     return Checked("a string of hex byte pairs",
                    [](const std::string& text) { return HexBytes(text).has_value(); });
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
 }
 
 }  // namespace CliArgument

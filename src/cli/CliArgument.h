@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,9 @@ std::optional<unsigned> Number(std::string_view text);
 std::optional<unsigned> HexNumber(std::string_view text);
 // Pairs of hex digits, optionally separated by blanks or colons ("AABB", "AA BB", "aa:bb"); at least one.
 std::optional<std::vector<std::uint8_t>> HexBytes(std::string_view text);
+// A device path made absolute, so that it names the same device after the upgrade has made the kit
+// folder current; a path that cannot be made absolute stays as it is.
+std::string AbsolutePath(const std::string& path);
 
 // Checks for CLI11 options and positionals taken as text.
 CLI::Validator NumberIn(unsigned min, unsigned max);

@@ -20,7 +20,7 @@ void PortCommands::List() {
         const std::optional<unsigned> port = CliArgument::Number(map_[0]);
         if (!port || *port < 1 || *port > CliArgument::kMaxPort)
             throw CLI::ValidationError("--map", "N must be a COM number from 1 to 255");
-        PortOverrides::Store(*port, map_[1]);
+        PortOverrides::Store(*port, CliArgument::AbsolutePath(map_[1]));
     }
     if (unmap_ != 0)
         PortOverrides::Store(unmap_, "");

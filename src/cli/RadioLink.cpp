@@ -32,7 +32,7 @@ unsigned RadioLink::Port() {
     }
     if (device_.empty())
         return CliArgument::Number(port_).value_or(0);
-    ports_.SetOverride(kDevicePort, device_);
+    ports_.SetOverride(kDevicePort, CliArgument::AbsolutePath(device_));
     return kDevicePort;
 }
 

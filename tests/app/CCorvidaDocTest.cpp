@@ -32,6 +32,16 @@ TEST_F(CCorvidaDocTest, TheDisplayNameIsTheKitFoldersNameCutTo26Characters) {
               "KX-400 and KX-600 upgrade ");
 }
 
+TEST_F(CCorvidaDocTest, AKitGivenRelativelyStaysFoundWhenTheCurrentDirectoryChanges) {
+    KitFolder("demo");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(kits_.Path());
+    const CCorvidaDoc document("demo");
+    std::filesystem::current_path(before);
+
+    EXPECT_EQ(document.WorkingDirectory(), kits_.Path() / "demo");
+}
+
 TEST_F(CCorvidaDocTest, AFirstRunStoresPort1AndEcho1) {
     const CCorvidaDoc document(KitFolder("demo"));
 

@@ -55,6 +55,8 @@ const FailureCase kFailures[] = {
      UpgradeStatus::BootcodeFailed, kBootcodeTexts, "Read bootstrap sync character failed", "", 0},
     {"a damaged bootcode file", [](EngineRunTest& t) { t.settings_.bootCodeText = "S1FF"; },
      UpgradeStatus::BootcodeFailed, kBeforeDownload, "Read bootcode S-Record file failed", "", 0},
+    {"no port handed over", [](EngineRunTest& t) { t.handOverPort_ = false; }, UpgradeStatus::BootcodeFailed,
+     kBeforeDownload, "Com Port was not opened", "", 0},
     {"no flash rate chosen",
      [](EngineRunTest& t) {
          t.settings_.flashRate.reset();

@@ -56,7 +56,7 @@ UpgradeStatus EngineRunTest::Run() {
     settings_.firmwareText.clear();
     engine_ = std::make_unique<CRadioUpgrade>();
     CRadioUpgrade& engine = *engine_;
-    if (options_.flashFirmware) {
+    if (options_.flashFirmware && handOverPort_) {
         CSerial* port = Platform().GetSerial();
         port->SetEcho(kEcho);
         port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);

@@ -59,6 +59,7 @@ public:
     RadioSavedData* savedData_ = nullptr;
     std::filesystem::path backupFolder_;
     bool enterBootstrapMode_ = true;
+    bool handOverPort_ = true;
     RecordingNotifications notes_;
     RecordingMessageBox boxes_;
     TempDir kit_;

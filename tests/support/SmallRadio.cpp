@@ -27,6 +27,8 @@ RadioProfile SmallRadio::Profile() {
     for (unsigned address = 0; address < profile.codeplug.size(); ++address)
         profile.codeplug[address] = CodeplugByte(address);
     profile.bootcodes = {{Bootcode(), kFlashBaud}};
+    // A pulse twice a second: most start times find it at 300 baud, a few at 2400 baud as a break.
+    profile.announcement = {LoaderAnnouncement::Kind::Pulse, 10 * kMs, 500 * kMs};
     profile.latencies.eraseNs = 100 * kMs;
     profile.latencies.restartNs = 50 * kMs;
     return profile;

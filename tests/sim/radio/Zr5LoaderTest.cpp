@@ -23,7 +23,7 @@ struct Announcing {
     std::uint64_t stepNs;  // between the start times swept
 };
 
-const Announcing kBreakLoader{"break", {LoaderAnnouncement::Kind::Break, 10'000'000, 40'000'000}, 1'000'000};
+const Announcing kBreakLoader{"break", {LoaderAnnouncement::Kind::Break, 10'000'000, 55'000'000}, 1'000'000};
 const Announcing kPulseLoader{"pulse", {LoaderAnnouncement::Kind::Pulse, 10'000'000, 250'000'000}, 4'000'000};
 
 // The ZR5 loader against the engine's side of the download, in virtual time.
@@ -129,7 +129,7 @@ TEST_F(Zr5LoaderTest, IgnoresAWrongSyncCharacterAndKeepsAnnouncing) {
               GenError(3, "Read bootstrap sync character failed"));
     EXPECT_TRUE(LogHas("Bootstrap::ZR5_Send_Bootcode: Retry sending sync character!! Retry 2"));
     EXPECT_FALSE(Radio().LoaderSynced());
-    EXPECT_TRUE(Serial().WaitForCommError(CSerial::kBreak, 300)) << "still announcing";
+    EXPECT_TRUE(Serial().WaitForCommError(CSerial::kBreak, 600)) << "still announcing";
     EXPECT_EQ(Download(), kNothingRaised);
     EXPECT_TRUE(BootcodeRuns());
 }

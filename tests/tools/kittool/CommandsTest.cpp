@@ -124,7 +124,8 @@ TEST_F(CommandsTest, SRecordsFromTheWindowOffsetOnCarryAbsoluteFlashAddresses) {
     layout.windowFrom = 128;
     const std::vector<std::uint8_t> image(256, 0x5A);
     SRecord reader;
-    reader.AttachText(WriteSRecords(image, layout));
+    const std::string text = WriteSRecords(image, layout);
+    reader.AttachText(text);
     std::vector<std::uint32_t> addresses;
     SRecordData record;
     while (reader.ReadNextRecord(record))

@@ -1,0 +1,106 @@
+// Writes PNG pictures of the desktop application's windows for a person to look at: the start-up view,
+// the upgrade form, the progress window, the settings and flash-rate dialogs, the About box and an error
+// box. Run under a display (Xvfb in the test suite):  desktop_screenshots KIT_FOLDER OUTPUT_FOLDER
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/AboutBox.h"
+#include "app/CCommDialog.h"
+#include "app/CCorvidaApp.h"
+#include "app/CCorvidaView.h"
+#include "app/CMainFrame.h"
+#include "app/CZubDialog.h"
+#include "app/FlashRateDialog.h"
+#include "app/ProgressWindow.h"
+#include "notify/Notifications.h"
+#include "platform/ComPortMap.h"
+
+namespace {
+
+class Camera {
+public:
+    explicit Camera(QString folder) : folder_(std::move(folder)) {}
+
+    void Take(QWidget& window, const char* name) {
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            std::fprintf(stderr, "%s: the window was never shown\n", name);
+        QTest::qWait(50);
+        const QString path = QDir(folder_).filePath(QString::fromLatin1(name) + ".png");
+        if (window.grab().save(path)) {
+            std::printf("%s\n", qPrintable(path));
+        } else {
+            std::fprintf(stderr, "%s: cannot write %s\n", name, qPrintable(path));
+            failed_ = true;
+        }
+    }
+    bool Failed() const { return failed_; }
+
+private:
+    QString folder_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: desktop_screenshots KIT_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(output);
+    // The pictures' settings stay beside them, away from the bench's own.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QDir(output).filePath("settings"));
+    Camera camera(output);
+
+    ComPortMap ports;
+    CCorvidaApp corvida(std::filesystem::path(argv[1]), ports, [](CUpgradeForm&) {});
+    if (!corvida.InitInstance())
+        return 1;
+    CMainFrame& frame = *corvida.MainFrame();
+    camera.Take(frame, "startup-view");
+
+    frame.StartupView()->Tick(std::chrono::milliseconds(0));
+    if (!QTest::qWaitFor([&] { return frame.ActiveViewKind() == Notifications::kViewUpgradeForm; })) {
+        std::fprintf(stderr, "the upgrade form was never shown\n");
+        return 1;
+    }
+    camera.Take(frame, "upgrade-form");
+
+    Notifications& shown = Notifications::Current();
+    shown.StatusText(Notifications::kStatusFlashingFirmware);
+    shown.BeginProgress(20, true);
+    shown.SetProgressMessage("Erasing flash ROM...\nWARNING!! Ensure process is not interrupted");
+    for (int step = 0; step < 7; ++step)
+        shown.StepProgress();
+    camera.Take(*frame.findChild<ProgressWindow*>(), "progress-window");
+    camera.Take(frame, "main-window-during-progress");
+    shown.EndProgress();
+    shown.StatusText(Notifications::kStatusRestore);
+
+    const std::vector<ComPortInfo> examplePorts = {
+        {1, "/dev/ttyS0", ""}, {33, "/dev/ttyUSB0", "FTDI FT232R USB UART"}, {40, "/tmp/radiosim.tty", ""}};
+    CCommDialog comm(examplePorts, 33, &frame);
+    camera.Take(comm, "comm-dialog");
+    CZubDialog zub(1, &frame);
+    camera.Take(zub, "zub-dialog");
+    FlashRateDialog flash(38400, &frame);
+    camera.Take(flash, "flash-rate-dialog");
+    AboutBox about(corvida.Title(), &frame);
+    camera.Take(about, "about-box");
+    QMessageBox error(QMessageBox::Critical, "Error",
+                      "Verification of radio failed. The current radio is not of the supported radio series",
+                      QMessageBox::Ok, &frame);
+    camera.Take(error, "message-box");
+
+    corvida.ExitInstance();
+    return camera.Failed() ? 1 : 0;
+}
