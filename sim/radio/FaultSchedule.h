@@ -13,6 +13,8 @@ public:
     explicit FaultSchedule(std::vector<ScheduledFault> faults = {}) : faults_(std::move(faults)) {}
 
     void Add(const ScheduledFault& fault) { faults_.push_back(fault); }
+    // The faults not met yet are dropped; the counts go on.
+    void Clear() { faults_.clear(); }
     // Counts a request of this kind and returns the fault scheduled for it: one for its kind and number
     // first, else one for its place among all KWIP requests.
     std::optional<ScheduledFault> Meet(RequestKind kind);

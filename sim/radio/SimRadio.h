@@ -54,6 +54,8 @@ public:
     // The operator switches the radio off and on at atNs: it restarts into its firmware, if intact.
     void PowerCycle(std::uint64_t atNs);
     void ScheduleFault(const ScheduledFault& fault) { faults_.Add(fault); }
+    // The line is mended: no scheduled fault is committed any more.
+    void ClearFaults() { faults_.Clear(); }
     // Told of every request as it is logged (radiosim's -v).
     void SetObserver(std::function<void(const RadioRequest&)> observer) { observer_ = std::move(observer); }
     // Told of every change of state as it happens.
