@@ -48,6 +48,7 @@ void CRadioUpgrade::DoProgCp() {
     RadioSavedData ownSavedData;
     RadioSavedData& saved = savedData_ != nullptr ? *savedData_ : ownSavedData;
     const std::unique_ptr<CodeplugProgrammer> programmer = MakeCodeplugProgrammer(MakeCodeplugJob(), saved);
+    // A failed run has written its backup file too, and that is the one the operator needs.
     try {
         programmer->Program();
     } catch (const CError&) {

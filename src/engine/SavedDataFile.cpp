@@ -1,6 +1,7 @@
 #include "engine/SavedDataFile.h"
 
 #include <cctype>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <iterator>

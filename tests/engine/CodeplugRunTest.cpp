@@ -177,6 +177,28 @@ INSTANTIATE_TEST_SUITE_P(
                   "CRadioUpgrade::DoPatch: Patching codeplug data failed!"}),
     [](const testing::TestParamInfo<StepFault>& info) { return info.param.name; });
 
+class KdsVariantRunTest : public CodeplugRunTest, public testing::WithParamInterface<const char*> {};
+
+// The variant code the verification read decides whether the tuning moves: old offsets 43 and 44 land
+// at 50 and 49 for "01", and stay where they were for "00".
+TEST_P(KdsVariantRunTest, DecidesWhetherTheTuningEntryIsMigrated) {
+    using namespace KdsTestCodeplug;
+    variantCode_ = GetParam();
+    Prepare(CCodeplug::kKdsFormat, 1, false);
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    const auto now = Radio().Codeplug();
+    const auto old = layout_.radio.begin() + kTuningEntry;
+    if (variantCode_ == "01") {
+        EXPECT_EQ(now[kTuningEntry + 50], old[43]);
+        EXPECT_EQ(now[kTuningEntry + 49], old[44]);
+        EXPECT_EQ(now[kTuningEntry + 48], old[42]);
+    } else {
+        EXPECT_TRUE(std::equal(old, old + kTuningBytes, now.begin() + kTuningEntry));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(VariantCodes, KdsVariantRunTest, testing::Values("01", "00"));
+
 // A failure between the chunk write and the restore leaves the radio with the kit's generic values;
 // the retry of the same Program press must put back the radio's own, not save the generic ones.
 TEST_F(CodeplugRunTest, ARetryAfterAFailedRestoreGivesTheRadioBackItsOwnData) {
