@@ -30,11 +30,11 @@ constexpr const char* kNoConfiguration =
     "Please make sure installation is completed successfully and restart the application.";
 constexpr std::size_t kFlashBytes = 128 * 1024;
 
-class BrokenKitTest;
+class BrokenKitPressTest;
 
 struct BrokenKit {
     const char* name;
-    void (*breakKit)(BrokenKitTest& test);
+    void (*breakKit)(BrokenKitPressTest& test);
     std::vector<std::string> texts;  // the boxes of the press, in order
 };
 
@@ -42,7 +42,7 @@ void PrintTo(const BrokenKit& kit, std::ostream* out) {
     *out << kit.name;
 }
 
-class BrokenKitTest : public WholeUpgradeTest, public testing::WithParamInterface<BrokenKit> {
+class BrokenKitPressTest : public WholeUpgradeTest, public testing::WithParamInterface<BrokenKit> {
 public:
     void Remove(const std::string& name) { std::filesystem::remove(kit_.Path() / name); }
     // A file of the kit whose length is no multiple of the cipher's 8-byte block.
@@ -69,7 +69,7 @@ const std::string kBootstrapPrompt =
     "1) Switch the radio ON/OFF switch to the ON position.\n2) Throw the switch on the flashing kit to the ON "
     "position.\n3) Remove the battery supply and then put it back to set radio in bootstrap mode.";
 
-TEST_P(BrokenKitTest, EndsThePressWithItsMessage) {
+TEST_P(BrokenKitPressTest, EndsThePressWithItsMessage) {
     retryAfterError_ = false;
     const std::vector<std::uint8_t> codeplugBefore(Profile().codeplug);
     GetParam().breakKit(*this);
@@ -84,44 +84,44 @@ TEST_P(BrokenKitTest, EndsThePressWithItsMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    LintFaults, BrokenKitTest,
+    LintFaults, BrokenKitPressTest,
     testing::Values(
         BrokenKit{"ConfigMissing",
-                  [](BrokenKitTest& t) { t.Remove("patcher.dat"); },
+                  [](BrokenKitPressTest& t) { t.Remove("patcher.dat"); },
                   {"Unable to open configuration file", kNoConfiguration}},
         BrokenKit{"ConfigCorrupt",
-                  [](BrokenKitTest& t) { t.Truncate("patcher.dat"); },
+                  [](BrokenKitPressTest& t) { t.Truncate("patcher.dat"); },
                   {"Unable to read configuration file", kNoConfiguration}},
         BrokenKit{"CodeplugMissing",
-                  [](BrokenKitTest& t) { t.Remove("cp.s19"); },
+                  [](BrokenKitPressTest& t) { t.Remove("cp.s19"); },
                   {"Unable to open codeplug file\nPlease make sure installation is completed successfully"}},
         BrokenKit{"CodeplugCorrupt",
-                  [](BrokenKitTest& t) { t.Truncate("cp.s19"); },
+                  [](BrokenKitPressTest& t) { t.Truncate("cp.s19"); },
                   {kCorruptFile, kBootstrapPrompt, kInvalidDataFile}},
         BrokenKit{"CodeplugNotSRecords",
-                  [](BrokenKitTest& t) { t.Replace("cp.s19", "not an S-record file\n"); },
+                  [](BrokenKitPressTest& t) { t.Replace("cp.s19", "not an S-record file\n"); },
                   {kBootstrapPrompt, kInvalidDataFile}},
         BrokenKit{"FirmwareMissing",
-                  [](BrokenKitTest& t) { t.Remove("fw_128k"); },
+                  [](BrokenKitPressTest& t) { t.Remove("fw_128k"); },
                   {kBootstrapPrompt,
                    "Unable to open firmware file!\nPlease make sure installation is completed successfully",
                    kInvalidDataFile}},
         BrokenKit{"FirmwareCorrupt",
-                  [](BrokenKitTest& t) { t.Truncate("fw_128k"); },
+                  [](BrokenKitPressTest& t) { t.Truncate("fw_128k"); },
                   {kBootstrapPrompt, kCorruptFile, kInvalidDataFile}},
         BrokenKit{"FirmwarePastTheFlash",
-                  [](BrokenKitTest& t) { t.Replace("fw_128k", FlashRecords(kFlashBytes + 64)); },
+                  [](BrokenKitPressTest& t) { t.Replace("fw_128k", FlashRecords(kFlashBytes + 64)); },
                   {kBootstrapPrompt, kInvalidDataFile}},
         BrokenKit{"BootCodeMissing",
-                  [](BrokenKitTest& t) { t.Remove("g2_19k2.s19"); },
+                  [](BrokenKitPressTest& t) { t.Remove("g2_19k2.s19"); },
                   {"Boot code file is non-existent or corrupt !!: Terminating program"}},
         BrokenKit{
             "BootCodeFileTooLarge",
-            [](BrokenKitTest& t) { t.Replace("g2_19k2.s19", Records(6000)); },
+            [](BrokenKitPressTest& t) { t.Replace("g2_19k2.s19", Records(6000)); },
             {"Boot code file g2_19k2.s19 is larger than 10000 bytes and cannot be used.\nPlease reinstall "
              "the application!"}},
         BrokenKit{"BootCodeImageTooLarge",
-                  [](BrokenKitTest& t) {
+                  [](BrokenKitPressTest& t) {
                       t.Replace("g2_19k2.s19",
                                 WriteSRecords(std::vector<std::uint8_t>(4000, 1), SRecordLayout{}));
                   },
