@@ -27,20 +27,6 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-std::optional<std::vector<std::uint8_t>> ParseHexBytes(const std::string& text) {
-    if (text.size() % 2 != 0)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const std::optional<std::uint8_t> high = HexDigits::Strict(text[i]);
-        const std::optional<std::uint8_t> low = HexDigits::Strict(text[i + 1]);
-        if (!high || !low)
-            return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
-    }
-    return bytes;
-}
-
 // Letters, digits, '-' and '_' only, so that no identity can reach outside the backup folder.
 std::string FileSafe(const std::string& identity) {
     std::string safe;
@@ -71,7 +57,7 @@ SavedPiece ParsePiece(std::istringstream& fields, int number) {
     } catch (const std::exception&) {
         RefuseLine(number);
     }
-    const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(hex);
+    const std::optional<std::vector<std::uint8_t>> bytes = HexDigits::StrictPairs(hex);
     if (used != block.size() || id > 0xFFFF || !bytes || bytes->empty())
         RefuseLine(number);
     piece.block = static_cast<std::uint16_t>(id);

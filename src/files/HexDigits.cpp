@@ -34,4 +34,18 @@ bool IsUpperHex(std::string_view text) {
     return true;
 }
 
+std::optional<std::vector<std::uint8_t>> StrictPairs(std::string_view text) {
+    if (text.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::optional<std::uint8_t> high = Strict(text[i]);
+        const std::optional<std::uint8_t> low = Strict(text[i + 1]);
+        if (!high || !low)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    }
+    return bytes;
+}
+
 }  // namespace HexDigits

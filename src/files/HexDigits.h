@@ -20,6 +20,10 @@ std::uint8_t Lenient(char c);
 // byte with that digit as its high half and 0 as its low half.
 std::vector<std::uint8_t> LenientPairs(std::string_view text);
 
+// The byte pairs of `text`, high digit first, either case; none when its length is odd or a character is
+// no digit. Empty text gives no bytes.
+std::optional<std::vector<std::uint8_t>> StrictPairs(std::string_view text);
+
 // True when every character is 0-9 or A-F, the only digits the configuration file defines.
 bool IsUpperHex(std::string_view text);
 

@@ -115,19 +115,11 @@ std::uint16_t BlockId(const std::string& text) {
     return static_cast<std::uint16_t>(id);
 }
 
-// Pairs of hex digits, either case; none for anything else.
+// Pairs of hex digits, either case; none for anything else, nothing included.
 std::optional<std::vector<std::uint8_t>> HexBytes(std::string_view text) {
-    if (text.empty() || text.size() % 2 != 0)
+    if (text.empty())
         return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const std::optional<std::uint8_t> high = HexDigits::Strict(text[i]);
-        const std::optional<std::uint8_t> low = HexDigits::Strict(text[i + 1]);
-        if (!high || !low)
-            return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
-    }
-    return bytes;
+    return HexDigits::StrictPairs(text);
 }
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
