@@ -35,14 +35,16 @@ void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
     OnChosen(identify, chosen, [this] { Identify(); });
 
     CLI::App* program = app.add_subcommand(
-        "program", "Upgrade the radio with a kit, as the Program button does; exit status 0 when it succeeded");
+        "program",
+        "Upgrade the radio with a kit, as the Program button does; exit status 0 when it succeeded");
     AddKitOptions(program);
     program->add_option("--rate", rate_, "The flash rate, answering the flash-rate dialog")
         ->type_name("19200|38400|115200")
         ->check(CLI::IsMember({19200u, 38400u, 115200u}));
-    program->add_flag("--yes", yes_,
-                      "Answer every question OK without asking; a failed attempt is retried at most --retries "
-                      "times, then cancelled");
+    program->add_flag(
+        "--yes", yes_,
+        "Answer every question OK without asking; a failed attempt is retried at most --retries "
+        "times, then cancelled");
     program->add_option("--retries", retries_, "With --yes: how many retries to accept (default 2)")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);

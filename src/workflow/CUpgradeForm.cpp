@@ -4,8 +4,8 @@
 
 #include "errors/CError.h"
 #include "errors/MessageBoxService.h"
-#include "files/ProductLine.h"
 #include "errors/TextFormat.h"
+#include "files/ProductLine.h"
 #include "workflow/FlashDialog.h"
 #include "workflow/ProgramSequence.h"
 #include "workflow/RadioGroupRegion.h"

@@ -8,11 +8,11 @@
 // How a Program press ended, for the upgrade record and corvida-cli's exit status.
 struct ProgramOutcome {
     enum class End {
-        NotStarted,         // verification, the power-up check or the flash dialog ended the press
-        NotPermitted,       // the kit permits no upgrade of this radio: the press ends without a message
-        Cancelled,          // Cancel at the first bootstrap prompt: nothing was sent to the radio
-        PortUnavailable,    // the serial port could not be prepared for bootstrap mode
-        EngineRan,          // finalStatus holds how the last attempt ended
+        NotStarted,       // verification, the power-up check or the flash dialog ended the press
+        NotPermitted,     // the kit permits no upgrade of this radio: the press ends without a message
+        Cancelled,        // Cancel at the first bootstrap prompt: nothing was sent to the radio
+        PortUnavailable,  // the serial port could not be prepared for bootstrap mode
+        EngineRan,        // finalStatus holds how the last attempt ended
     };
 
     End end = End::NotStarted;

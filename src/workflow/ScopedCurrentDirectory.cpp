@@ -9,7 +9,7 @@ void ChangeTo(const std::filesystem::path& folder) {
     std::filesystem::current_path(folder, error);
     if (error)
         ErrorLog().Log("Unable to make %s the current directory: %s", folder.c_str(),
-                            error.message().c_str());
+                       error.message().c_str());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-#include <QPushButton>
 #include <gtest/gtest.h>
+
+#include <QPushButton>
 
 #include "DesktopFixture.h"
 #include "SimRadioTest.h"
@@ -64,8 +65,9 @@ TEST_F(ProgramPressTest, ARadioWithAHardwareProblemEndsThePressWithItsMessage) {
     CUpgradeForm& form = Press();
 
     EXPECT_EQ(operatorAnswers.Seen(),
-              std::vector<std::string>{"Error | The current radio has a hardware problem.\nPlease refer to the radio "
-                                       "repair manual for specific instructions."});
+              std::vector<std::string>{
+                  "Error | The current radio has a hardware problem.\nPlease refer to the radio "
+                  "repair manual for specific instructions."});
     EXPECT_FALSE(form.Flash().flashRate);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KitFileWriter.h"
+#include "ProgramSequenceTexts.h"
 #include "SRecordWriter.h"
 #include "WholeUpgradeTest.h"
 #include "files/ProgramKey.h"
@@ -16,13 +17,10 @@
 // codeplug: every fault is found before the codeplug is written.
 namespace {
 
+using namespace ProgramSequenceTexts;
+
 constexpr const char* kInvalidDataFile =
     "Upgrade operation detected an invalid data file.\nPlease reinstall the application!";
-constexpr const char* kNotStarted =
-    "Flashing operation could not be started.\n\nIf the radio is now not responding (e.g. not able to "
-    "PTT),\nplease follow the following steps:\n\n1) Remove the programming cable from the radio\n2) Remove "
-    "the battery and then reconnect it back to the radio\n3) Make sure the radio is switched on\n4) "
-    "Reconnect back the programming cable and retry again";
 constexpr const char* kCorruptFile =
     "The required data file is corrupted and unuseable\nPlease reinstall the application!";
 constexpr const char* kNoConfiguration =

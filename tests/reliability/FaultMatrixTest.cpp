@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramSequenceTexts.h"
 #include "WholeUpgradeTest.h"
 
 // Every fault the radio can commit, in every phase of a whole upgrade: the press ends in the message of
@@ -15,21 +16,11 @@
 // the program makes in its phase, so that the exchange's own retries cannot cure it.
 namespace {
 
+using namespace ProgramSequenceTexts;
+
 constexpr unsigned kPersistence = 60;    // requests of the kind that meet the fault
 constexpr double kBoundSeconds = 600.0;  // virtual time for a whole cell
 constexpr unsigned kFlashWindow = 0x400000;
-constexpr const char* kSuccess = "Radio Update is successful";
-constexpr const char* kNotStarted =
-    "Flashing operation could not be started.\n\nIf the radio is now not responding (e.g. not able to "
-    "PTT),\nplease follow the following steps:\n\n1) Remove the programming cable from the radio\n2) Remove "
-    "the battery and then reconnect it back to the radio\n3) Make sure the radio is switched on\n4) "
-    "Reconnect back the programming cable and retry again";
-constexpr const char* kNoFlashSize =
-    "Failed to detect FlashRom size.\nPlease press the OK button to retry or press the CANCEL button to "
-    "cancel the programming.\n\nWARNING!\nCanceling at this point will leave the radio inoperable.";
-constexpr const char* kUpdateFailed =
-    "An error occurred while updating the radio.\nPlease press the OK button to retry or press the CANCEL "
-    "button to cancel the programming.\n\nWARNING!\nCanceling at this point will leave the radio inoperable.";
 constexpr const char* kPowerUpUnknown = "Unable to verify radio powerup parameters";
 constexpr const char* kTimeout = "Timeout occurred while sending KWIP command";
 constexpr const char* kChecksumError = "Reply from external device contained checksum error";

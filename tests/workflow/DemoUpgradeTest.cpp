@@ -80,8 +80,8 @@ protected:
 
 TEST_P(DemoUpgradeTest, UpgradesThroughTheProgramButtonAndKeepsTheRadiosOwnData) {
     const DemoRadio& demo = GetParam();
-    const BuiltCodeplug layout = DemoCodeplugs::Build(DemoCodeplugs::Find(demo.profile[2] == '6' ? "KX600"
-                                                                                                    : "KX400S-EU"));
+    const BuiltCodeplug layout =
+        DemoCodeplugs::Build(DemoCodeplugs::Find(demo.profile[2] == '6' ? "KX600" : "KX400S-EU"));
     const std::uint32_t tuning = layout.EntryAddress(0x8000, 0, 0);
     const std::uint32_t identity = layout.EntryAddress(0, 0, 0);
     const Bytes tuningBefore = CodeplugBytes(tuning, DemoCodeplugs::kTuningBytes);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ProgramSequenceTexts.h"
 #include "RecordingNotifications.h"
 #include "SRecordWriter.h"
 #include "SmallRadio.h"
@@ -15,27 +16,12 @@
 // the simulated radio, and the operator's answers deciding between retry and the end of the press.
 namespace {
 
+using namespace ProgramSequenceTexts;
+
 constexpr std::int32_t kVolante = 5;
 constexpr std::array<unsigned, 3> kFlashRates = {19200, 38400, 115200};
 constexpr std::array<const char*, 3> kBootCodeFiles = {"g2_19k2.s19", "g2_38k4.s19", "g2_115k.s19"};
 constexpr std::size_t kFirmwareBytes = 2048;
-
-constexpr const char* kFirstBootstrapPrompt =
-    "1) Switch the radio ON/OFF switch to the ON position.\n2) Throw the switch on the flashing kit to the ON "
-    "position.\n3) Remove the battery supply and then put it back to set radio in bootstrap mode.";
-constexpr const char* kSuccess = "Radio Update is successful";
-constexpr const char* kNotStarted =
-    "Flashing operation could not be started.\n\nIf the radio is now not responding (e.g. not able to "
-    "PTT),\nplease follow the following steps:\n\n1) Remove the programming cable from the radio\n2) Remove "
-    "the battery and then reconnect it back to the radio\n3) Make sure the radio is switched on\n4) "
-    "Reconnect back the programming cable and retry again";
-constexpr const char* kNoFlashSize =
-    "Failed to detect FlashRom size.\nPlease press the OK button to retry or press the CANCEL button to "
-    "cancel the programming.\n\nWARNING!\nCanceling at this point will leave the radio inoperable.";
-constexpr const char* kNotInBootstrapMode =
-    "Flashing operation could not be started.\nThe radio may not be in bootstrap mode.\nPlease press the OK "
-    "button to retry or press the CANCEL button to cancel the programming.\n\nWARNING!\nCanceling at this "
-    "point will leave the radio inoperable.";
 
 std::vector<std::uint8_t> BootcodeFor(unsigned rate) {
     std::vector<std::uint8_t> image = SmallRadio::Bootcode();
