@@ -303,11 +303,23 @@ void SimRadio::RunBootcode(SimLine& line, std::uint64_t fromNs, unsigned baud) {
     entry.baud = baud;
     entry.outcome = RequestOutcome::Done;
     Record(std::move(entry));
-    InState(line, fromNs + profile_.latencies.bootcodeStartNs, [this, baud](SimLine& later) {
+    const std::uint64_t startNs = fromNs + profile_.latencies.bootcodeStartNs;
+    InState(line, startNs, [this, baud, startNs](SimLine& later) {
         Become(later, RadioState::Bootcode, baud);
-        const std::uint8_t hello = kBootcodeHello;
-        later.PeerSend(std::span(&hello, 1), later.PeerNowNs());
+        SendHello(later, baud, startNs + kHelloWaitNs);
     });
+}
+
+void SimRadio::SendHello(SimLine& line, unsigned baud, std::uint64_t latestNs) {
+    const std::uint64_t nowNs = line.PeerNowNs();
+    if (helloWaitsForProgram_ && line.ProgramLine().baud != baud && nowNs < latestNs) {
+        constexpr std::uint64_t kLookAgainNs = 1'000'000;
+        InState(line, nowNs + kLookAgainNs,
+                [this, baud, latestNs](SimLine& later) { SendHello(later, baud, latestNs); });
+        return;
+    }
+    const std::uint8_t hello = kBootcodeHello;
+    line.PeerSend(std::span(&hello, 1), nowNs);
 }
 
 std::uint64_t SimRadio::Send(SimLine& line, std::uint64_t fromNs, const std::vector<AnswerPiece>& pieces,

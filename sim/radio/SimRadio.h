@@ -40,6 +40,7 @@ public:
     static constexpr std::uint8_t kPulseReads =
         0xF8;  // the loader's pulse, as a receiver at 300 baud reads it
     static constexpr unsigned kPulseBaud = 300;
+    static constexpr std::uint64_t kHelloWaitNs = 5'000'000'000;
     static constexpr std::uint8_t kChecksumFlip =
         0xFF;  // what a bad-checksum fault does to the checksum byte
 
@@ -56,6 +57,10 @@ public:
     void ScheduleFault(const ScheduledFault& fault) { faults_.Add(fault); }
     // The line is mended: no scheduled fault is committed any more.
     void ClearFaults() { faults_.Clear(); }
+    // radiosim's: on a pseudo-terminal a busy machine can change the program's rate long after the
+    // bootcode starts, where a bench PC changes it at once. The bootcode's first character then waits
+    // (kHelloWaitNs at most) until the program's end of the line is at the flash rate.
+    void SetHelloWaitsForProgram(bool waits) { helloWaitsForProgram_ = waits; }
     // Told of every request as it is logged (radiosim's -v).
     void SetObserver(std::function<void(const RadioRequest&)> observer) { observer_ = std::move(observer); }
     // Told of every change of state as it happens.
@@ -98,6 +103,7 @@ private:
     void StartLoader(SimLine& line);
     void Announce(SimLine& line);
     void RunBootcode(SimLine& line, std::uint64_t fromNs, unsigned baud);
+    void SendHello(SimLine& line, unsigned baud, std::uint64_t latestNs);
 
     std::uint64_t Send(SimLine& line, std::uint64_t fromNs, const std::vector<AnswerPiece>& pieces,
                        const std::optional<ScheduledFault>& fault);
@@ -118,6 +124,7 @@ private:
     std::weak_ptr<SimLine> line_;
     RadioState state_ = RadioState::Running;
     unsigned lineBaud_ = kFirmwareBaud;
+    bool helloWaitsForProgram_ = false;
     unsigned epoch_ = 0;                  // counts state changes, for InState
     std::uint64_t busyUntilNs_ = 0;       // the bootcode hears nothing while it erases
     std::uint64_t announcedFromNs_ = 0;

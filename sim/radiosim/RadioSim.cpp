@@ -38,6 +38,7 @@ RadioSim::RadioSim(RadioProfile profile, Options options, std::ostream& out)
         throw std::runtime_error("the system gives no pseudo-terminal");
     slavePath_ = terminal->slavePath;
     radio_->AttachTo(line_);
+    radio_->SetHelloWaitsForProgram(true);  // the program's rate change can reach us late
     line_->SetEchoBox(options_.echo);
     bridge_.emplace(std::move(terminal->master), line_, clock_);
     programLine_ = bridge_->ProgramLine();

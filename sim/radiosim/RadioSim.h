@@ -28,7 +28,8 @@
 // rate while the radio runs its firmware, as the operator does when the program asks; never on a rate
 // change while the loader or the bootcode runs. On a pseudo-terminal the ZR5 loader's breaks and pulses
 // reach the program only as the characters they read as at 300 baud; a profile whose announcement reads
-// as no character there is told so.
+// as no character there is told so. The bootcode's first character waits for the program to listen at
+// the flash rate, which on a busy machine can come long after the bootcode starts.
 class RadioSim {
 public:
     struct Options {

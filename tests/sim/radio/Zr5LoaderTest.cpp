@@ -134,6 +134,32 @@ TEST_F(Zr5LoaderTest, IgnoresAWrongSyncCharacterAndKeepsAnnouncing) {
     EXPECT_TRUE(BootcodeRuns());
 }
 
+// On a pseudo-terminal a busy machine may change the program's rate long after the bootcode started,
+// which a bench PC does at once: radiosim then has the bootcode's first character wait for the program
+// to listen at the flash rate. A radio on a real line does not wait.
+class Zr5LoaderLateListener : public Zr5LoaderTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(Zr5LoaderLateListener, TheFirstCharacterWaitsForTheProgramOnlyOnATerminal) {
+    const bool waits = GetParam();
+    Radio().SetHelloWaitsForProgram(waits);
+    Radio().EnterBootstrapMode(NowNs());
+    OpenAtBootstrapRate(0);
+    ASSERT_EQ(Download(), kNothingRaised);
+    Wait(Profile().latencies.bootcodeStartNs + 500 * kMs);
+    Serial().SetBaud(115200);
+    Bytes hello(1);
+    const RaisedError raised = RaisedBy([&] { Serial().Read(hello, 700); });
+    if (waits) {
+        EXPECT_EQ(raised, kNothingRaised);
+        EXPECT_EQ(hello[0], SimRadio::kBootcodeHello);
+    } else {
+        EXPECT_TRUE(raised != kNothingRaised || hello[0] != SimRadio::kBootcodeHello);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminalOrLine, Zr5LoaderLateListener, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Terminal" : "Line"; });
+
 // Two spoilt sync answers give the engine's retry lines 1 and 2 and the download goes on; the loader
 // waits for the sync again after each.
 class Zr5LoaderSpoiltSync : public Zr5LoaderTest, public ::testing::WithParamInterface<const char*> {};
