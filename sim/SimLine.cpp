@@ -24,6 +24,9 @@ public:
     bool SetLine(const LineSettings& line) override { return line_->SetLine(line); }
     bool TransmitChar(std::uint8_t byte) override { return line_->TransmitChar(byte); }
     std::size_t InputCount() override { return line_->InputCount(); }
+    void WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock) override {
+        line_->WaitForInput(moreThan, deadline, clock);
+    }
     bool Read(std::span<std::uint8_t> destination) override { return line_->Read(destination); }
     Status ClearErrors() override { return line_->ClearErrors(); }
     void Purge(unsigned directions) override { line_->Purge(directions); }
@@ -88,6 +91,17 @@ bool SimLine::TransmitChar(std::uint8_t byte) {
 std::size_t SimLine::InputCount() {
     CatchUp();
     return received_.size();
+}
+
+// One step of the wait: the clock jumps to the line's next event (a character's frame ending at either
+// end, a break, a wake-up of the peer, a scheduled error) or to the deadline, whichever comes first.
+// The caller counts again and comes back while nothing has come, so a wait takes a few clock reads per
+// event however long it lasts.
+void SimLine::WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock) {
+    CatchUp();
+    if (received_.size() > moreThan)
+        return;
+    clock.SleepUntil(std::min(quietUntilNs_, deadline));
 }
 
 bool SimLine::Read(std::span<std::uint8_t> destination) {

@@ -22,8 +22,9 @@
 // them at its own settings (SimUart), so a rate the ends disagree on garbles characters as a real line
 // would. Before the program end does anything, the line catches up with the clock (VirtualClock::Peek):
 // the peer is handed each character whose frame has ended, with its time, and its wake-ups; characters,
-// breaks and pulses reach the program's receive queue at the moments their frames end. Times are
-// nanoseconds of the VirtualClock.
+// breaks and pulses reach the program's receive queue at the moments their frames end. A wait for input
+// at the program end moves the clock straight to the line's next event. Times are nanoseconds of the
+// VirtualClock.
 //
 // The program end models a Win32 port: one character in the transmit register at a time, a receive
 // queue of kReceiveQueueBytes, error flags that hold until queried, and an optional echo box that returns
@@ -86,6 +87,7 @@ private:
     bool SetLine(const LineSettings& line);
     bool TransmitChar(std::uint8_t byte);
     std::size_t InputCount();
+    void WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock);
     bool Read(std::span<std::uint8_t> destination);
     CommDevice::Status ClearErrors();
     void Purge(unsigned directions);

@@ -5,6 +5,7 @@
 #include "errors/CLog.h"
 #include "platform/CSerial.h"
 #include "platform/CTimerCtrl.h"
+#include "platform/Clock.h"
 
 // The single owner of the serial port and the timers, which it lends out: a second borrow before the
 // give-back is refused with null. It also makes log sinks and sleeps.
@@ -25,6 +26,8 @@ public:
     virtual void ReleaseSpareTimer() = 0;
 
     virtual void Sleep(unsigned milliseconds) = 0;
+    // The counter the timers run on; the serial port sets its waits' deadlines on it.
+    virtual Clock& GetClock() = 0;
 
     // The platform of the process, created on first use.
     static CPlatform* Instance();

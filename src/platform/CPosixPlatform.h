@@ -29,7 +29,7 @@ public:
     void ReleaseSpareTimer() override;
     void Sleep(unsigned milliseconds) override;
 
-    Clock& GetClock() { return *clock_; }
+    Clock& GetClock() override { return *clock_; }
     // The COM numbering the machine's port opens through (for a simulated port it is not used).
     ComPortMap& ComPorts() { return *ports_; }
 

@@ -10,6 +10,10 @@ public:
     bool SetLine(const LineSettings&) override { return false; }
     bool TransmitChar(std::uint8_t) override { return false; }
     std::size_t InputCount() override { return 0; }
+    // Nothing will come: the wait lasts to its deadline.
+    void WaitForInput(std::size_t, std::uint64_t deadline, Clock& clock) override {
+        clock.SleepUntil(deadline);
+    }
     bool Read(std::span<std::uint8_t> destination) override { return destination.empty(); }
     Status ClearErrors() override { return {}; }
     void Purge(unsigned) override {}

@@ -5,11 +5,12 @@
 #include <optional>
 #include <span>
 
+#include "platform/Clock.h"
 #include "platform/LineSettings.h"
 
-// The few primitives the serial port needs of a device, in place of the Win32 comm calls. Nothing here
-// waits: input is counted and taken as it stands, output goes one character at a time. Devices are
-// opened by their makers (TermiosDevice::Open, SimLine::OpenProgramEnd) and closed by destruction.
+// The few primitives the serial port needs of a device, in place of the Win32 comm calls. Input is
+// counted and taken as it stands, output goes one character at a time; only WaitForInput waits. Devices
+// are opened by their makers (TermiosDevice::Open, SimLine::OpenProgramEnd) and closed by destruction.
 class CommDevice {
 public:
     // What a query of the line's error state returns. `errors` holds the CSerial line-error flags
@@ -22,6 +23,8 @@ public:
 
     static constexpr unsigned kPurgeInput = 0x1;
     static constexpr unsigned kPurgeOutput = 0x2;
+    // How often the default WaitForInput looks: about a character time at 115,200 Bd.
+    static constexpr std::uint64_t kInputPollCounts = 100'000;
 
     virtual ~CommDevice() = default;
 
@@ -37,6 +40,10 @@ public:
     virtual bool TransmitChar(std::uint8_t byte) = 0;
     // Received characters waiting to be read.
     virtual std::size_t InputCount() = 0;
+    // Sleeps until more than `moreThan` characters are waiting or `clock` has reached `deadline`. It may
+    // return earlier (a signal, a line event), so callers count again and read the clock themselves.
+    // This default, for a device that cannot wait on its input, looks every kInputPollCounts.
+    virtual void WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock);
     // Takes exactly destination.size() waiting characters; false when fewer are waiting or the device
     // fails, and the destination's content is then unspecified.
     virtual bool Read(std::span<std::uint8_t> destination) = 0;

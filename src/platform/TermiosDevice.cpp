@@ -5,6 +5,7 @@
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@ namespace {
 constexpr std::size_t kReadChunkBytes = 256;
 constexpr std::size_t kMaxReadsPerDrain = TermiosDevice::kQueueBytes / kReadChunkBytes + 1;
 constexpr std::size_t kSlaveNameBytes = 128;
+constexpr std::uint64_t kNsPerSecond = 1'000'000'000;
 
 // Flags in the order of EventCounts: break, framing, overrun, parity, receive overflow.
 constexpr std::array<unsigned, 5> kCountedFlags = {CSerial::kBreak, CSerial::kFramingError, CSerial::kOverrun,
@@ -218,6 +220,30 @@ bool TermiosDevice::TransmitChar(std::uint8_t byte) {
 std::size_t TermiosDevice::InputCount() {
     Drain();
     return received_.size();
+}
+
+void TermiosDevice::WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock) {
+    for (;;) {
+        if (InputCount() > moreThan)
+            return;
+        const auto remaining = static_cast<std::int64_t>(deadline - clock.Now());
+        if (remaining <= 0)
+            return;
+        const auto remainingNs = static_cast<std::uint64_t>(remaining);
+        const timespec timeout{static_cast<time_t>(remainingNs / kNsPerSecond),
+                               static_cast<long>(remainingNs % kNsPerSecond)};
+        pollfd input{fd_, POLLIN, 0};
+        if (ppoll(&input, 1, &timeout, nullptr) <= 0)
+            return;  // the deadline, or a signal
+        if ((input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            // A device that has gone (a hung-up terminal, an adapter pulled out) says so at once and
+            // for good: sleep out the wait rather than spin on it.
+            if (InputCount() <= moreThan)
+                clock.SleepUntil(deadline);
+            return;
+        }
+        // Readable, yet perhaps only the start of a mark that makes no character: look again.
+    }
 }
 
 bool TermiosDevice::Read(std::span<std::uint8_t> destination) {

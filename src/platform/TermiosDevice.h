@@ -60,6 +60,8 @@ public:
     bool SetLine(const LineSettings& line) override;
     bool TransmitChar(std::uint8_t byte) override;
     std::size_t InputCount() override;
+    // Sleeps in poll(2) on the descriptor for the time that remains to the deadline.
+    void WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock) override;
     bool Read(std::span<std::uint8_t> destination) override;
     Status ClearErrors() override;
     void Purge(unsigned directions) override;

@@ -79,6 +79,30 @@ TEST_F(SimLineTest, PeerCharactersWaitAtTheProgramFromTheEndOfTheirFrames) {
     EXPECT_EQ(end_->ClearErrors().errors, 0u);
 }
 
+// The wait moves the clock to the line's next event, or to the deadline when none comes before it; the
+// caller counts again after each step.
+TEST_F(SimLineTest, AWaitForInputJumpsToTheNextEventOrTheDeadline) {
+    const std::uint64_t deadline = 50 * kMs;
+    line_->WakePeerAt(2 * kMs);
+    const std::vector<std::uint8_t> sent = {0x41, 0x42};
+    line_->PeerSend(sent, 10 * kMs);
+
+    end_->WaitForInput(0, deadline, *clock_);
+    EXPECT_EQ(clock_->Peek(), 2 * kMs) << "the peer's wake-up";
+    EXPECT_EQ(end_->InputCount(), 0u);
+    end_->WaitForInput(0, deadline, *clock_);
+    EXPECT_EQ(clock_->Peek(), 10 * kMs + k9600FrameNs);
+    EXPECT_EQ(end_->InputCount(), 1u);
+    end_->WaitForInput(1, deadline, *clock_);
+    EXPECT_EQ(clock_->Peek(), 10 * kMs + 2 * k9600FrameNs);
+
+    end_->WaitForInput(1, deadline, *clock_);
+    EXPECT_EQ(clock_->Peek(), 10 * kMs + 2 * k9600FrameNs) << "more than one waits already";
+    end_->WaitForInput(2, deadline, *clock_);
+    EXPECT_EQ(clock_->Peek(), deadline);
+    EXPECT_EQ(ReadAll(), sent);
+}
+
 TEST_F(SimLineTest, EndsThatDisagreeOnTheRateGarbleAlikeEveryTime) {
     const std::string text = "Hello, radio";
     const std::vector<std::uint8_t> sent(text.begin(), text.end());
