@@ -9,6 +9,7 @@
 #include "errors/CErrorLog.h"
 #include "errors/CGenError.h"
 #include "errors/WireTrace.h"
+#include "platform/CharacterTicks.h"
 #include "platform/ClosedDevice.h"
 #include "platform/PortTimerLoan.h"
 
@@ -71,6 +72,11 @@ StopBits StopBitsFrom(int stopBits) {
     if (stopBits == CSerial::kTwoStopBits)
         return StopBits::Two;
     return StopBits::One;
+}
+
+// By difference, as the counter may wrap.
+bool Reached(Clock& clock, std::uint64_t deadline) {
+    return static_cast<std::int64_t>(clock.Now() - deadline) >= 0;
 }
 
 int ParityHalfBits(Parity parity) {
@@ -241,30 +247,32 @@ void CPosixSerial::WaitForBytesUnless(unsigned count, unsigned timeoutMs) {
     // The time-out is shared out over the wanted bytes as the longest gap, in character times, that
     // may pass without a new one.
     const unsigned idleLimit = std::max(1u, (ToByteTimes(timeoutMs * 0.001) + 1) / count);
+    // The port timer is held for the lending rule alone: the wait sleeps in the device, on the clock.
     PortTimerLoan timer;
     if (!timer) {
         ErrorLog().Log("CWinSerial::WaitForBytesUnless: Allocating timer to wait for bytes %d bytes",
                        static_cast<int>(count));
         throw CGenError(1);
     }
-    timer->SetPeriod(ByteTime());
-    timer->Start();
+    Clock& clock = CPlatform::Instance()->GetClock();
+    const CharacterTicks ticks(clock.Now(), ByteTime());
     std::size_t previous = 0;
+    std::uint64_t changedAtTick = 0;
     while (previous < count) {
-        unsigned idle = 0;
         std::size_t current = InputCount();
+        const std::uint64_t deadline = ticks.At(changedAtTick + idleLimit);
         while (current == previous) {
-            if (idle >= idleLimit) {
+            if (Reached(clock, deadline)) {
                 ErrorLog().Log("Number of byteTime timeout = %d", static_cast<int>(idleLimit));
                 if (current == 0)
                     throw CCommError(2, "CWinSerial::WaitForBytesUnless: No data received when timeout");
                 throw CCommError(3, "CWinSerial::WaitForBytesUnless: Timeout after receiving %d bytes",
                                  static_cast<int>(current));
             }
-            timer->WaitPeriods(1);
+            Device().WaitForInput(previous, deadline, clock);
             current = InputCount();
-            ++idle;
         }
+        changedAtTick = ticks.FirstAtOrAfter(clock.Now());
         previous = current;
         InputCount();
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,6 +14,13 @@
 #include "platform/TermiosDevice.h"
 
 namespace {
+
+// How often the calling thread has blocked so far: each sleep that ends in a wake-up counts one.
+long VoluntarySwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
 
 // The machine's own port, on a pseudo-terminal that stands in for the radio's cable: COM numbering,
 // termios device and the program's time-outs in real time (kept brief). The error log's file goes to a
@@ -63,6 +71,29 @@ TEST_F(CPosixPlatformTerminalTest, ReadsWhatTheFarEndSendsAndTimesOutOnSilence) 
     EXPECT_EQ(RaisedBy([&] { port_->Read(more, 20); }),
               CommError(2, "CWinSerial::WaitForBytesUnless: No data received when timeout"));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+}
+
+// At 115200 Bd a wait that looked once a character time would wake some 500 times before the byte;
+// the read sleeps in the kernel instead and wakes when the byte comes, long before its time-out.
+TEST_F(CPosixPlatformTerminalTest, AReadSleepsUntilItsByteArrives) {
+    port_->SetBaud(115200);
+    std::atomic<bool> sent = false;
+    std::thread farEnd([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        sent = master_->TransmitChar(0x5A);
+    });
+    std::uint8_t byte = 0;
+    const long switchesBefore = VoluntarySwitches();
+    const auto start = std::chrono::steady_clock::now();
+    const RaisedError raised = RaisedBy([&] { port_->Read(std::span(&byte, 1), 5000); });
+    const auto waited = std::chrono::steady_clock::now() - start;
+    const long switches = VoluntarySwitches() - switchesBefore;
+    farEnd.join();
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(raised, kNothingRaised);
+    EXPECT_EQ(byte, 0x5A);
+    EXPECT_LT(waited, std::chrono::milliseconds(5000)) << "woken by the byte, not by the time-out";
+    EXPECT_LT(switches, 20);
 }
 
 TEST_F(CPosixPlatformTerminalTest, WriteComparesTheEchoOfAnEchoingFarEnd) {
