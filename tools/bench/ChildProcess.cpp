@@ -66,7 +66,6 @@ ChildProcess::Ending ChildProcess::Stop(int signal) {
     return Wait();
 }
 
-double CpuSeconds(const rusage& usage) {
-    const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+double Seconds(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }

@@ -33,5 +33,5 @@ private:
     pid_t pid_ = -1;
 };
 
-// The seconds of CPU, user and system, in `usage`.
-double CpuSeconds(const rusage& usage);
+// Seconds of CPU time in user and in system mode.
+double Seconds(const timeval& time);

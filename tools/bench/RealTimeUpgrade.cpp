@@ -72,7 +72,8 @@ RealTimeUpgradeResult RunRealTimeUpgrade(const BenchPrograms& programs, unsigned
     radiosim.Stop(SIGTERM);
 
     result.succeeded = WIFEXITED(ending.status) && WEXITSTATUS(ending.status) == 0;
-    result.cliCpuSeconds = CpuSeconds(ending.usage);
+    result.cliUserSeconds = Seconds(ending.usage.ru_utime);
+    result.cliSystemSeconds = Seconds(ending.usage.ru_stime);
     std::ifstream traceText(trace);
     result.firmware = FirmwareTraceMeter::Measure(traceText);
     return result;

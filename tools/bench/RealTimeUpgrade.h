@@ -10,8 +10,9 @@
 // radiosim pacing the line at the character time of the rate the program sets.
 struct RealTimeUpgradeResult {
     bool succeeded = false;
-    double wallSeconds = 0;    // corvida-cli's start to its end
-    double cliCpuSeconds = 0;  // its user and system time
+    double wallSeconds = 0;       // corvida-cli's start to its end
+    double cliUserSeconds = 0;    // its CPU time in user mode
+    double cliSystemSeconds = 0;  // and in the system's, where its waits go
     std::optional<FirmwareTraceMeter::Figures> firmware;
 };
 

@@ -84,7 +84,8 @@ void PrintVirtualTable(const std::filesystem::path& work) {
     }
 }
 
-void PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::path& work) {
+// False when the run failed; its logs and trace are then left in `work`.
+bool PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::path& work) {
     std::printf("\nIn real time, corvida-cli against radiosim on a pseudo-terminal: %s\n",
                 programs.profile.filename().c_str());
     std::printf("%-10s %-34s %10s %10s %7s\n", "phase", "case", "measured s", "bound s", "ratio");
@@ -100,10 +101,13 @@ void PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::
         std::printf("firmware   no firmware writes in corvida-cli's trace (%s)\n",
                     (work / "corvida-cli.trace").c_str());
     }
-    std::printf("whole run  %.3f s, corvida-cli used %.3f s of CPU: %.1f %% of one core%s\n",
-                result.wallSeconds, result.cliCpuSeconds, 100 * result.cliCpuSeconds / result.wallSeconds,
-                result.succeeded ? "" : " (run failed)");
+    const double cpuSeconds = result.cliUserSeconds + result.cliSystemSeconds;
+    std::printf(
+        "whole run  %.3f s; corvida-cli used %.3f s of CPU (%.3f user, %.3f system): %.1f %% of one core%s\n",
+        result.wallSeconds, cpuSeconds, result.cliUserSeconds, result.cliSystemSeconds,
+        100 * cpuSeconds / result.wallSeconds, result.succeeded ? "" : " (run failed)");
     std::fflush(stdout);
+    return result.succeeded && result.firmware.has_value();
 }
 
 // The programs beside corvida-bench in the build tree; the radio from the demo kit's sources.
@@ -147,11 +151,12 @@ int main(int argc, char** argv) {
 
     const std::filesystem::path work = std::filesystem::temp_directory_path() / "corvida-bench";
     std::filesystem::create_directories(work);
+    bool keepWork = false;
     try {
         if (rows != "real-time")
             PrintVirtualTable(work);
         if (rows != "virtual") {
-            PrintRealTimeUpgrade(programs, work);
+            keepWork = !PrintRealTimeUpgrade(programs, work);
             std::printf("\nIn real time, Google Benchmark\n");
             RegisterKitLoadBench(work);
             RegisterFirstRequestBench(programs, work);
@@ -162,6 +167,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     benchmark::Shutdown();
-    std::filesystem::remove_all(work);
+    if (keepWork)
+        std::printf("\nThe real-time run's logs and corvida-cli's trace are in %s\n", work.c_str());
+    else
+        std::filesystem::remove_all(work);
     return 0;
 }
