@@ -25,6 +25,9 @@ constexpr std::array<std::size_t, 3> kFirmwareKiB = {128, 256, 512};
 constexpr std::array<unsigned, 3> kRates = {19200, 38400, 115200};
 constexpr std::array<unsigned, 5> kRecordBytes = {16, 32, 64, 128, 250};
 constexpr unsigned kRealTimeFlashRate = 115200;
+// On a loaded machine radiosim can fall behind the line during the bootcode download, and the run
+// fails there; the figures are of the first run that succeeds.
+constexpr int kRealTimeTries = 3;
 
 double Seconds(std::uint64_t ns) {
     return static_cast<double>(ns) / 1e9;
@@ -89,7 +92,12 @@ bool PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::
     std::printf("\nIn real time, corvida-cli against radiosim on a pseudo-terminal: %s\n",
                 programs.profile.filename().c_str());
     std::printf("%-10s %-34s %10s %10s %7s\n", "phase", "case", "measured s", "bound s", "ratio");
-    const RealTimeUpgradeResult result = RunRealTimeUpgrade(programs, kRealTimeFlashRate, work);
+    RealTimeUpgradeResult result;
+    int tries = 0;
+    while (tries < kRealTimeTries && !result.succeeded) {
+        ++tries;
+        result = RunRealTimeUpgrade(programs, kRealTimeFlashRate, work);
+    }
     if (const auto& firmware = result.firmware) {
         const std::string detail =
             std::to_string(firmware->writes) + " writes at " + std::to_string(firmware->baud) + " Bd";
@@ -106,6 +114,8 @@ bool PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::
         "whole run  %.3f s; corvida-cli used %.3f s of CPU (%.3f user, %.3f system): %.1f %% of one core%s\n",
         result.wallSeconds, cpuSeconds, result.cliUserSeconds, result.cliSystemSeconds,
         100 * cpuSeconds / result.wallSeconds, result.succeeded ? "" : " (run failed)");
+    if (tries > 1)
+        std::printf("           %d runs: the figures are the last one's, the runs before it failed\n", tries);
     std::fflush(stdout);
     return result.succeeded && result.firmware.has_value();
 }
