@@ -1,6 +1,7 @@
 #include "BenchCodeplug.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "CodeplugBuilder.h"
 
@@ -47,7 +48,12 @@ BuiltCodeplug Build(std::size_t fillBytes, std::uint8_t seed) {
 std::vector<std::uint8_t> BenchCodeplug(std::size_t bytes, std::uint8_t serialSeed) {
     // The headers, vector and checksums take what they take; the fill is sized to what is left.
     const std::size_t overhead = Build(0, serialSeed).bytes.size();
-    for (std::size_t fill = bytes - overhead; fill + overhead > bytes / 2; --fill) {
+    if (overhead >= bytes)
+        throw std::invalid_argument("a bench codeplug needs more than " + std::to_string(overhead) +
+                                    " bytes");
+    // The padding block brings its own header and checksum: a few tries below the first guess fit.
+    constexpr std::size_t kTries = 64;
+    for (std::size_t fill = bytes - overhead; fill > 0 && fill + kTries > bytes - overhead; --fill) {
         BuiltCodeplug codeplug = Build(fill, serialSeed);
         if (codeplug.bytes.size() == bytes)
             return std::move(codeplug.bytes);

@@ -20,6 +20,7 @@ public:
     SpawnActions(const SpawnActions&) = delete;
     SpawnActions& operator=(const SpawnActions&) = delete;
 
+    void NothingIn() { posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0); }
     void Redirect(int fd, const std::filesystem::path& file) {
         const std::string path = file.empty() ? "/dev/null" : file.string();
         posix_spawn_file_actions_addopen(&actions_, fd, path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -35,6 +36,7 @@ private:
 ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                            const std::filesystem::path& output, const std::filesystem::path& errors) {
     SpawnActions actions;
+    actions.NothingIn();  // radiosim takes commands there
     actions.Redirect(STDOUT_FILENO, output);
     actions.Redirect(STDERR_FILENO, errors);
     std::vector<std::string> words{program.string()};

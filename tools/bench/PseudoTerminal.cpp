@@ -18,6 +18,11 @@ PseudoTerminal::PseudoTerminal() {
     }
     slavePath_ = ptsname(master_);
     slave_ = open(slavePath_.c_str(), O_RDWR | O_NOCTTY);
+    if (slave_ < 0) {
+        const int error = errno;
+        close(master_);
+        throw std::system_error(error, std::generic_category(), "cannot open " + slavePath_);
+    }
 }
 
 PseudoTerminal::~PseudoTerminal() {
