@@ -17,21 +17,34 @@ PhaseMeter::~PhaseMeter() {
     Notifications::Install(nullptr);
 }
 
+void PhaseMeter::BeginProgress(int total, bool) {
+    // The bootcode download opens a display without steps; the programming steps come with theirs.
+    if (total <= 0)
+        return;
+    programming_ = true;
+    Enter(Between());
+}
+
 void PhaseMeter::StatusText(int kind) {
     if (kind == kStatusDownloadingBootcode)
         Enter(Phase::Bootcode);
     else if (kind == kStatusFlashingFirmware)
         Enter(Phase::Firmware);
     else
-        Enter(Phase::None);
+        Enter(Between());
 }
 
 void PhaseMeter::EndProgress() {
-    if (phase_ != Phase::Bootcode)
+    if (phase_ == Phase::Bootcode) {
+        // The running bootcode's first character, at the flash rate, ends the download.
+        Count(1);
+        Enter(Phase::None);
         return;
-    // The running bootcode's first character, at the flash rate, ends the download.
-    Count(1);
-    Enter(Phase::None);
+    }
+    if (programming_) {
+        programming_ = false;
+        Enter(Phase::None);
+    }
 }
 
 void PhaseMeter::Enter(Phase phase) {
@@ -44,6 +57,8 @@ void PhaseMeter::Enter(Phase phase) {
 
 void PhaseMeter::OnKwipAttempt(const KwipAttempt& attempt) {
     Count(attempt.request.size() + (attempt.ack ? 1 : 0) + attempt.reply.size());
+    if (attempt.failure.empty())
+        ++figures_[phase_].commands;
 }
 
 void PhaseMeter::OnBootstrapStep(const BootstrapStep& step) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCodeplug.h"
 #include "SRecordWriter.h"
 #include "SimLine.h"
 #include "VirtualPlatform.h"
@@ -17,6 +18,7 @@
 #include "errors/CErrorLog.h"
 #include "errors/CwFileLog.h"
 #include "files/BlowfishCipher.h"
+#include "kwip/CKwipComm.h"
 #include "platform/CPosixSerial.h"
 #include "radio/SimRadio.h"
 
@@ -32,6 +34,12 @@ constexpr std::array<unsigned, 3> kFlashRates = {19200, 38400, 115200};
 // The radio's own time from the whole bootcode to its first character, which no program shortens. It
 // must leave the program time to change to the flash rate once the last piece has gone out.
 constexpr std::uint64_t kBootcodeStartNs = 10'000'000;
+// What codeplug programming pauses after each command of its radio access.
+constexpr std::uint64_t kCodeplugPostDelayNs = 2'000'000;
+constexpr int kStandardCodeplug = 1;
+// The kit's codeplug and the radio's differ where the radio's own data lie.
+constexpr std::uint8_t kKitCodeplugSeed = 0x10;
+constexpr std::uint8_t kRadioCodeplugSeed = 0x40;
 
 Bytes Pattern(std::size_t bytes, unsigned seed) {
     Bytes image(bytes);
@@ -63,7 +71,7 @@ RadioProfile ProfileFor(const VirtualUpgradeCase& upgrade) {
     profile.name = "bench radio";
     profile.controller = upgrade.controller;
     profile.flashBytes = upgrade.firmwareBytes;
-    profile.codeplug.resize(8 * 1024);
+    profile.codeplug = BenchCodeplug(upgrade.codeplugBytes, kRadioCodeplugSeed);
     profile.bootstrapBaud = kBootstrapBaud;
     for (const unsigned rate : kFlashRates)
         profile.bootcodes.push_back({BootcodeFor(rate, upgrade.bootcodeBytes), rate});
@@ -112,7 +120,7 @@ VirtualUpgradeResult RunVirtualUpgrade(const VirtualUpgradeCase& upgrade,
     CwFileLog::SetDirectory(kit);
     BenchWorld world(std::move(platform), kit);
 
-    UpgradeOptions options{true, true, 0, false, "01"};
+    UpgradeOptions options{true, upgrade.flashFirmware, upgrade.codeplugMode, false, "01"};
     FlashSettings settings;
     settings.bootVariant =
         upgrade.controller == Controller::Q7 ? FlashSettings::kVariantQ7 : FlashSettings::kVariantZR5;
@@ -121,25 +129,32 @@ VirtualUpgradeResult RunVirtualUpgrade(const VirtualUpgradeCase& upgrade,
         WriteSRecords(BootcodeFor(upgrade.flashRate, upgrade.bootcodeBytes), SRecordLayout{});
     KitVersion version;
     version.key = kKitKey;
+    const std::string codeplugText =
+        WriteSRecords(BenchCodeplug(upgrade.codeplugBytes, kKitCodeplugSeed), {});
 
-    PhaseMeter meter(*clock, kBootstrapBaud);
-    CSerial* port = CPlatform::Instance()->GetSerial();
-    port->SetEcho(kNoEcho);
-    port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    port->Open(kPort);
-    radio->EnterBootstrapMode(line->PeerNowNs());
-
+    // Without firmware the codeplug access opens the port itself, at the KWIP rate.
+    PhaseMeter meter(*clock, upgrade.flashFirmware ? kBootstrapBaud : CKwipComm::kBaud);
     CRadioUpgrade engine;
-    engine.SetBootstrapPort(port);
+    if (upgrade.flashFirmware) {
+        CSerial* port = CPlatform::Instance()->GetSerial();
+        port->SetEcho(kNoEcho);
+        port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+        port->Open(kPort);
+        radio->EnterBootstrapMode(line->PeerNowNs());
+        engine.SetBootstrapPort(port);
+    }
     engine.SetPort(kPort, kNoEcho);
     engine.SetOptions(&options);
-    engine.SetInputs(&settings, nullptr, nullptr, 1, &version);
+    engine.SetInputs(&settings, upgrade.codeplugMode != 0 ? &codeplugText : nullptr, nullptr,
+                     kStandardCodeplug, &version);
     engine.SetVariantCode("Z5");
     VirtualUpgradeResult result;
     result.status = engine.UpgradeRadio();
     result.bootcode = meter.Of(PhaseMeter::Phase::Bootcode);
     result.bootcode.boundNs += kBootcodeStartNs;
     result.firmware = meter.Of(PhaseMeter::Phase::Firmware);
+    result.codeplug = meter.Of(PhaseMeter::Phase::Codeplug);
+    result.codeplug.boundNs += result.codeplug.commands * kCodeplugPostDelayNs;
     CwFileLog::SetDirectory({});
     return result;
 }
