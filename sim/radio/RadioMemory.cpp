@@ -1,6 +1,8 @@
 #include "radio/RadioMemory.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "FirmwareTrailer.h"
 
@@ -10,6 +12,21 @@ RadioMemory::RadioMemory(const RadioProfile& profile)
       flash_(profile.flashBytes, profile.firmware),
       releaseInFlash_(profile.releaseInFlash),
       checkValue_(profile.firmwareCheckValue) {}
+
+RadioMemory::Saved RadioMemory::Save() const {
+    return {codeplug_, std::vector<std::uint8_t>(flash_.Bytes().begin(), flash_.Bytes().end()),
+            flash_.Written(), reprogrammed_};
+}
+
+void RadioMemory::Restore(Saved saved) {
+    if (saved.codeplug.size() != codeplug_.size())
+        throw std::invalid_argument("its codeplug memory is not the size of this radio's");
+    if (!flash_.Restore(std::move(saved.flash), std::move(saved.flashWritten)))
+        throw std::invalid_argument("its flash is not the size of this radio's");
+    codeplug_ = std::move(saved.codeplug);
+    reprogrammed_ = saved.reprogrammed;
+    ++revision_;
+}
 
 std::optional<std::span<const std::uint8_t>> RadioMemory::Status(std::uint8_t code) const {
     const auto found = statuses_.find(code);
@@ -34,16 +51,21 @@ bool RadioMemory::WriteCodeplug(unsigned address, std::span<const std::uint8_t> 
     if (!HoldsCodeplug(address, data.size()))
         return false;
     std::copy(data.begin(), data.end(), codeplug_.begin() + address);
+    ++revision_;
     return true;
 }
 
 bool RadioMemory::ProgramFlash(unsigned address, std::span<const std::uint8_t> data) {
-    return address >= kFlashBase && flash_.Program(address - kFlashBase, data);
+    if (address < kFlashBase || !flash_.Program(address - kFlashBase, data))
+        return false;
+    ++revision_;
+    return true;
 }
 
 void RadioMemory::EraseFlash() {
     flash_.Erase();
     reprogrammed_ = true;
+    ++revision_;
 }
 
 bool RadioMemory::FirmwareIntact() const {

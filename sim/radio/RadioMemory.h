@@ -21,7 +21,23 @@ public:
     // and, for a profile that says so, a reflashed flash ends in its check value (FirmwareTrailer).
     static constexpr std::size_t kEntryBytes = 4;
 
+    // What the radio keeps while it has no power or cable: with the profile, it makes the same radio
+    // again (radiosim's --state). The status texts come from the profile, and the release from the flash.
+    struct Saved {
+        std::vector<std::uint8_t> codeplug;
+        std::vector<std::uint8_t> flash;
+        std::vector<bool> flashWritten;
+        bool reprogrammed = false;  // the flash was erased since the profile's firmware
+    };
+
     explicit RadioMemory(const RadioProfile& profile);
+
+    Saved Save() const;
+    // Throws std::invalid_argument, with nothing changed, when the saved memory is not the size of this
+    // radio's: the state of another radio.
+    void Restore(Saved saved);
+    // Counts the changes to what Save gives, so that a keeper can tell when to save again.
+    std::uint64_t Revision() const { return revision_; }
 
     // The status text for a code, or nothing when the radio does not know the code.
     std::optional<std::span<const std::uint8_t>> Status(std::uint8_t code) const;
@@ -48,4 +64,5 @@ private:
     std::optional<ReleaseLocation> releaseInFlash_;
     bool checkValue_ = false;
     bool reprogrammed_ = false;
+    std::uint64_t revision_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "radio/SimFlash.h"
 
 #include <algorithm>
+#include <utility>
 
 SimFlash::SimFlash(std::size_t bytes, std::span<const std::uint8_t> firmware)
     : bytes_(bytes, 0x00), written_(bytes, true) {
@@ -20,5 +21,13 @@ bool SimFlash::Program(std::size_t offset, std::span<const std::uint8_t> data) {
         return false;
     std::copy(data.begin(), data.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
     std::fill_n(first, data.size(), true);
+    return true;
+}
+
+bool SimFlash::Restore(std::vector<std::uint8_t> bytes, std::vector<bool> written) {
+    if (bytes.size() != bytes_.size() || written.size() != written_.size())
+        return false;
+    bytes_ = std::move(bytes);
+    written_ = std::move(written);
     return true;
 }

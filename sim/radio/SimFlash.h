@@ -18,10 +18,14 @@ public:
     std::size_t Size() const { return bytes_.size(); }
     std::span<const std::uint8_t> Bytes() const { return bytes_; }
     bool IsWritten(std::size_t offset) const { return written_.at(offset); }
+    const std::vector<bool>& Written() const { return written_; }
 
     void Erase();
     // False, with nothing written, when the bytes do not all fit or a cell among them is not erased.
     bool Program(std::size_t offset, std::span<const std::uint8_t> data);
+    // The cells and which of them are written, as Bytes and Written gave them; false, with nothing
+    // changed, when they are not of this flash's size.
+    bool Restore(std::vector<std::uint8_t> bytes, std::vector<bool> written);
 
 private:
     std::vector<std::uint8_t> bytes_;

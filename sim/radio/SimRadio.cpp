@@ -36,6 +36,16 @@ SimRadio::SimRadio(RadioProfile profile)
       faults_(profile_.faults),
       loader_(LoaderFor(profile_)) {}
 
+void SimRadio::RestoreMemory(RadioMemory::Saved saved) {
+    memory_.Restore(std::move(saved));
+    if (!memory_.FirmwareIntact()) {
+        state_ = RadioState::Dead;
+        return;
+    }
+    memory_.StartFirmware();
+    state_ = RadioState::Running;
+}
+
 void SimRadio::AttachTo(const std::shared_ptr<SimLine>& line) {
     line_ = line;
     line->AttachPeer(shared_from_this());

@@ -47,6 +47,10 @@ public:
     // Throws std::invalid_argument when the profile describes no radio (RadioProfile::Check).
     explicit SimRadio(RadioProfile profile);
 
+    // Before AttachTo: the memory a saved state kept (radiosim's --state). The radio starts as one whose
+    // power comes back: into its firmware if the flash holds it, else dead until bootstrap mode. Throws
+    // std::invalid_argument for the state of another radio (RadioMemory::Restore).
+    void RestoreMemory(RadioMemory::Saved saved);
     // Becomes the line's peer. Make the radio with std::make_shared.
     void AttachTo(const std::shared_ptr<SimLine>& line);
     // The operator puts the radio into bootstrap mode at atNs: whatever it was doing, it restarts into its

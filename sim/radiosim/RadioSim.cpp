@@ -33,6 +33,7 @@ RadioSim::RadioSim(RadioProfile profile, Options options, std::ostream& out)
     : out_(out), options_(std::move(options)), bootstrapBaud_(profile.bootstrapBaud) {
     const bool announcementReachesTerminal = ReadsAsAPulse(profile);
     radio_ = std::make_shared<SimRadio>(std::move(profile));
+    RestoreState();
     std::optional<TermiosDevice::PseudoTerminal> terminal = TermiosDevice::OpenPseudoTerminal();
     if (!terminal)
         throw std::runtime_error("the system gives no pseudo-terminal");
@@ -46,6 +47,8 @@ RadioSim::RadioSim(RadioProfile profile, Options options, std::ostream& out)
         radio_->SetObserver([this](const RadioRequest& request) { out_ << Describe(request) << std::endl; });
         radio_->SetStateObserver([this](RadioState state) { out_ << "state: " << StateName(state) << std::endl; });
     }
+    if (options_.verbose && stateFile_)
+        out_ << "state: " << StateName(radio_->State()) << std::endl;
     if (!announcementReachesTerminal) {
         out_ << "note: a pseudo-terminal carries no break; this ZR5 loader's break reads as no pulse at 300 "
                 "baud and never reaches the program"
@@ -87,7 +90,33 @@ void RadioSim::Pass() {
     for (const std::string& command : commands)
         Execute(command);
     bridge_->Pass(ElapsedNs());
+    KeepState();
+    bridge_->DeliverToProgram();
     FollowProgram();
+}
+
+void RadioSim::RestoreState() {
+    if (options_.state.empty())
+        return;
+    stateFile_.emplace(options_.state);
+    if (std::optional<RadioMemory::Saved> saved = stateFile_->Read()) {
+        try {
+            radio_->RestoreMemory(std::move(*saved));
+        } catch (const std::invalid_argument& error) {
+            throw std::invalid_argument(stateFile_->Path().string() +
+                                        " is the state of another radio: " + error.what());
+        }
+    }
+    stateFile_->Write(radio_->Memory().Save());
+    savedRevision_ = radio_->Memory().Revision();
+}
+
+// Before the pass's answers reach the program: a change the radio acknowledges is saved first.
+void RadioSim::KeepState() {
+    if (!stateFile_ || radio_->Memory().Revision() == savedRevision_)
+        return;
+    stateFile_->Write(radio_->Memory().Save());
+    savedRevision_ = radio_->Memory().Revision();
 }
 
 void RadioSim::Execute(const std::string& command) {
@@ -106,16 +135,18 @@ void RadioSim::Execute(const std::string& command) {
 
 // A pseudo-terminal shows us no open, only the settings the program sets: the program opens the port at
 // the bootstrap rate for bootstrap mode (and never sets that rate on a port it uses for KWIP), so the
-// bootstrap rate arriving while the radio runs its firmware stands for that open. Rate changes while the
-// loader or the bootcode runs (DetectPulse's 300 baud and back, a retry on the open port) leave the radio
-// alone, as the operator's hands do.
+// bootstrap rate arriving while the radio runs its firmware, or lies dead after a broken flashing, stands
+// for that open. Rate changes while the loader or the bootcode runs (DetectPulse's 300 baud and back, a
+// retry on the open port) leave the radio alone, as the operator's hands do.
 void RadioSim::FollowProgram() {
     const LineSettings& line = bridge_->ProgramLine();
     if (line == programLine_)
         return;
     programLine_ = line;
     const bool bootstrapping = line.baud == bootstrapBaud_;
-    if (options_.autoBootstrap && bootstrapping && radio_->State() == RadioState::Running)
+    const RadioState state = radio_->State();
+    const bool awaitsTheOperator = state == RadioState::Running || state == RadioState::Dead;
+    if (options_.autoBootstrap && bootstrapping && awaitsTheOperator)
         radio_->EnterBootstrapMode(clock_->Peek());
 }
 

@@ -15,6 +15,7 @@
 #include "VirtualClock.h"
 #include "radio/RadioProfile.h"
 #include "radio/SimRadio.h"
+#include "radiosim/RadioStateFile.h"
 #include "radiosim/TerminalBridge.h"
 
 // radiosim's work: a SimRadio behind a pseudo-terminal in real time, and the operator's hands. The
@@ -25,24 +26,31 @@
 //     state       print its state                        quit    end Run
 //
 // With autoBootstrap the radio enters bootstrap mode when the program opens the port at the bootstrap
-// rate while the radio runs its firmware, as the operator does when the program asks; never on a rate
-// change while the loader or the bootcode runs. On a pseudo-terminal the ZR5 loader's breaks and pulses
-// reach the program only as the characters they read as at 300 baud; a profile whose announcement reads
-// as no character there is told so. The bootcode's first character waits for the program to listen at
-// the flash rate, which on a busy machine can come long after the bootcode starts.
+// rate while the radio runs its firmware or lies dead, as the operator does when the program asks; never
+// on a rate change while the loader or the bootcode runs. On a pseudo-terminal the ZR5 loader's breaks
+// and pulses reach the program only as the characters they read as at 300 baud; a profile whose
+// announcement reads as no character there is told so. The bootcode's first character waits for the
+// program to listen at the flash rate, which on a busy machine can come long after the bootcode starts.
+//
+// With a state file the radio's memory outlives radiosim, as a radio's outlives a pulled cable: it is read
+// at the start when the file exists (a radio left half flashed starts dead) and written again after
+// every pass that changed it, before the radio's answers to that pass leave, so that even a kill loses
+// nothing the program was told was done.
 class RadioSim {
 public:
     struct Options {
-        bool echo = false;           // the ZUB box between: every byte the program sends comes back
-        bool autoBootstrap = false;  // bootstrap mode when the program opens at the bootstrap rate
-        bool verbose = false;        // a line for each request, and each change of state
-        std::filesystem::path link;  // a symbolic link to the slave, made now and removed at the end
+        bool echo = false;            // the ZUB box between: every byte the program sends comes back
+        bool autoBootstrap = false;   // bootstrap mode when the program opens at the bootstrap rate
+        bool verbose = false;         // a line for each request, and each change of state
+        std::filesystem::path link;   // a symbolic link to the slave, made now and removed at the end
+        std::filesystem::path state;  // the radio's memory, kept across runs; none when empty
     };
 
     static constexpr std::chrono::microseconds kPassInterval{100};
 
-    // Throws std::runtime_error when the system gives no pseudo-terminal or the link cannot be made,
-    // and std::invalid_argument for a profile that describes no radio.
+    // Throws std::runtime_error when the system gives no pseudo-terminal, the link cannot be made or the
+    // state file cannot be read or written, and std::invalid_argument for a profile that describes no
+    // radio or a state file of another radio.
     RadioSim(RadioProfile profile, Options options, std::ostream& out);
     ~RadioSim();
     RadioSim(const RadioSim&) = delete;
@@ -62,6 +70,8 @@ private:
     void Pass();
     void Execute(const std::string& command);
     void FollowProgram();
+    void RestoreState();
+    void KeepState();
     std::uint64_t ElapsedNs() const;
 
     std::ostream& out_;
@@ -77,4 +87,6 @@ private:
     std::atomic<bool> stop_ = false;
     std::mutex commandsMutex_;
     std::deque<std::string> commands_;
+    std::optional<RadioStateFile> stateFile_;
+    std::uint64_t savedRevision_ = 0;
 };

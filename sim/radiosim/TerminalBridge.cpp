@@ -18,7 +18,6 @@ TerminalBridge::TerminalBridge(std::unique_ptr<TermiosDevice> master, std::share
 void TerminalBridge::Pass(std::uint64_t nowNs) {
     TakeFromProgram();
     Transmit(ClockTarget(nowNs));
-    DeliverToProgram();
 }
 
 // The bytes are read before the settings are looked at. A change of settings that the program makes

@@ -29,9 +29,12 @@ public:
     TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
                    std::shared_ptr<VirtualClock> clock);
 
-    // Brings the line towards nowNs (the line clock's time, which only moves forward; kMaxPassNs at
-    // most) and moves what is waiting in both directions.
+    // Transmits what the program wrote and brings the line towards nowNs (the line clock's time, which
+    // only moves forward; kMaxPassNs at most).
     void Pass(std::uint64_t nowNs);
+    // Writes what the line brought to the program end to the terminal: after a Pass, once whatever must
+    // not come after the radio's answers is done.
+    void DeliverToProgram();
     // The settings the program last set on the terminal.
     const LineSettings& ProgramLine() const { return seen_; }
 
@@ -44,7 +47,6 @@ private:
 
     void TakeFromProgram();
     void Transmit(std::uint64_t targetNs);
-    void DeliverToProgram();
     // The line clock's time that this pass moves to.
     std::uint64_t ClockTarget(std::uint64_t nowNs) const;
     void AdvanceTo(std::uint64_t ns);

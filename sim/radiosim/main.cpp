@@ -43,9 +43,12 @@ int main(int argc, char** argv) {
     app.add_flag("--echo", options.echo, "Echo every byte the program sends, as the ZUB interface box does");
     app.add_option("--bootstrap", bootstrap,
                    "auto: bootstrap mode when the program opens the port at the bootstrap rate while the radio "
-                   "runs its firmware; manual: on the command "
+                   "runs its firmware or lies dead; manual: on the command "
                    "'bootstrap' on standard input")
         ->check(CLI::IsMember({"auto", "manual"}));
+    app.add_option("--state", options.state,
+                   "Keep the radio's memory in this file: read at the start when it exists, and written "
+                   "after every change, so that radiosim, even killed, starts again as the same radio");
     app.add_flag("-v,--verbose", options.verbose, "Print each request the radio receives, on one line");
     CLI11_PARSE(app, argc, argv);
     options.autoBootstrap = bootstrap == "auto";

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -334,6 +335,58 @@ TEST_F(SimRadioBehaviour, AResetInTheMiddleOfTheFlashWritesLeavesTheProgramTalki
     ASSERT_NE(write, Radio().Requests().end());
     EXPECT_EQ(write->fault, "write#3 reset");
     EXPECT_EQ(write->address, kFlash + 0x80);
+}
+
+// A radio made again from the memory another one kept, as radiosim's state file keeps it: what the
+// first one had written is there, and it starts as its flash allows.
+TEST_F(SimRadioBehaviour, ARadioOnTheMemoryOfAHalfFlashedOneIsDeadUntilBootstrapMode) {
+    RunSmallBootcode();
+    auto broker = OpenBroker(kFlashBaud);
+    broker->EraseFlashRequest();
+    broker->WriteRequest(kFlash + 0x40, Bytes(64, 0x3C));  // not yet the firmware's entry
+    broker->WriteRequest(0x300, Bytes{0xAA});
+    broker.reset();
+
+    SimRadio again(Profile());
+    again.RestoreMemory(Radio().Memory().Save());
+    EXPECT_EQ(again.State(), RadioState::Dead);
+    EXPECT_EQ(again.Codeplug()[0x300], 0xAA);
+    EXPECT_EQ(again.Flash()[0x40], 0x3C);
+    EXPECT_FALSE(again.Memory().Flash().IsWritten(0x80));  // still takes the rest of the firmware
+}
+
+TEST_F(SimRadioBehaviour, ARadioOnTheMemoryOfAFlashedOneRunsItsNewFirmware) {
+    Profile().releaseInFlash = ReleaseLocation{0x10, 6};
+    RunSmallBootcode();
+    auto broker = OpenBroker(kFlashBaud);
+    broker->EraseFlashRequest();
+    Bytes record(64, 0x01);
+    std::copy_n("R09.99", 6, record.begin() + 0x10);
+    broker->WriteRequest(kFlash, record);
+    broker.reset();
+
+    SimRadio again(Profile());
+    again.RestoreMemory(Radio().Memory().Save());
+    EXPECT_EQ(again.State(), RadioState::Running);
+    const auto release = again.Memory().Status(RadioMemory::kReleaseStatus);
+    ASSERT_TRUE(release);
+    EXPECT_EQ(std::string(release->begin(), release->end()), "R09.99");
+}
+
+TEST_F(SimRadioBehaviour, TheMemoryOfAnotherRadioIsRefusedAndChangesNothing) {
+    RadioMemory::Saved smallerFlash = Radio().Memory().Save();
+    smallerFlash.flash.resize(smallerFlash.flash.size() / 2);
+    smallerFlash.flashWritten.resize(smallerFlash.flash.size());
+    RadioMemory::Saved largerCodeplug = Radio().Memory().Save();
+    largerCodeplug.codeplug.push_back(0x00);
+    largerCodeplug.flash.assign(largerCodeplug.flash.size(), 0xEE);
+
+    SimRadio again(Profile());
+    EXPECT_THROW(again.RestoreMemory(smallerFlash), std::invalid_argument);
+    EXPECT_THROW(again.RestoreMemory(largerCodeplug), std::invalid_argument);
+    EXPECT_EQ(again.State(), RadioState::Running);
+    EXPECT_EQ(again.Memory().Revision(), 0u);
+    EXPECT_EQ(again.Flash()[0], Radio().Flash()[0]);
 }
 
 // The codeplug layer in the radio, against the demo radio's codeplug: whole blocks in 32-byte reads, and

@@ -5,20 +5,22 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "RaisedError.h"
-#include "engine/CBootstrap.h"
 #include "ScopedPlatform.h"
 #include "SimRadioTest.h"
 #include "TempDir.h"
+#include "engine/CBootstrap.h"
 #include "errors/CwFileLog.h"
 #include "kwip/CKwipBroker.h"
 #include "platform/CPosixPlatform.h"
 #include "radio/RadioProfileReader.h"
 #include "radiosim/RadioSim.h"
+#include "radiosim/RadioStateFile.h"
 
 namespace {
 
@@ -148,6 +150,55 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
 }
 
+// The state file is the radio's memory: a change is in it before the program hears that it was made,
+// and a new radiosim on the file is the same radio.
+TEST_F(RadioSimTest, KeepsTheRadiosMemoryInItsStateFile) {
+    RadioSim::Options options;
+    options.state = logFolder_.Path() / "radio.state";
+    StartSim(SmallRadio::Profile(), options);
+    auto broker = OpenBroker();
+    ASSERT_EQ(RaisedBy([&] { broker->WriteRequest(0x300, Bytes{0xAA, 0xBB}); }), kNothingRaised);
+    const std::optional<RadioMemory::Saved> saved = RadioStateFile(options.state).Read();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->codeplug[0x301], 0xBB);
+    broker.reset();
+    StopSim();
+
+    StartSim(SmallRadio::Profile(), options);
+    broker = OpenBroker();
+    std::array<std::uint8_t, 2> codeplug{};
+    EXPECT_EQ(RaisedBy([&] { broker->ReadRequest(0x300, codeplug); }), kNothingRaised);
+    EXPECT_EQ(codeplug, (std::array<std::uint8_t, 2>{0xAA, 0xBB}));
+}
+
+// A radio left half flashed starts dead; the operator's bootstrap mode, which --bootstrap auto plays when
+// the program opens the port at the bootstrap rate, still reaches it: its loader pulses.
+TEST_F(RadioSimTest, AutoBootstrapPutsADeadRadioIntoBootstrapMode) {
+    RadioMemory::Saved halfFlashed = SimRadio(SmallRadio::Profile()).Memory().Save();
+    std::fill(halfFlashed.flash.begin(), halfFlashed.flash.end(), 0xFF);
+    std::fill(halfFlashed.flashWritten.begin(), halfFlashed.flashWritten.end(), false);
+    halfFlashed.reprogrammed = true;
+    RadioSim::Options options;
+    options.autoBootstrap = true;
+    options.verbose = true;
+    options.state = logFolder_.Path() / "radio.state";
+    RadioStateFile(options.state).Write(halfFlashed);
+    StartSim(SmallRadio::Profile(), options);
+    EXPECT_NE(out_.str().find("state: dead"), std::string::npos) << out_.str();
+
+    CSerial* port = platform_->GetSerial();
+    ASSERT_NE(port, nullptr);
+    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
+    bool pulsed = false;
+    EXPECT_EQ(RaisedBy([&] { pulsed = port->DetectPulse(kGenerousMs); }), kNothingRaised);
+    EXPECT_TRUE(pulsed);
+    platform_->ReleaseSerial();
+    StopSim();
+    EXPECT_EQ(sim_->Radio().State(), RadioState::Loader);
+}
+
 // An upgrade's bootstrap steps against each demo radio on the terminal: the program opens the port at
 // the bootstrap rate, the engine downloads a bootcode for 19 200 Bd, and the bootcode answers KWIP at
 // that rate; once directly and once through the echo box. The radio knows the small bootcode in place of
@@ -201,7 +252,9 @@ TEST_P(RadioSimDemoTest, TakesTheKitsBootcodeAndSpeaksKwipAtTheFlashRate) {
 
 INSTANTIATE_TEST_SUITE_P(DemoKit, RadioSimDemoTest,
                          ::testing::Values(DemoRadio{"kx400.radio", false}, DemoRadio{"kx600.radio", true}),
-                         [](const auto& info) { return std::string(info.param.echo ? "Echo" : "Direct") +
-                                                       (info.index == 0 ? "Kx400" : "Kx600"); });
+                         [](const auto& info) {
+                             return std::string(info.param.echo ? "Echo" : "Direct") +
+                                    (info.index == 0 ? "Kx400" : "Kx600");
+                         });
 
 }  // namespace
