@@ -135,9 +135,10 @@ void RadioSim::Execute(const std::string& command) {
 
 // A pseudo-terminal shows us no open, only the settings the program sets: the program opens the port at
 // the bootstrap rate for bootstrap mode (and never sets that rate on a port it uses for KWIP), so the
-// bootstrap rate arriving while the radio runs its firmware, or lies dead after a broken flashing, stands
-// for that open. Rate changes while the loader or the bootcode runs (DetectPulse's 300 baud and back, a
-// retry on the open port) leave the radio alone, as the operator's hands do.
+// bootstrap rate arriving while the radio runs its firmware or its bootcode (a flashing that failed and
+// is tried again), or lies dead after a broken flashing, stands for that open. Rate changes while the
+// loader runs (DetectPulse's 300 baud and back, a sync retry) leave the radio alone, as the operator's
+// hands do.
 void RadioSim::FollowProgram() {
     const LineSettings& line = bridge_->ProgramLine();
     if (line == programLine_)
@@ -145,7 +146,8 @@ void RadioSim::FollowProgram() {
     programLine_ = line;
     const bool bootstrapping = line.baud == bootstrapBaud_;
     const RadioState state = radio_->State();
-    const bool awaitsTheOperator = state == RadioState::Running || state == RadioState::Dead;
+    const bool awaitsTheOperator =
+        state == RadioState::Running || state == RadioState::Bootcode || state == RadioState::Dead;
     if (options_.autoBootstrap && bootstrapping && awaitsTheOperator)
         radio_->EnterBootstrapMode(clock_->Peek());
 }

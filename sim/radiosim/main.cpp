@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     app.add_flag("--echo", options.echo, "Echo every byte the program sends, as the ZUB interface box does");
     app.add_option("--bootstrap", bootstrap,
                    "auto: bootstrap mode when the program opens the port at the bootstrap rate while the radio "
-                   "runs its firmware or lies dead; manual: on the command "
+                   "runs its firmware or bootcode or lies dead; manual: on the command "
                    "'bootstrap' on standard input")
         ->check(CLI::IsMember({"auto", "manual"}));
     app.add_option("--state", options.state,

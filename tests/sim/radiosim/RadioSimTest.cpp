@@ -150,6 +150,39 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     EXPECT_EQ(sim_->Radio().State(), RadioState::Bootcode);
 }
 
+// A flashing that fails leaves the radio in its bootcode; the retry asks the operator for bootstrap mode
+// again and opens the port at the bootstrap rate, which --bootstrap auto plays as that power cycle.
+TEST_F(RadioSimTest, AutoBootstrapTakesARadioInItsBootcodeBackToTheLoader) {
+    RadioSim::Options options;
+    options.autoBootstrap = true;
+    StartSim(SmallRadio::Profile(), options);
+    CSerial* port = platform_->GetSerial();
+    ASSERT_NE(port, nullptr);
+    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
+    ASSERT_EQ(RaisedBy([&] { CBootstrap(port).ZR5_Send_Bootcode(SmallRadio::Bootcode()); }), kNothingRaised);
+    Bytes hello(1);
+    ASSERT_EQ(RaisedBy([&] {
+                  port->SetBaud(115200);
+                  port->Read(hello, kGenerousMs);
+              }),
+              kNothingRaised);
+    platform_->ReleaseSerial();
+
+    port = platform_->GetSerial();
+    ASSERT_NE(port, nullptr);
+    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
+    std::this_thread::sleep_for(kOperatorsPrompt);
+    bool pulsed = false;
+    EXPECT_EQ(RaisedBy([&] { pulsed = port->DetectPulse(kGenerousMs); }), kNothingRaised);
+    EXPECT_TRUE(pulsed);
+    platform_->ReleaseSerial();
+    StopSim();
+    EXPECT_EQ(sim_->Radio().State(), RadioState::Loader);
+}
+
 // The state file is the radio's memory: a change is in it before the program hears that it was made,
 // and a new radiosim on the file is the same radio.
 TEST_F(RadioSimTest, KeepsTheRadiosMemoryInItsStateFile) {
