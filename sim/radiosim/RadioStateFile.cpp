@@ -1,6 +1,8 @@
 #include "radiosim/RadioStateFile.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -17,9 +19,11 @@ constexpr std::size_t kLargestPart = 64u << 20;
 
 std::vector<std::uint8_t> PackedBits(const std::vector<bool>& bits) {
     std::vector<std::uint8_t> packed((bits.size() + 7) / 8, 0);
-    for (std::size_t index = 0; index < bits.size(); ++index) {
-        if (bits[index])
+    std::size_t index = 0;
+    for (const bool bit : bits) {
+        if (bit)
             packed[index / 8] |= static_cast<std::uint8_t>(1u << (index % 8));
+        ++index;
     }
     return packed;
 }
@@ -151,10 +155,17 @@ void RadioStateFile::Replace(const std::string& image) {
 }
 
 // Each run of changed bytes is written where it lies; the runs of one pass all reach the file before
-// the radio answers.
+// the radio answers. A pass changes a record or two of a large memory: whole pages that are the same
+// are passed over at once.
 void RadioStateFile::Update(const std::string& image) {
+    constexpr std::size_t kPage = 4096;
     std::size_t at = 0;
     while (at < image.size()) {
+        const std::size_t page = std::min(kPage, image.size() - at);
+        if (at % kPage == 0 && std::memcmp(image.data() + at, written_.data() + at, page) == 0) {
+            at += page;
+            continue;
+        }
         if (image[at] == written_[at]) {
             ++at;
             continue;

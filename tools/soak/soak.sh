@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# N whole upgrades in a row: each against a fresh radiosim KX-400 of the demo kit on a pseudo-terminal,
-# with one fault drawn at random from the simulator's schedule, through corvida-cli program --yes.
-# Prints per ending how many runs ended there; fails on a hang, a crash, a sanitizer finding, or a
-# radio whose codeplug, read back after a successful upgrade, has lost its own serial number.
+# N whole upgrades: each against a fresh radiosim KX-400 of the demo kit on a pseudo-terminal, with one
+# fault drawn at random from the simulator's schedule, through corvida-cli program --yes. A run that does
+# not end in success is followed by a second press on the same radio without the fault, as the technician
+# would try again. Prints per ending how many runs ended there; fails on a hang, a crash, a sanitizer
+# finding, or a radio that the run (and its second press) did not leave upgraded with its own serial
+# number and tuning entries.
 #
-#   tools/soak/soak.sh BUILD_DIR N
+# A run takes two minutes (the bootcode alone is 50 s at 2400 Bd) and half a core under the sanitizers,
+# so LANES runs go side by side, each on its own terminal. SOAK_SEED repeats a soak's draws.
+#
+#   tools/soak/soak.sh BUILD_DIR [N] [LANES]
 set -uo pipefail
 
-readonly build=$1 runs=${2:-200}
+readonly build=$1 runs=${2:-200} lanes=${3:-3}
 readonly radiosim="$build/sim/radiosim/radiosim" cli="$build/src/cli/corvida-cli"
 mkdir -p "$build/soak"
 readonly work="$(cd "$build/soak" && pwd)" kit="$(cd "$build/kits/demo" && pwd)"
 readonly run_timeout=600  # seconds: far beyond every time-out of a whole upgrade and its retries
-readonly serial="4000123"
 
 readonly faults=(
     "write#%d nak" "write#%d bad-checksum" "write#%d silence" "write#%d reset" "write#%d garble 3"
@@ -20,60 +24,135 @@ readonly faults=(
     "block#%d garble 9" "block#%d lose 4" "any#%d silence" "reset#1 lose 0"
 )
 
-mkdir -p "$work"
-declare -A endings=()
-failed=0
-
 ending_of() {
-    local log=$1
-    case "$(cat "$log")" in
+    case "$(cat "$1")" in
         *"Radio Update is successful"*) echo "5 success" ;;
         *"invalid data file"*) echo "4 invalid data file" ;;
         *"Failed to detect FlashRom size"*) echo "6 flash size not detected" ;;
         *"Flashing operation could not be started"*) echo "3 bootcode failed" ;;
         *"An error occurred while updating the radio"*) echo "0-2 update failed" ;;
         *"Unable to verify radio powerup parameters"*) echo "power-up check failed" ;;
-        *) echo "other: $(tail -n 1 "$log")" ;;
+        *) echo "other: $(tail -n 1 "$1")" ;;
     esac
 }
 
-for ((run = 1; run <= runs; ++run)); do
+# The radio's own data as the bench sees it: the first bytes of its serial-number entry (block 0000) and
+# of its tuning entry (block 8000), wherever its codeplug holds them. An upgrade must keep both.
+radio_data() {
+    local tty=$1 out=$2 blocks block
+    blocks=$(timeout 120 "$cli" --device "$tty" codeplug show 2>&1) || { echo "$blocks" >"$out"; return 1; }
+    for block in 0x0000 0x8000; do
+        timeout 60 "$cli" --device "$tty" kwip read "$(awk -v b=$block '$1 == b {print $2}' <<<"$blocks")" 16
+    done >"$out" 2>&1
+}
+
+press() {
+    local tty=$1 log=$2
+    timeout "$run_timeout" "$cli" --device "$tty" program --kit "$kit" --no-echo --yes --retries 3 \
+        --rate 115200 >"$log" 2>&1
+}
+
+problem_of() {
+    local status=$1 log=$2 simlog=$3
+    if [ "$status" -eq 124 ]; then echo "hang"
+    elif [ "$status" -gt 128 ]; then echo "crash (status $status)"
+    elif grep -q "Sanitizer" "$log" "$simlog"; then echo "sanitizer finding"
+    fi
+}
+
+# radiosim on PROFILE with the radio's memory in STATE, its terminal linked at TTY; sets sim.
+start_sim() {
+    local profile=$1 state=$2 tty=$3 simlog=$4
+    rm -f "$tty"
+    "$radiosim" --profile "$profile" --files "$build/kits/demo-src" --bootstrap auto --state "$state" \
+        --link "$tty" >>"$simlog" 2>&1 &
+    sim=$!
+    for _ in $(seq 50); do [ -e "$tty" ] && break; sleep 0.1; done
+}
+
+stop_sim() {
+    kill "$sim" 2>/dev/null
+    wait "$sim" 2>/dev/null
+}
+
+# The faulty press runs against a radiosim with the drawn fault. What follows, a second press when the
+# first did not succeed and the read of the radio's entries, runs against a new radiosim on the same
+# radio memory without the fault: the technician's retry after a hiccup, and a fault that the press never
+# reached cannot fall on the check.
+one_run() {
+    local lane=$1 run=$2 dir="$work/lane$1"
+    local pattern fault profile="$dir/radio.radio" tty="$dir/radio.tty" simlog="$dir/radiosim.log"
+    local state="$dir/radio.state" log="$dir/run.log" again="$dir/again.log" status problem ending
+    local started=$SECONDS
     pattern=${faults[RANDOM % ${#faults[@]}]}
     # shellcheck disable=SC2059
     fault=$(printf "$pattern" $((RANDOM % 40 + 1)))
-    profile="$work/radio.radio" tty="$work/radio.tty" simlog="$work/radiosim.log" log="$work/run.log"
     { cat kits/demo/radios/kx400.radio; echo "fault = $fault"; } >"$profile"
-    rm -f "$tty"
-    "$radiosim" --profile "$profile" --files "$build/kits/demo-src" --bootstrap auto --link "$tty" \
-        >"$simlog" 2>&1 &
-    sim=$!
-    for _ in $(seq 50); do [ -e "$tty" ] && break; sleep 0.1; done
+    rm -f "$state" "$dir"/*.log "$dir"/*.txt
 
-    timeout "$run_timeout" "$cli" --device "$tty" program --kit "$kit" --no-echo --yes --retries 3 \
-        --rate 115200 >"$log" 2>&1
+    start_sim "$profile" "$state" "$tty" "$simlog"
+    press "$tty" "$log"
     status=$?
-    rm -f "$work/after.bin"
-    [ "$status" -eq 0 ] && timeout 120 "$cli" --device "$tty" codeplug backup --out "$work/after.bin" >/dev/null 2>&1
-    kill "$sim" 2>/dev/null
-    wait "$sim" 2>/dev/null
-
+    stop_sim
     ending=$(ending_of "$log")
-    problem=""
-    if [ "$status" -eq 124 ]; then problem="hang"
-    elif [ "$status" -gt 128 ]; then problem="crash (status $status)"
-    elif grep -q "Sanitizer" "$log" "$simlog"; then problem="sanitizer finding"
-    elif [[ "$ending" == 5* ]] && ! grep -q -a "$serial" "$work/after.bin" 2>/dev/null; then
-        problem="the upgraded radio's codeplug has lost its serial number"
-    fi
-    endings[$ending]=$((${endings[$ending]:-0} + 1))
-    echo "run $run: $fault -> $ending${problem:+ -- $problem}"
-    if [ -n "$problem" ]; then
-        failed=1
-        cp "$log" "$work/failed-$run.log"
-        cp "$simlog" "$work/failed-$run-radiosim.log"
-    fi
-done
+    problem=$(problem_of "$status" "$log" "$simlog")
 
-echo "== endings of $runs runs"
-for ending in "${!endings[@]}"; do printf '%5d  %s\n' "${endings[$ending]}" "$ending"; done | sort -k2
-exit "$failed"
+    start_sim kits/demo/radios/kx400.radio "$state" "$tty" "$simlog"
+    if [ -z "$problem" ] && [[ "$ending" != 5* ]]; then
+        press "$tty" "$again"
+        status=$?
+        problem=$(problem_of "$status" "$again" "$simlog")
+        [ -z "$problem" ] && [[ "$(ending_of "$again")" != 5* ]] &&
+            problem="a second press did not upgrade the radio: $(ending_of "$again")"
+    fi
+    if [ -z "$problem" ]; then
+        radio_data "$tty" "$dir/after.txt"
+        cmp -s "$work/reference.txt" "$dir/after.txt" ||
+            problem="the radio's serial-number or tuning entry differs from before the upgrade"
+    fi
+    stop_sim
+    grep -q "Sanitizer" "$simlog" && problem="sanitizer finding in radiosim"
+
+    echo "$ending" >>"$dir/endings"
+    echo "run $run (lane $lane, $((SECONDS - started)) s): $fault -> $ending${problem:+ -- $problem}"
+    if [ -n "$problem" ]; then
+        echo "$run" >>"$dir/failed"
+        for file in "$dir"/*.log "$dir"/*.txt; do cp "$file" "$work/failed-$run-$(basename "$file")"; done
+    fi
+}
+
+# The radio's entries before any upgrade, read once from a radio without a fault: every run's radio is
+# the same KX-400.
+read_reference() {
+    local status
+    rm -f "$work/reference.state"
+    start_sim kits/demo/radios/kx400.radio "$work/reference.state" "$work/reference.tty" \
+        "$work/reference-radiosim.log"
+    radio_data "$work/reference.tty" "$work/reference.txt"
+    status=$?
+    stop_sim
+    return "$status"
+}
+
+lane() {
+    local lane=$1
+    RANDOM=$((seed + lane))
+    mkdir -p "$work/lane$lane"
+    rm -f "$work/lane$lane/endings" "$work/lane$lane/failed"
+    for ((run = lane; run <= runs; run += lanes)); do one_run "$lane" "$run"; done
+}
+
+rm -rf "$work"/failed-* "$work"/lane*
+read_reference || { echo "cannot read the radio's entries: $(cat "$work/reference.txt")"; exit 1; }
+readonly seed=${SOAK_SEED:-$$}
+echo "== $runs runs, $lanes side by side, faults drawn with SOAK_SEED=$seed"
+started=$SECONDS
+for ((l = 1; l <= lanes; ++l)); do lane "$l" & done
+wait
+
+echo "== endings of $runs runs in $(((SECONDS - started) / 60)) min, $lanes side by side"
+cat "$work"/lane*/endings | sort | uniq -c
+if cat "$work"/lane*/failed >/dev/null 2>&1; then
+    echo "== failed: runs $(cat "$work"/lane*/failed | sort -n | tr '\n' ' ')(logs in $work)"
+    exit 1
+fi
