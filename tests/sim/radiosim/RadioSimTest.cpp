@@ -66,6 +66,27 @@ protected:
         return broker;
     }
 
+    // The program opens the port at the bootstrap rate and the operator is asked for bootstrap mode;
+    // nothing when the port cannot be had or opened.
+    CSerial* OpenForBootstrap(std::uint8_t echo = 0) {
+        CSerial* port = platform_->GetSerial();
+        if (port == nullptr)
+            return nullptr;
+        port->SetEcho(echo);
+        port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+        if (RaisedBy([&] { port->Open(kPort); }) != kNothingRaised)
+            return nullptr;
+        std::this_thread::sleep_for(kOperatorsPrompt);
+        return port;
+    }
+
+    // Whether the radio's loader pulses, as DetectPulse sees it.
+    static bool Pulses(CSerial* port) {
+        bool pulsed = false;
+        EXPECT_EQ(RaisedBy([&] { pulsed = port->DetectPulse(kGenerousMs); }), kNothingRaised);
+        return pulsed;
+    }
+
     TempDir logFolder_;
     std::unique_ptr<CPosixPlatform> owned_ = std::make_unique<CPosixPlatform>();
     CPosixPlatform* platform_ = owned_.get();
@@ -122,11 +143,8 @@ TEST_F(RadioSimTest, FollowsTheProgramsRatesThroughABootstrapDownload) {
     RadioSim::Options options;
     options.autoBootstrap = true;
     StartSim(SmallRadio::Profile(), options);
-    CSerial* port = platform_->GetSerial();
+    CSerial* port = OpenForBootstrap();
     ASSERT_NE(port, nullptr);
-    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
-    std::this_thread::sleep_for(kOperatorsPrompt);
     CBootstrap engine(port);
     ASSERT_EQ(RaisedBy([&] { engine.ZR5_Send_Bootcode(SmallRadio::Bootcode()); }), kNothingRaised);
     Bytes hello(1);
@@ -156,11 +174,8 @@ TEST_F(RadioSimTest, AutoBootstrapTakesARadioInItsBootcodeBackToTheLoader) {
     RadioSim::Options options;
     options.autoBootstrap = true;
     StartSim(SmallRadio::Profile(), options);
-    CSerial* port = platform_->GetSerial();
+    CSerial* port = OpenForBootstrap();
     ASSERT_NE(port, nullptr);
-    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
-    std::this_thread::sleep_for(kOperatorsPrompt);
     ASSERT_EQ(RaisedBy([&] { CBootstrap(port).ZR5_Send_Bootcode(SmallRadio::Bootcode()); }), kNothingRaised);
     Bytes hello(1);
     ASSERT_EQ(RaisedBy([&] {
@@ -170,14 +185,9 @@ TEST_F(RadioSimTest, AutoBootstrapTakesARadioInItsBootcodeBackToTheLoader) {
               kNothingRaised);
     platform_->ReleaseSerial();
 
-    port = platform_->GetSerial();
+    port = OpenForBootstrap();
     ASSERT_NE(port, nullptr);
-    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
-    std::this_thread::sleep_for(kOperatorsPrompt);
-    bool pulsed = false;
-    EXPECT_EQ(RaisedBy([&] { pulsed = port->DetectPulse(kGenerousMs); }), kNothingRaised);
-    EXPECT_TRUE(pulsed);
+    EXPECT_TRUE(Pulses(port));
     platform_->ReleaseSerial();
     StopSim();
     EXPECT_EQ(sim_->Radio().State(), RadioState::Loader);
@@ -219,14 +229,9 @@ TEST_F(RadioSimTest, AutoBootstrapPutsADeadRadioIntoBootstrapMode) {
     StartSim(SmallRadio::Profile(), options);
     EXPECT_NE(out_.str().find("state: dead"), std::string::npos) << out_.str();
 
-    CSerial* port = platform_->GetSerial();
+    CSerial* port = OpenForBootstrap();
     ASSERT_NE(port, nullptr);
-    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
-    std::this_thread::sleep_for(kOperatorsPrompt);
-    bool pulsed = false;
-    EXPECT_EQ(RaisedBy([&] { pulsed = port->DetectPulse(kGenerousMs); }), kNothingRaised);
-    EXPECT_TRUE(pulsed);
+    EXPECT_TRUE(Pulses(port));
     platform_->ReleaseSerial();
     StopSim();
     EXPECT_EQ(sim_->Radio().State(), RadioState::Loader);
@@ -254,12 +259,8 @@ TEST_P(RadioSimDemoTest, TakesTheKitsBootcodeAndSpeaksKwipAtTheFlashRate) {
     options.echo = GetParam().echo;
     options.verbose = true;
     StartSim(profile, options);
-    CSerial* port = platform_->GetSerial();
+    CSerial* port = OpenForBootstrap(GetParam().echo ? 1 : 0);
     ASSERT_NE(port, nullptr);
-    port->SetEcho(GetParam().echo ? 1 : 0);
-    port->SetParams(2400, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-    ASSERT_EQ(RaisedBy([&] { port->Open(kPort); }), kNothingRaised);
-    std::this_thread::sleep_for(kOperatorsPrompt);
     CBootstrap engine(port);
     ASSERT_EQ(RaisedBy([&] { engine.ZR5_Send_Bootcode(bootcode); }), kNothingRaised) << out_.str();
     Bytes hello(1);
