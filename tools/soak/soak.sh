@@ -152,7 +152,8 @@ wait
 
 echo "== endings of $runs runs in $(((SECONDS - started) / 60)) min, $lanes side by side"
 cat "$work"/lane*/endings | sort | uniq -c
-if cat "$work"/lane*/failed >/dev/null 2>&1; then
-    echo "== failed: runs $(cat "$work"/lane*/failed | sort -n | tr '\n' ' ')(logs in $work)"
+failed=$(cat "$work"/lane*/failed 2>/dev/null | sort -n | tr '\n' ' ')
+if [ -n "$failed" ]; then
+    echo "== failed: runs $failed(logs in $work)"
     exit 1
 fi
