@@ -137,13 +137,16 @@ bool CRadioUpgrade::FlashSizeFailed(CKwipBroker& broker) {
 }
 
 // The probe byte can be programmed only where there is flash; the first write that succeeds tells the
-// size. Each write retries by itself; the probe tries each address a few times more.
+// size. Each write retries by itself; the probe tries each size a few times more, each time on a byte
+// that no earlier try can have programmed.
 std::optional<FlashLayout::Probe> CRadioUpgrade::DetectFlashSize(CKwipBroker& broker) {
     const std::uint8_t probeByte = FlashLayout::kProbeByte;
     for (const FlashLayout::Probe& probe : FlashLayout::kProbes) {
         for (int attempt = 0; attempt < FlashLayout::kTriesPerProbe; ++attempt) {
+            const std::uint32_t address =
+                probe.address + static_cast<std::uint32_t>(attempt) * FlashLayout::kProbeTryStride;
             try {
-                broker.WriteRequest(probe.address, std::span(&probeByte, 1));
+                broker.WriteRequest(address, std::span(&probeByte, 1));
                 return probe;
             } catch (const CError& error) {
                 ErrorLog().Log("%s", error.GetText());

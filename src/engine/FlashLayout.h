@@ -31,6 +31,9 @@ inline constexpr std::array<Probe, 3> kProbes = {{
     {0x410000, 128 * kKiB, "fw_128k"},
 }};
 inline constexpr int kTriesPerProbe = 3;
+// A byte programs once per erase, and a try whose answer is lost may have programmed its byte: each try
+// writes a byte of its own, a sector further on, all within the last 64 KiB of a flash of that size.
+inline constexpr std::uint32_t kProbeTryStride = 0x1000;
 inline constexpr std::uint8_t kProbeByte = 0xAA;
 
 }  // namespace FlashLayout

@@ -121,11 +121,28 @@ TEST_F(CRadioUpgradeFlashTest, AProbeAddressThatFailsThreeTimesFallsThroughToThe
 
     const std::vector<unsigned> writes = WriteAddresses();
     ASSERT_GE(writes.size(), 13u);
-    // Three tries at 0x470000, each a request the exchange sends four times, then 0x430000 at once.
-    std::vector<unsigned> expected(12, 0x470000u);
+    // Three tries in the last 64 KiB of a 512 KiB flash, a sector apart, each a request the exchange
+    // sends four times; then 0x430000 at once.
+    std::vector<unsigned> expected;
+    for (const unsigned address : {0x470000u, 0x471000u, 0x472000u})
+        expected.insert(expected.end(), 4, address);
     expected.push_back(0x430000u);
     EXPECT_EQ(std::vector<unsigned>(writes.begin(), writes.begin() + 13), expected);
     EXPECT_EQ(FlashStart(640), ImageForFile(1));
+}
+
+// The radio programs the probe byte and its answer is lost: the exchange's own retries are refused, as a
+// byte programs once per erase, so a probe that tried the same byte again would take the flash for a
+// smaller one, load the wrong firmware and report success on a radio that does not start.
+TEST_F(CRadioUpgradeFlashTest, AProbeWriteWhoseAnswerIsLostIsNotTakenForASmallerFlash) {
+    Profile().flashBytes = 256 * kKiB;
+    Profile().faults.push_back(ScheduledFault::Parse("write#13 garble 3"));  // the first write at 0x430000
+    WriteAllFirmwareFiles();
+
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    EXPECT_EQ(FlashStart(640), ImageForFile(1));
+    Wait(kRestartWaitNs);
+    EXPECT_EQ(Radio().State(), RadioState::Running);
 }
 
 TEST_F(CRadioUpgradeFlashTest, RecordAddressesAreMappedIntoTheFlashWindow) {
