@@ -6,14 +6,16 @@
 # finding, or a radio that the run (and its second press) did not leave upgraded with its own serial
 # number and tuning entries.
 #
-# A run takes two minutes (the bootcode alone is 50 s at 2400 Bd) and half a core under the sanitizers,
-# so LANES runs go side by side, each on its own terminal. SOAK_SEED repeats a soak's draws.
+# A run takes two minutes (the bootcode alone is 50 s at 2400 Bd), so LANES runs go side by side, each
+# on its own terminal. SOAK_SEED repeats a soak's draws. Under the sanitizers radiosim takes half a core
+# (it serves the line every 100 us); SOAK_RADIOSIM names another radiosim, e.g. an optimised build's, so
+# that more lanes fit while corvida-cli stays under the sanitizers.
 #
 #   tools/soak/soak.sh BUILD_DIR [N] [LANES]
 set -uo pipefail
 
 readonly build=$1 runs=${2:-200} lanes=${3:-3}
-readonly radiosim="$build/sim/radiosim/radiosim" cli="$build/src/cli/corvida-cli"
+readonly radiosim=${SOAK_RADIOSIM:-$build/sim/radiosim/radiosim} cli="$build/src/cli/corvida-cli"
 mkdir -p "$build/soak"
 readonly work="$(cd "$build/soak" && pwd)" kit="$(cd "$build/kits/demo" && pwd)"
 readonly run_timeout=600  # seconds: far beyond every time-out of a whole upgrade and its retries
@@ -145,7 +147,7 @@ lane() {
 rm -rf "$work"/failed-* "$work"/lane*
 read_reference || { echo "cannot read the radio's entries: $(cat "$work/reference.txt")"; exit 1; }
 readonly seed=${SOAK_SEED:-$$}
-echo "== $runs runs, $lanes side by side, faults drawn with SOAK_SEED=$seed"
+echo "== $runs runs, $lanes side by side, faults drawn with SOAK_SEED=$seed, radiosim $radiosim"
 started=$SECONDS
 for ((l = 1; l <= lanes; ++l)); do lane "$l" & done
 wait
