@@ -204,6 +204,31 @@ TEST_F(CBootstrapTest, AnOtherVariantOrAnImageOverTheBufferSendsNothing) {
     EXPECT_FALSE(RequestOfKind(RequestKind::Sync));
 }
 
+// The bound seen from the radio: a bootcode that fills the buffer runs, and one a byte longer never
+// reaches the loader, although this radio would run it; for each loader.
+TEST_F(CBootstrapTest, ARadioRunsABootcodeThatFillsTheBufferAndHearsNothingOfALongerOne) {
+    Radio();  // the fixture's radio, which each case replaces by one of its own
+    for (const Controller controller : {Controller::ZR5, Controller::Q7}) {
+        for (const std::size_t length : {CBootstrap::kMaxImageBytes, CBootstrap::kMaxImageBytes + 1}) {
+            SCOPED_TRACE(std::to_string(length) + (controller == Controller::Q7 ? " Q7" : " ZR5"));
+            const bool fits = length <= CBootstrap::kMaxImageBytes;
+            Profile().controller = controller;
+            Profile().bootcodes = {{Image(length), 115200}};
+            auto radio = std::make_shared<SimRadio>(Profile());
+            radio->AttachTo(SharedLine());
+            radio->EnterBootstrapMode(NowNs());
+            OpenAt(kBootstrapBaud);
+
+            const auto variant = controller == Controller::Q7 ? CBootstrap::kQ7 : CBootstrap::kZR5;
+            EXPECT_EQ(Download(variant, Image(length)) == kNothingRaised, fits);
+            Wait(100 * kMs);
+            EXPECT_EQ(radio->State() == RadioState::Bootcode, fits);
+            EXPECT_EQ(radio->ReceivedBootcode().empty(), !fits);
+            Serial().Close();
+        }
+    }
+}
+
 TEST_F(CBootstrapTest, ARadioThatIsNotInBootstrapModeIsNotDetected) {
     OpenAt(kBootstrapBaud);
     // Nothing at all on the line: the pulse detection itself gives up.

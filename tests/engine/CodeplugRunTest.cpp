@@ -7,6 +7,7 @@
 #include "TestCodeplugs.h"
 #include "codeplug/CCodeplug.h"
 #include "engine/SavedDataFile.h"
+#include "files/ProductLine.h"
 
 namespace {
 
@@ -133,6 +134,21 @@ TEST_F(CodeplugRunTest, APatchAfterFlashingLeavesTheResetToThePatcher) {
     const std::vector<RadioRequest> resets = RequestsOf(RequestKind::Reset);
     ASSERT_EQ(resets.size(), 1u);
     EXPECT_GT(resets[0].timeNs, RequestsOf(RequestKind::Write).back().timeNs);
+}
+
+// FAR_VARNO radios of model code "01" move a byte and seven bytes within their memory before the save,
+// into the tuning field the Wren layout keeps: the radio ends with the moved bytes there.
+TEST_F(CodeplugRunTest, AFarVarnoWrenRadioEndsWithItsRawCopiesInItsTuning) {
+    Prepare(CCodeplug::kWrenFormat, 3, false);
+    productLine_ = ProductLine::kFarVarno;
+
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+
+    const std::span<const std::uint8_t> now = Radio().Codeplug();
+    EXPECT_EQ(now[324], layout_.radio[326]);
+    EXPECT_EQ(Bytes(now.begin() + 310, now.begin() + 317),
+              Bytes(layout_.radio.begin() + 303, layout_.radio.begin() + 310));
+    EXPECT_NE(layout_.radio[324], layout_.radio[326]) << "the copy shows";
 }
 
 struct StepFault {

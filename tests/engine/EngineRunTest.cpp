@@ -53,7 +53,6 @@ void EngineRunTest::WriteKitFile(const std::string& name, const std::string& pla
 UpgradeStatus EngineRunTest::Run() {
     if (settings_.bootCodeText.empty() && settings_.flashRate)
         settings_.bootCodeText = WriteSRecords(BootcodeFor(*settings_.flashRate), SRecordLayout{});
-    settings_.firmwareText.clear();
     engine_ = std::make_unique<CRadioUpgrade>();
     CRadioUpgrade& engine = *engine_;
     if (options_.flashFirmware && handOverPort_) {
@@ -70,6 +69,7 @@ UpgradeStatus EngineRunTest::Run() {
     engine.SetInputs(&settings_, codeplugText_.empty() ? nullptr : &codeplugText_,
                      patchRecords_.empty() ? nullptr : &patchRecords_, codeplugType_, &version_);
     engine.SetVariantCode(variantCode_);
+    engine.SetProductLine(productLine_);
     engine.SetSavedData(savedData_);
     engine.SetBackupFolder(backupFolder_);
     return engine.UpgradeRadio();

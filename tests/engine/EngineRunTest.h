@@ -56,6 +56,7 @@ public:
     std::vector<PatchRecord> patchRecords_;
     int codeplugType_ = 1;
     std::string variantCode_ = "Z5";
+    std::int32_t productLine_ = 0;
     RadioSavedData* savedData_ = nullptr;
     std::filesystem::path backupFolder_;
     bool enterBootstrapMode_ = true;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <string>
 
 #include "RaisedError.h"
 #include "TempDir.h"
@@ -70,6 +72,34 @@ TEST(SavedDataFileTest, RefusesTextThatIsNotWholeRadioData) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(RaisedBy([&] { SavedDataFile::Parse(c.text); }), c.error);
+    }
+}
+
+// Each codeplug mode's saved data reads back as written; a mode no codeplug step has is refused at
+// its line.
+TEST(SavedDataFileTest, AcceptsTheThreeCodeplugModesAndRefusesAnyOther) {
+    for (const int mode : {1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        RadioSavedData data;
+        data.Begin(3, mode, "01");
+        data.Add({0x8000, 0, 0, 0, {0x5A}});
+        RadioSavedData read;
+        EXPECT_EQ(RaisedBy([&] { read = SavedDataFile::Parse(SavedDataFile::Format(data)); }),
+                  kNothingRaised);
+        EXPECT_EQ(read.Mode(), mode);
+    }
+    const std::string valid = SavedDataFile::Format(Sample());
+    const std::size_t modeLine = valid.find("mode 1\n");
+    ASSERT_NE(modeLine, std::string::npos);
+    const auto lineNumber =
+        std::count(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(modeLine), '\n') + 1;
+    for (const char* mode : {"0", "4", "-1", "3x", ""}) {
+        SCOPED_TRACE(mode);
+        std::string text = valid;
+        text.replace(modeLine, 6, std::string("mode ") + mode);
+        EXPECT_EQ(RaisedBy([&] { SavedDataFile::Parse(text); }),
+                  GenError(3, "The backup file is not one of radio data (line " + std::to_string(lineNumber) +
+                                  ")"));
     }
 }
 

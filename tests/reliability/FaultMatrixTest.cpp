@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoCodeplugs.h"
 #include "ProgramSequenceTexts.h"
 #include "WholeUpgradeTest.h"
 
@@ -243,6 +244,29 @@ TEST_F(WholeUpgradeTest, ACleanUpgradeNeedsOnePress) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes.back().text, kSuccess);
     ExpectUpgraded();
+}
+
+// The patch script runs on the codeplug the press has just written: each field keeps the bits outside
+// its clear mask and takes the bits it sets.
+TEST_F(WholeUpgradeTest, ThePatchScriptLeavesItsFieldBitsInTheRadio) {
+    const BuiltCodeplug kit = DemoCodeplugs::Build(DemoCodeplugs::Models()[0]);
+    const std::uint32_t field = kit.EntryAddress(DemoCodeplugs::kSettingsBlock, 0, 0);
+    WriteKitConfig(
+        "20,00,02,0000,00,00\n"  // the settings block
+        "30,00,00,0003,0C,04\n"
+        "30,00,00,0004,F0,A0\n"
+        "50,00,02,0000,00,00\n"
+        "99,00,00,0000,00,00");
+
+    const std::vector<RecordingMessageBox::Box> boxes = Press();
+
+    ASSERT_EQ(boxes.back().text, kSuccess);
+    const auto patched = [](std::uint8_t byte, std::uint8_t clear, std::uint8_t set) {
+        return static_cast<std::uint8_t>((byte & ~clear) | set);
+    };
+    EXPECT_EQ(Radio().Codeplug()[field + 3], patched(kitCodeplug_[field + 3], 0x0C, 0x04));
+    EXPECT_EQ(Radio().Codeplug()[field + 4], patched(kitCodeplug_[field + 4], 0xF0, 0xA0));
+    EXPECT_EQ(Radio().Codeplug()[field + 5], kitCodeplug_[field + 5]);
 }
 
 }  // namespace

@@ -54,11 +54,7 @@ WholeUpgradeTest::WholeUpgradeTest() {
     WriteKitFile("fw_128k", WriteSRecords(Firmware(), SRecordLayout{}));
     WriteKitFile(kCodeplugFile, WriteSRecords(kitCodeplug_, SRecordLayout{}));
 
-    TestKit config;
-    config.models =
-        std::string("01\n01\nTESTRADIO,000000000,0000000000,00,00,07,") + kCodeplugFile + ",any model";
-    config.rows = "01\n*,01,01,03,01";
-    WriteConfig(config.Text());
+    WriteKitConfig(TestKit{}.patch);
 
     boxes_.OnShow([this](const RecordingMessageBox::Box& box) {
         if (IsBootstrapPrompt(box)) {
@@ -71,6 +67,15 @@ WholeUpgradeTest::WholeUpgradeTest() {
                 boxes_.Answer(MessageResult::Cancel);
         }
     });
+}
+
+void WholeUpgradeTest::WriteKitConfig(const std::string& patch) const {
+    TestKit config;
+    config.models =
+        std::string("01\n01\nTESTRADIO,000000000,0000000000,00,00,07,") + kCodeplugFile + ",any model";
+    config.rows = "01\n*,01,01,03,01";
+    config.patch = patch;
+    WriteConfig(config.Text());
 }
 
 WholeUpgradeTest::Bytes WholeUpgradeTest::Firmware() {

@@ -23,6 +23,8 @@ protected:
 
     WholeUpgradeTest();
 
+    // The kit's configuration with this patch script (records, one a line, the end record included).
+    void WriteKitConfig(const std::string& patch) const;
     // Presses Program on the form (started at the first press) and returns the boxes it showed.
     std::vector<RecordingMessageBox::Box> Press();
     // The radio holds the kit's firmware and codeplug, its own tuning, serial number and regional id,

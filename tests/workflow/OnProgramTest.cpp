@@ -1,8 +1,13 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <utility>
 
 #include "ProgramSequenceTexts.h"
 #include "RecordingNotifications.h"
@@ -22,6 +27,14 @@ constexpr std::int32_t kVolante = 5;
 constexpr std::array<unsigned, 3> kFlashRates = {19200, 38400, 115200};
 constexpr std::array<const char*, 3> kBootCodeFiles = {"g2_19k2.s19", "g2_38k4.s19", "g2_115k.s19"};
 constexpr std::size_t kFirmwareBytes = 2048;
+constexpr std::uint32_t kFlashWindow = 0x400000;
+constexpr std::uint64_t kRestartWaitNs = 500'000'000;
+constexpr const char* kFirmwareFile = "fw_128k";
+constexpr const char* kHardwareProblem =
+    "The current radio has a hardware problem.\nPlease refer to the radio repair manual for specific "
+    "instructions.";
+constexpr const char* kNoFirmwareFile =
+    "Unable to open firmware file!\nPlease make sure installation is completed successfully";
 
 std::vector<std::uint8_t> BootcodeFor(unsigned rate) {
     std::vector<std::uint8_t> image = SmallRadio::Bootcode();
@@ -73,6 +86,34 @@ protected:
         for (std::string line; std::getline(file, line);)
             rows.push_back(line);
         return rows;
+    }
+
+    // The operator puts the radio into bootstrap mode whenever the program asks for it, and does
+    // `atBox` at every box.
+    void EnterBootstrapModeAtEveryPrompt(std::function<void(const RecordingMessageBox::Box&)> atBox = {}) {
+        bootstrapAtPrompt_ = 0;
+        boxes_.OnShow([this, atBox = std::move(atBox)](const RecordingMessageBox::Box& box) {
+            if (atBox)
+                atBox(box);
+            if (box.caption == "NOTE" && box.text.find("bootstrap mode") != std::string::npos)
+                Radio().EnterBootstrapMode(NowNs());
+        });
+    }
+
+    // The radio refuses the next few requests of a kind (every retry the exchange makes of one).
+    void RefuseTheNext(RequestKind kind, const std::string& name) {
+        const auto done = static_cast<unsigned>(RequestCount(kind));
+        for (unsigned number = done + 1; number <= done + 20; ++number)
+            Radio().ScheduleFault(ScheduledFault::Parse(name + "#" + std::to_string(number) + " nak"));
+    }
+
+    // Writes of firmware records (the size probe writes single bytes) among the requests from `first` on.
+    std::size_t FirmwareWritesFrom(std::size_t first) {
+        const std::vector<RadioRequest>& requests = Radio().Requests();
+        return static_cast<std::size_t>(std::count_if(
+            requests.begin() + static_cast<std::ptrdiff_t>(first), requests.end(), [](const RadioRequest& r) {
+                return r.kind == RequestKind::Write && r.address >= kFlashWindow && r.count > 1;
+            }));
     }
 
     int bootstrapAtPrompt_ = 1;  // the n-th NOTE box puts the radio into bootstrap mode; 0: never
@@ -143,6 +184,117 @@ TEST_F(OnProgramTest, ARetryWarnsBeforeBootstrapModeAndOffersAnotherRetryWhenItC
     EXPECT_EQ(form.LastOutcome().attempts, 2);
     EXPECT_EQ(form.LastOutcome().finalStatus, UpgradeStatus::BootcodeFailed);
 }
+
+// Notifications that let a test act when the firmware starts to go into the flash.
+class FirmwareFlashWatch : public RecordingNotifications {
+public:
+    explicit FirmwareFlashWatch(std::function<void()> onFlashing) : onFlashing_(std::move(onFlashing)) {}
+    void StatusText(int kind) override {
+        RecordingNotifications::StatusText(kind);
+        if (kind == Notifications::kStatusFlashingFirmware && onFlashing_)
+            onFlashing_();
+    }
+
+private:
+    std::function<void()> onFlashing_;
+};
+
+// The form keeps its flash settings from run to run: a later run whose firmware file cannot be read
+// must stop with the file's message, never flash the image an earlier run read.
+TEST_F(OnProgramTest, ASecondPressWhoseFirmwareFileCannotBeReadWritesNoFirmware) {
+    EnterBootstrapModeAtEveryPrompt();
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+    form.OnProgram();
+    ASSERT_TRUE(form.LastOutcome().Succeeded());
+    Wait(kRestartWaitNs);
+
+    std::filesystem::remove(kit_.Path() / kFirmwareFile);
+    const std::size_t requestsBefore = Radio().Requests().size();
+    form.OnProgram();
+
+    EXPECT_FALSE(form.LastOutcome().Succeeded());
+    EXPECT_EQ(FirmwareWritesFrom(requestsBefore), 0u);
+    EXPECT_THAT(BoxTexts(), testing::Contains(kNoFirmwareFile));
+}
+
+TEST_F(OnProgramTest, ARetryWhoseFirmwareFileCannotBeReadWritesNoFirmware) {
+    // The first attempt reads the file and then fails on its first firmware record; the retry finds the
+    // file gone.
+    bool failedOnce = false;
+    FirmwareFlashWatch watch([&] {
+        if (!std::exchange(failedOnce, true))
+            RefuseTheNext(RequestKind::Write, "write");
+    });
+    std::size_t requestsAtRetry = 0;
+    EnterBootstrapModeAtEveryPrompt([&](const RecordingMessageBox::Box& box) {
+        if (box.text != kUpdateFailed)
+            return;
+        Radio().ClearFaults();
+        std::filesystem::remove(kit_.Path() / kFirmwareFile);
+        requestsAtRetry = Radio().Requests().size();
+    });
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+
+    form.OnProgram();
+
+    ASSERT_EQ(form.LastOutcome().attempts, 2);
+    EXPECT_FALSE(form.LastOutcome().Succeeded());
+    EXPECT_EQ(FirmwareWritesFrom(requestsAtRetry), 0u);
+    EXPECT_THAT(BoxTexts(), testing::Contains(kNoFirmwareFile));
+}
+
+// A fault that fails every attempt meets the test operator's patience, not an endless retry: the
+// unscripted retry offers are answered OK a few times, then Cancel, and the test is told which.
+TEST_F(OnProgramTest, AFaultThatFailsEveryAttemptEndsAtTheTestOperatorsLastRetry) {
+    RefuseTheNext(RequestKind::EraseFlash, "erase");
+    EnterBootstrapModeAtEveryPrompt([this](const RecordingMessageBox::Box& box) {
+        if (box.text == kNoFlashSize)
+            RefuseTheNext(RequestKind::EraseFlash, "erase");  // a radio whose erase never works
+    });
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+
+    testing::TestPartResultArray failures;
+    {
+        const testing::ScopedFakeTestPartResultReporter reporter(
+            testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        form.OnProgram();
+    }
+
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_THAT(failures.GetTestPartResult(0).message(), testing::HasSubstr(kNoFlashSize));
+    EXPECT_EQ(form.LastOutcome().attempts, RecordingMessageBox::kUnscriptedRetries + 1);
+    EXPECT_EQ(boxes_.Boxes().back().text, kNoFlashSize);
+}
+
+// The power-up status's hardware-problem bits, each on its own, stop a patch press before the radio is
+// written or reset; every other bit lets the engine run.
+struct PowerUpPress {
+    std::uint8_t status;
+    bool refused;
+};
+
+class PowerUpPressTest : public OnProgramTest, public testing::WithParamInterface<PowerUpPress> {};
+
+TEST_P(PowerUpPressTest, AHardwareProblemEndsThePressBeforeTheRadioIsTouched) {
+    Profile().statuses[5] = {GetParam().status};
+    boxes_.Answer(MessageResult::Cancel);  // the small radio's codeplug takes no patch: no retry
+    CUpgradeForm& form = Form("01\n*,01,00,00,01");
+
+    form.OnProgram();
+
+    if (GetParam().refused) {
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{kHardwareProblem});
+        EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::NotStarted);
+        EXPECT_EQ(RequestCount(RequestKind::Write) + RequestCount(RequestKind::Reset), 0u);
+    } else {
+        EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::EngineRan);
+        EXPECT_EQ(form.LastOutcome().attempts, 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bits, PowerUpPressTest,
+                         testing::Values(PowerUpPress{0x02, true}, PowerUpPress{0x10, true},
+                                         PowerUpPress{0xED, false}));
 
 TEST_F(OnProgramTest, APortThatCannotBeLentEndsThePressWithItsText) {
     CUpgradeForm& form = Form("01\n*,01,01,00,00");

@@ -249,6 +249,31 @@ TEST_F(VerifyRadioTest, TheCodeplugCodeAddressFollowsTheProductLine) {
     }
 }
 
+// The product line's codeplug code, read where that line keeps it, picks the model entry; the bytes at
+// the other lines' addresses do not.
+struct CodeplugCodeCase {
+    std::int32_t productLine;
+    unsigned address;
+};
+
+class CodeplugCodeTest : public VerifyRadioTest, public testing::WithParamInterface<CodeplugCodeCase> {};
+
+TEST_P(CodeplugCodeTest, TheCodeAtTheProductLinesAddressPicksTheModel) {
+    const std::string code = "CP-CODE-7 ";
+    std::copy(code.begin(), code.end(), Profile().codeplug.begin() + GetParam().address);
+    Profile().statuses[14] = {0x20, 0x21};  // fits a FAR_VARNO entry whose flag is 00
+    TestKit kit;
+    kit.models =
+        "01\n02\nTESTRADIO,CP-CODE-8,0000000000,00,00,A1,#,\nTESTRADIO,CP-CODE-7,0000000000,00,00,A2,#,";
+    ASSERT_TRUE(Verify(kit, GetParam().productLine));
+    EXPECT_EQ(form_->Radio().options.modelCode, "A2");
+}
+
+INSTANTIATE_TEST_SUITE_P(ProductLines, CodeplugCodeTest,
+                         testing::Values(CodeplugCodeCase{kVolante, 709},
+                                         CodeplugCodeCase{ProductLine::kOrbis, 716},
+                                         CodeplugCodeCase{ProductLine::kFarVarno, 706}));
+
 struct Status14Case {
     std::int32_t productLine;
     const char* flag;

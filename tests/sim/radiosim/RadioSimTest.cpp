@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "errors/CwFileLog.h"
 #include "kwip/CKwipBroker.h"
 #include "platform/CPosixPlatform.h"
+#include "radio/BootstrapLoader.h"
 #include "radio/RadioProfileReader.h"
 #include "radiosim/RadioSim.h"
 #include "radiosim/RadioStateFile.h"
@@ -191,6 +193,41 @@ TEST_F(RadioSimTest, AutoBootstrapTakesARadioInItsBootcodeBackToTheLoader) {
     platform_->ReleaseSerial();
     StopSim();
     EXPECT_EQ(sim_->Radio().State(), RadioState::Loader);
+}
+
+// A client that sends every block at once, never reading the loader's answers, overruns the loader on
+// the terminal as it does in process: the second block arrives while the first one's answer still
+// goes out, and the bootcode never runs.
+TEST_F(RadioSimTest, AClientThatNeverReadsTheLoadersAnswersOverrunsIt) {
+    constexpr std::uint8_t kSyncAt2400 = 0xFD;
+    RadioSim::Options options;
+    options.autoBootstrap = true;
+    StartSim(SmallRadio::Profile(), options);
+    CSerial* port = OpenForBootstrap();
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(Pulses(port));
+    std::uint8_t syncAnswer = 0;
+    ASSERT_EQ(RaisedBy([&] {
+                  port->PurgeInput();
+                  port->Write(Bytes{kSyncAt2400}, kGenerousMs);
+                  port->Read(std::span(&syncAnswer, 1), kGenerousMs);
+              }),
+              kNothingRaised);
+    ASSERT_EQ(syncAnswer, BootstrapLoader::kSyncAnswer);
+
+    Bytes blocks = SmallRadio::Bootcode();
+    blocks.resize((blocks.size() + 7) / 8 * 8, 0);
+    ASSERT_EQ(RaisedBy([&] { port->Write(blocks, kGenerousMs); }), kNothingRaised);
+    // Long enough for the blocks and every answer to have crossed the line at 2400 baud.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * blocks.size() * 5 + 200));
+    platform_->ReleaseSerial();
+    StopSim();
+
+    EXPECT_NE(sim_->Radio().State(), RadioState::Bootcode);
+    const std::vector<RadioRequest>& requests = sim_->Radio().Requests();
+    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const RadioRequest& request) {
+        return request.outcome == RequestOutcome::Overrun;
+    }));
 }
 
 // The state file is the radio's memory: a change is in it before the program hears that it was made,
