@@ -10,7 +10,7 @@
 
 #include "errors/CGenError.h"
 #include "files/HexDigits.h"
-#include "platform/DurableFile.h"
+#include "platform/SafeFolder.h"
 
 namespace {
 
@@ -141,12 +141,17 @@ std::filesystem::path SavedDataFile::Write(const std::filesystem::path& folder, 
                                            std::chrono::system_clock::time_point when) {
     const std::string name = FileName(data, when);
     const std::string stem = name.substr(0, name.size() - std::string_view(kExtension).size());
-    std::filesystem::path path = folder / name;
-    for (int copy = 2; std::filesystem::exists(path); ++copy)
-        path = folder / (stem + "-" + std::to_string(copy) + kExtension);
-    if (!WriteFileDurably(path, Format(data)))
-        throw CGenError(3, "Unable to write the backup file %s", path.string().c_str());
-    return path;
+    try {
+        const SafeFolder backup = SafeFolder::OpenPrivate(folder);
+        const std::string content = Format(data);
+        std::string written = name;
+        for (int copy = 2; !backup.WriteDurably(written, content, false); ++copy)
+            written = stem + "-" + std::to_string(copy) + kExtension;
+        return folder / written;
+    } catch (const CError& error) {
+        throw CGenError(3, "Unable to write the backup file %s (%s)", (folder / name).c_str(),
+                        error.GetText());
+    }
 }
 
 RadioSavedData SavedDataFile::Read(const std::filesystem::path& path) {

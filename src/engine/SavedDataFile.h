@@ -33,7 +33,9 @@ public:
     // identity, e.g. "20261210-143501-SN00001234.radiodata".
     static std::string FileName(const RadioSavedData& data, std::chrono::system_clock::time_point when);
     // Writes the backup durably into `folder` under a name FileName gives (with "-2", "-3" ... when a
-    // file of that name is there) and returns its path. Raises CGenError 3 when it cannot be written.
+    // file of that name is there) and returns its path. The folder is made when missing; it and the file
+    // are for their owner only, and a link in its or the file's place is refused (SafeFolder). Raises
+    // CGenError 3 when the backup cannot be written.
     static std::filesystem::path Write(const std::filesystem::path& folder, const RadioSavedData& data,
                                        std::chrono::system_clock::time_point when);
     // Raises CGenError 3 when the file cannot be read or is not a backup of radio data.

@@ -5,8 +5,10 @@
 #include <ctime>
 #include <string>
 
+#include "errors/CError.h"
 #include "errors/MessageBoxService.h"
 #include "errors/StringTable.h"
+#include "platform/SafeFolder.h"
 
 namespace {
 
@@ -35,10 +37,19 @@ const std::filesystem::path& CwFileLog::Directory() {
 }
 
 CwFileLog::CwFileLog(const char* fileName) : path_(Directory() / fileName) {
-    file_.reset(std::fopen(path_.c_str(), "wb"));
+    std::string refusal;
+    try {
+        UniqueFd file = SafeFolder(path_.parent_path()).OpenTruncated(path_.filename());
+        file_.reset(fdopen(file.Get(), "wb"));
+        if (file_)
+            file.Release();
+    } catch (const CError& error) {
+        refusal = error.GetText();
+    }
     if (!file_) {
-        MessageBoxService::ShowMessage("Unable to open Log file for writing", "", MessageIcon::None,
-                                       MessageButtons::Ok);
+        const std::string text =
+            "Unable to open Log file for writing" + (refusal.empty() ? "" : "\n" + refusal);
+        MessageBoxService::ShowMessage(text, "", MessageIcon::None, MessageButtons::Ok);
     }
 }
 

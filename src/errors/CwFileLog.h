@@ -9,7 +9,8 @@
 
 // The error log's file sink: one time-stamped line per call, "%m/%d/%y %H:%M:%S  " + text + CR LF,
 // on the disk (fsync) before the call returns. The file is created, or truncated, when the sink is
-// made; a file that cannot be opened is reported once and every line is then dropped.
+// made, never through a link and with no permission for other users (SafeFolder); a file that cannot be
+// opened is reported once, with the reason on a second line, and every line is then dropped.
 class CwFileLog : public CLog {
 public:
     static constexpr const char* kDefaultFileName = "cvErrlog.txt";

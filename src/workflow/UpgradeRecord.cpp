@@ -1,13 +1,14 @@
 #include "workflow/UpgradeRecord.h"
 
 #include <ctime>
-#include <fstream>
 #include <iomanip>
 #include <sstream>
 #include <vector>
 
+#include "errors/CError.h"
 #include "errors/CErrorLog.h"
 #include "errors/TextFormat.h"
+#include "platform/SafeFolder.h"
 
 namespace {
 
@@ -62,12 +63,6 @@ std::string UpgradeRecord::Operations(bool firmware, int codeplugMode, bool patc
 }
 
 bool UpgradeRecord::AppendTo(const std::filesystem::path& folder) const {
-    const std::filesystem::path path = folder / kFileName;
-    std::error_code error;
-    const bool isNew = !std::filesystem::exists(path, error);
-    std::ofstream file(path, std::ios::app | std::ios::binary);
-    if (file && isNew)
-        file << kHeader << "\r\n";
     const std::string fields[] = {LocalTime(started),
                                   FormatText("COM%u", port),
                                   identity,
@@ -83,11 +78,12 @@ bool UpgradeRecord::AppendTo(const std::filesystem::path& folder) const {
     std::string row;
     for (const std::string& field : fields)
         row += (row.empty() ? "" : ",") + CsvField(field);
-    file << row << "\r\n";
-    file.flush();
-    if (!file) {
-        ErrorLog().Log("UpgradeRecord::AppendTo: Unable to write %s", path.string().c_str());
+    try {
+        SafeFolder(folder).AppendLocked(kFileName, std::string(kHeader) + "\r\n", row + "\r\n");
+        return true;
+    } catch (const CError& error) {
+        ErrorLog().Log("UpgradeRecord::AppendTo: Unable to write %s", (folder / kFileName).c_str());
+        ErrorLog().Log("UpgradeRecord::AppendTo: %s", error.GetText());
         return false;
     }
-    return true;
 }

@@ -23,7 +23,9 @@ struct UpgradeRecord {
 
     // "firmware", "codeplug 3", "patch" joined by "+", or "none".
     static std::string Operations(bool firmware, int codeplugMode, bool patch);
-    // Appends the record, writing the header row first when the file is new. A failure is logged and
-    // reported false; it never stops an upgrade.
+    // Appends the record as one row, with the header row in the same write when the file is new or
+    // empty, under a lock that keeps the rows of parallel presses whole (SafeFolder::AppendLocked; a
+    // link in the file's place is refused). A failure is logged and reported false; it never stops an
+    // upgrade.
     bool AppendTo(const std::filesystem::path& folder) const;
 };

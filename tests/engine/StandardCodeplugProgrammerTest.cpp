@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "DemoCodeplugs.h"
 #include "ProgrammerTest.h"
 #include "RaisedError.h"
+#include "TempDir.h"
 #include "codeplug/CCodeplug.h"
 #include "engine/SavedDataFile.h"
 
@@ -177,6 +181,22 @@ TEST_F(StandardCodeplugProgrammerTest, AnAttemptAfterAFailedRestorePutsBackTheDa
     EXPECT_EQ(backup.Find(0x8000, 0)->bytes,
               Bytes(radio_.bytes.begin() + tuning.address, radio_.bytes.begin() + tuning.address + tuning.length));
     EXPECT_TRUE(LogHas("CRadioUpgrade::DoProgCp: Radio data saved in " + first->BackupFile().string()));
+}
+
+// A backup that cannot be kept safely stops the codeplug before anything is written to the radio.
+TEST_F(StandardCodeplugProgrammerTest, ABackupFolderPlantedAsALinkRefusesTheCodeplugBeforeAnyWrite) {
+    TempDir kit;
+    TempDir elsewhere;
+    std::filesystem::create_directory_symlink(elsewhere.Path(), kit.Path() / "backup");
+    SelectMode(3);
+    job_.backupFolder = kit.Path() / "backup";
+    const RaisedError raised = RaisedBy([&] { Program(); });
+    EXPECT_EQ(raised.kind, "CGenError");
+    EXPECT_NE(raised.text.find((kit.Path() / "backup").string() + " is refused: it is a symbolic link"),
+              std::string::npos)
+        << raised;
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path()));
 }
 
 TEST_F(StandardCodeplugProgrammerTest, AWrongCodeplugInTheRadioAfterTheWriteIsReportedAndNothingRestored) {

@@ -124,7 +124,9 @@ TEST_F(CErrorLogTest, AnUnwritableFileIsReportedOnceAndLinesAreDropped) {
     log_.Log("second");
     log_.LogHex(std::vector<std::uint8_t>{1, 2});
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Unable to open Log file for writing");
+    EXPECT_EQ(boxes.Boxes()[0].text, "Unable to open Log file for writing\nUnable to open the folder " +
+                                         (folder_.Path() / "no such folder").string() +
+                                         ": No such file or directory");
     EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::None);
     EXPECT_EQ(boxes.Boxes()[0].buttons, MessageButtons::Ok);
 }
