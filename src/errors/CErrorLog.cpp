@@ -79,21 +79,29 @@ void CErrorLog::CloseSinks() {
     fileSink_.reset();
     auxSink_.reset();
     ownSinks_ = false;
+    fileSinkMade_ = false;
+    auxSinkMade_ = false;
 }
 
 // A sink that cannot open its file shows a message box, and a box's event loop may log: such lines
-// are dropped instead of making another sink, and another box, without end.
+// are dropped instead of making another sink, and another box, without end. The file sink is made only
+// while the file switch is on: with the log off, no file is opened, emptied or written.
 void CErrorLog::CreateSinksOnce() {
-    if (ownSinks_ || fileSink_ || creatingSinks_)
+    if (ownSinks_ || creatingSinks_)
         return;
     creatingSinks_ = true;
     struct Done {
         bool& flag;
         ~Done() { flag = false; }
     } done{creatingSinks_};
-    fileSink_ = StartedSink(kFileSinkKind);
-    if (!auxSink_)
+    if (fileSwitch_ && !fileSinkMade_) {
+        fileSinkMade_ = true;
+        fileSink_ = StartedSink(kFileSinkKind);
+    }
+    if (!auxSinkMade_) {
+        auxSinkMade_ = true;
         auxSink_ = StartedSink(kAuxSinkKind);
+    }
 }
 
 void CErrorLog::Dispatch(const char* line) {

@@ -9,7 +9,8 @@
 
 // The system's one diagnostic log. Each line goes to the file sink while the file switch is on and to
 // the auxiliary sink while that switch is on; both are off at start. The sinks come from the platform
-// on the first Log, LogHex or ClearAuxLog. The log never throws.
+// on the first Log, LogHex or ClearAuxLog, the file sink only once the file switch is on. The log never
+// throws.
 class CErrorLog {
 public:
     CErrorLog() = default;
@@ -47,6 +48,8 @@ private:
     bool fileSwitch_ = false;
     bool ownSinks_ = false;  // the sinks were given by UseSinks
     bool creatingSinks_ = false;
+    bool fileSinkMade_ = false;  // asked of the platform, whether or not it gave one
+    bool auxSinkMade_ = false;
     std::unique_ptr<CLog> auxSink_;
     std::unique_ptr<CLog> fileSink_;
 };

@@ -50,10 +50,27 @@ protected:
     CErrorLog log_;
 };
 
-TEST_F(CErrorLogTest, FirstCallTruncatesTheFileAndStartsIt) {
+TEST_F(CErrorLogTest, FirstCallWithTheFileSwitchOnTruncatesTheFileAndStartsIt) {
     folder_.WriteFile(CwFileLog::kDefaultFileName, "old content of an earlier run\r\n");
-    log_.Log("dropped while the file switch is off");
-    EXPECT_THAT(LogFileTexts(), ElementsAre("Start Logging"));
+    log_.SetFileLogging(true);
+    log_.Log("first");
+    EXPECT_THAT(LogFileTexts(), ElementsAre("Start Logging", "first"));
+}
+
+// The log is off on the bench: an earlier run's file (or whatever its name leads to) stays as it is.
+TEST_F(CErrorLogTest, WithTheFileSwitchOffNoFileIsOpenedClearedOrWritten) {
+    log_.SetAuxLogging(true);
+    log_.ClearAuxLog();  // as every engine run does first
+    log_.Log("a line");
+    log_.LogHex(std::vector<std::uint8_t>{0xF2, 0x23});
+    EXPECT_FALSE(LogFileExists());
+
+    folder_.WriteFile(CwFileLog::kDefaultFileName, "old content of an earlier run\r\n");
+    log_.CloseSinks();
+    log_.ClearAuxLog();
+    log_.Log("another line");
+    EXPECT_EQ(LogFile(), "old content of an earlier run\r\n");
+    EXPECT_THAT(platform_->AuxLines(), ElementsAre("another line")) << "the auxiliary sink works on";
 }
 
 TEST_F(CErrorLogTest, FileSwitchDecidesWhetherLinesReachTheFile) {

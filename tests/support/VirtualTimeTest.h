@@ -11,8 +11,8 @@
 #include "VirtualPlatform.h"
 
 // A test on virtual time: a VirtualPlatform is the platform for the test's duration, and the error
-// log's lines are captured in memory (its auxiliary switch on, the file switch off; the file sink, which
-// the log makes all the same, lies in a temporary folder).
+// log's lines are captured in memory (its auxiliary switch on, the file switch off; a file sink, made
+// only when a test switches the file log on, lies in a temporary folder).
 class VirtualTimeTest : public ::testing::Test {
 protected:
     VirtualTimeTest();
