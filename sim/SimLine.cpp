@@ -30,6 +30,7 @@ public:
     bool Read(std::span<std::uint8_t> destination) override { return line_->Read(destination); }
     Status ClearErrors() override { return line_->ClearErrors(); }
     void Purge(unsigned directions) override { line_->Purge(directions); }
+    bool Gone() const override { return line_->Unplugged(); }
 
 private:
     std::shared_ptr<SimLine> line_;
@@ -41,7 +42,7 @@ SimLine::SimLine(std::shared_ptr<const VirtualClock> clock) : clock_(std::move(c
 }
 
 std::unique_ptr<CommDevice> SimLine::OpenProgramEnd() {
-    if (programEndOpen_)
+    if (programEndOpen_ || Unplugged())
         return nullptr;
     CatchUp();
     programEndOpen_ = true;
@@ -75,7 +76,7 @@ bool SimLine::SetLine(const LineSettings& line) {
 bool SimLine::TransmitChar(std::uint8_t byte) {
     CatchUp();
     const std::uint64_t now = clock_->Peek();
-    if (now < transmitterBusyUntilNs_)
+    if (now < transmitterBusyUntilNs_ || Unplugged())
         return false;
     if (echoBox_ && garbledEchoes_ > 0) {
         --garbledEchoes_;
@@ -233,8 +234,8 @@ void SimLine::RunPeer(std::uint64_t untilNs) {
 void SimLine::ReceiveAtProgram(std::uint64_t untilNs) {
     while (const std::optional<SimUart::Frame> frame = programUart_.Peek(toProgram_, untilNs)) {
         programUart_.Take(*frame);
-        if (!programEndOpen_)
-            continue;  // a closed port hears nothing
+        if (!programEndOpen_ || (unpluggedAtNs_ && frame->character.timeNs >= *unpluggedAtNs_))
+            continue;  // a closed or unplugged port hears nothing
         // The receiver takes a break as one frame of zeros without its stop bit and hunts for the
         // next start bit only after the line has risen again, so each break is reported once.
         if (frame->kind == SimUart::Frame::Kind::Break)
@@ -261,5 +262,16 @@ std::uint64_t SimLine::NextEventNs() const {
         next = std::min(next, wakes_.top());
     if (!scheduledErrors_.empty())
         next = std::min(next, scheduledErrors_.begin()->first);
+    if (unpluggedAtNs_ && *unpluggedAtNs_ > clock_->Peek())
+        next = std::min(next, *unpluggedAtNs_);
     return next;
+}
+
+void SimLine::Unplug(std::uint64_t atNs) {
+    unpluggedAtNs_ = atNs;
+    quietUntilNs_ = 0;
+}
+
+bool SimLine::Unplugged() const {
+    return unpluggedAtNs_ && clock_->Peek() >= *unpluggedAtNs_;
 }

@@ -74,6 +74,11 @@ public:
     // A faulty echo box: it passes on and returns the next `count` characters the program sends with the
     // bits of kEchoGarbleMask flipped.
     void GarbleThroughEchoBox(std::size_t count) { garbledEchoes_ = count; }
+    // The cable pulled out at atNs: from then on the program end's device has gone (CommDevice::Gone),
+    // it sends and receives nothing, and the line cannot be opened again until PlugIn.
+    void Unplug(std::uint64_t atNs);
+    void PlugIn() { unpluggedAtNs_.reset(); }
+    bool Unplugged() const;
     // The program end refuses new settings, or cannot report its settings.
     void RefuseLineChanges(bool refuse) { refuseLineChanges_ = refuse; }
     void FailLineQueries(bool fail) { failLineQueries_ = fail; }
@@ -115,6 +120,7 @@ private:
     bool programEndOpen_ = false;
     bool echoBox_ = false;
     std::size_t garbledEchoes_ = 0;
+    std::optional<std::uint64_t> unpluggedAtNs_;
     bool refuseLineChanges_ = false;
     bool failLineQueries_ = false;
 };

@@ -14,6 +14,11 @@ namespace {
 
 constexpr std::size_t kLongRestBytes = 3;  // opcode and the two size bytes after a long-form mark
 
+// The port's errors while it reads the echo: it did not match, nothing came, too little came.
+constexpr int kEchoMismatchCode = 11;
+constexpr int kNoDataCode = 2;
+constexpr int kTooFewBytesCode = 3;
+
 }  // namespace
 
 CKwipComm::~CKwipComm() {
@@ -30,6 +35,7 @@ void CKwipComm::Open(unsigned port, std::uint8_t echo) {
             lender_ = platform;
         }
         port_ = port;
+        succeededSinceOpen_ = false;
         serial_->SetEcho(echo);
         serial_->SetParams(kBaud, CSerial::kParityNone, CSerial::kOneStopBit, kDataBits);
         serial_->Open(port);
@@ -55,14 +61,17 @@ int CKwipComm::SendCommand(CKwipMessage& message, bool expectReply) {
     request_.CopyFrom(message);
     const unsigned attempts = std::max(1u, AttemptCount);
     int status = kSucceeded;
+    bool everyAttemptLooksLikeAWrongEcho = !succeededSinceOpen_;
+    suspectedEcho_ = EchoSuspicion::None;
     for (unsigned attempt = 0; attempt < attempts; ++attempt) {
         if (attempt > 0) {
             ErrorLog().Log("CKwipComm::SendCommand: Request failed! Retry number = %d",
                            static_cast<int>(attempt));
         }
         try {
-            RunAttempt(expectReply);
+            RunAttempt(expectReply, attempt > 0);
             TraceAttempt(attempt, attempts, nullptr);
+            succeededSinceOpen_ = true;
             message.CopyFrom(expectReply ? reply_ : request_);
             return kSucceeded;
         } catch (const CGenError& error) {
@@ -72,15 +81,20 @@ int CKwipComm::SendCommand(CKwipMessage& message, bool expectReply) {
             TraceAttempt(attempt, attempts, &error);
             LogFailure(error);
             status = dynamic_cast<const CCommError*>(&error) != nullptr ? kSerialFailure : error.GetCode();
+            everyAttemptLooksLikeAWrongEcho = everyAttemptLooksLikeAWrongEcho && LooksLikeAWrongEcho(error);
         }
     }
+    if (everyAttemptLooksLikeAWrongEcho)
+        suspectedEcho_ = serial_->GetEcho() == 1 ? EchoSuspicion::NoEchoCame : EchoSuspicion::OwnEchoCame;
     ErrorLog().Log("CKwipComm::SendCommand: Retry exhuasted, so exit request");
     return status;
 }
 
-void CKwipComm::RunAttempt(bool expectReply) {
+void CKwipComm::RunAttempt(bool expectReply, bool retry) {
     phase_ = Phase::SendingRequest;
     ack_.reset();
+    if (retry)
+        LetTheLineFallQuiet();
     serial_->PurgeInput();
     const std::span<const std::uint8_t> frame = request_.GetFrame();
     // With the ZUB echo on, Write also takes back and compares the echo, so it never reaches the reply.
@@ -96,6 +110,14 @@ void CKwipComm::RunAttempt(bool expectReply) {
     if (expectReply)
         GetReply();
     PauseAfterCommand();
+}
+
+// A failed attempt may have left the rest of a reply on the wire (a lost character made it look short).
+// Purging while it still comes would leave its tail to be read as the next attempt's acknowledge and
+// reply, so the retry waits for it to end, though never longer than the attempt may wait for the radio.
+void CKwipComm::LetTheLineFallQuiet() {
+    if (!serial_->WaitForQuiet(kQuietCharacters, std::max(AckTimeoutMs, ReplyTimeoutMs)))
+        ErrorLog().Log("CKwipComm::SendCommand: The line did not fall quiet before the retry");
 }
 
 void CKwipComm::GetReply() {
@@ -156,6 +178,23 @@ void CKwipComm::LogFailure(const CError& error) const {
                 ErrorLog().LogHex(std::span(replyBuffer_).first(received_));
             break;
     }
+}
+
+// With the echo on and no interface box, the echo read takes the radio's answer, or nothing, in place
+// of the request. With the echo off behind the box, the request comes back ahead of the radio's answer
+// and is read as its acknowledge and reply.
+bool CKwipComm::LooksLikeAWrongEcho(const CError& error) const {
+    const std::span<const std::uint8_t> frame = request_.GetFrame();
+    if (serial_->GetEcho() == 1) {
+        const int code = error.GetCode();
+        return phase_ == Phase::SendingRequest && dynamic_cast<const CCommError*>(&error) != nullptr &&
+               (code == kEchoMismatchCode || code == kNoDataCode || code == kTooFewBytesCode);
+    }
+    if (!ack_ || *ack_ != frame[0] || phase_ != Phase::GettingReply || received_ == 0)
+        return false;
+    const std::size_t compared = std::min(received_, frame.size() - 1);
+    return std::equal(frame.begin() + 1, frame.begin() + 1 + static_cast<std::ptrdiff_t>(compared),
+                      replyBuffer_.begin());
 }
 
 void CKwipComm::TraceAttempt(unsigned attempt, unsigned attempts, const CError* failure) const {

@@ -23,9 +23,19 @@ public:
     static constexpr int kCorruptReply = 4;   // the reply failed its checksum or cannot be a frame
     static constexpr int kSerialFailure = 5;  // no acknowledge or reply in time, echo mismatch, line error
 
+    // What a command that failed on a newly opened port suggests of the echo setting.
+    enum class EchoSuspicion {
+        None,
+        NoEchoCame,   // the echo is on, but what came back was never the request's echo
+        OwnEchoCame,  // the echo is off, but the request came back as it was sent
+    };
+
     static constexpr std::uint8_t kNegativeAckByte = 0x60;  // any other acknowledge byte is positive
     static constexpr std::size_t kReplyBufferBytes = 512;
     static constexpr std::size_t kMaxLongReplySize = kReplyBufferBytes - CKwipMessage::kLongHeaderBytes;
+
+    // Before a retry the line must have been quiet this long, in character times.
+    static constexpr unsigned kQuietCharacters = 2;
 
     static constexpr unsigned kBaud = 9600;
     static constexpr int kDataBits = 8;
@@ -58,15 +68,20 @@ public:
     // reply when expectReply is true, else still the request; on any other status it is unchanged.
     // Raises CGenError 3 without sending when no port is borrowed.
     int SendCommand(CKwipMessage& message, bool expectReply);
+    // After a failed SendCommand: when no command has succeeded since Open and every attempt failed
+    // as a wrong echo setting makes it fail, which way it is wrong; else None.
+    EchoSuspicion SuspectedEcho() const { return suspectedEcho_; }
 
 private:
     enum class Phase { SendingRequest = 1, GettingAck = 2, GettingReply = 3 };
 
-    void RunAttempt(bool expectReply);
+    void RunAttempt(bool expectReply, bool retry);
+    void LetTheLineFallQuiet();
     void GetReply();
     void ReadReplyBytes(std::size_t count, unsigned timeoutMs);
     void PauseAfterCommand();
     void LogFailure(const CError& error) const;
+    bool LooksLikeAWrongEcho(const CError& error) const;
     // Reports the attempt to the wire trace, when one is installed; `failure` is null on success.
     void TraceAttempt(unsigned attempt, unsigned attempts, const CError* failure) const;
     static unsigned PerByte(std::size_t count, unsigned timeoutMs);
@@ -80,4 +95,6 @@ private:
     std::optional<std::uint8_t> ack_;  // the current attempt's acknowledge, for the wire trace
     unsigned port_ = 0;
     Phase phase_ = Phase::SendingRequest;
+    bool succeededSinceOpen_ = false;
+    EchoSuspicion suspectedEcho_ = EchoSuspicion::None;
 };

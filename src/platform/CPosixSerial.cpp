@@ -27,6 +27,7 @@ constexpr int kEvenParityHalfBits = 4;  // as the program has always counted it;
 constexpr std::uint64_t kMaxTimeoutMsPerByte = 250;
 constexpr unsigned kMaxTimeoutMs = 60000;
 
+constexpr std::uint64_t kNsPerMs = 1'000'000;
 constexpr double kErrorPollSeconds = 0.002;
 constexpr double kTransmitterRetriesPerCharacter = 4;
 
@@ -102,6 +103,11 @@ CPosixSerial::~CPosixSerial() {
 CommDevice& CPosixSerial::Device() {
     static ClosedDevice closed;
     return device_ ? *device_ : closed;
+}
+
+void CPosixSerial::RaiseIfGone() {
+    if (Device().Gone())
+        throw CCommError(kUnknownErrorCode, "%s", kGoneText);
 }
 
 void CPosixSerial::Open(unsigned port) {
@@ -262,6 +268,7 @@ void CPosixSerial::WaitForBytesUnless(unsigned count, unsigned timeoutMs) {
         std::size_t current = InputCount();
         const std::uint64_t deadline = ticks.At(changedAtTick + idleLimit);
         while (current == previous) {
+            RaiseIfGone();
             if (Reached(clock, deadline)) {
                 ErrorLog().Log("Number of byteTime timeout = %d", static_cast<int>(idleLimit));
                 if (current == 0)
@@ -278,6 +285,48 @@ void CPosixSerial::WaitForBytesUnless(unsigned count, unsigned timeoutMs) {
     }
 }
 
+bool CPosixSerial::WaitForQuiet(unsigned quietCharacters, unsigned timeoutMs) {
+    // Held for the lending rule alone, as in WaitForBytesUnless.
+    PortTimerLoan timer;
+    if (!timer)
+        throw CGenError(1);
+    Clock& clock = CPlatform::Instance()->GetClock();
+    const std::uint64_t start = clock.Now();
+    const CharacterTicks ticks(start, ByteTime());
+    const std::uint64_t limit = start + std::uint64_t{timeoutMs} * kNsPerMs;
+    std::size_t seen = InputCount();
+    std::uint64_t quietAt = ticks.At(quietCharacters);
+    for (;;) {
+        RaiseIfGone();
+        if (Reached(clock, quietAt))
+            return true;
+        if (Reached(clock, limit))
+            return false;
+        const bool limitFirst = static_cast<std::int64_t>(limit - quietAt) < 0;
+        Device().WaitForInput(seen, limitFirst ? limit : quietAt, clock);
+        const std::size_t now = InputCount();
+        if (now != seen) {
+            seen = now;
+            quietAt = ticks.At(ticks.FirstAtOrAfter(clock.Now()) + quietCharacters);
+        }
+    }
+}
+
+bool CPosixSerial::WaitForCharacter(unsigned timeoutMs) {
+    PortTimerLoan timer;
+    if (!timer)
+        throw CGenError(1);
+    Clock& clock = CPlatform::Instance()->GetClock();
+    const std::uint64_t limit = clock.Now() + std::uint64_t{timeoutMs} * kNsPerMs;
+    while (InputCount() == 0) {
+        RaiseIfGone();
+        if (Reached(clock, limit))
+            return false;
+        Device().WaitForInput(0, limit, clock);
+    }
+    return true;
+}
+
 void CPosixSerial::Read(std::span<std::uint8_t> destination, unsigned timeoutMs) {
     const auto count = static_cast<unsigned>(destination.size());
     if (timeoutMs > kMaxTimeoutMsPerByte * count && timeoutMs > kMaxTimeoutMs) {
@@ -287,6 +336,7 @@ void CPosixSerial::Read(std::span<std::uint8_t> destination, unsigned timeoutMs)
     WaitForBytesUnless(count, timeoutMs);
     if (Device().Read(destination))
         return;
+    RaiseIfGone();
     RaiseLineError(Device().ClearErrors().errors);
     // A read that failed without a flag must not pass for a good one: the buffer was not filled.
     throw CCommError(kUnknownErrorCode, "%s", kUnknownErrorText);
@@ -328,6 +378,7 @@ unsigned CPosixSerial::TransmitAll(std::span<const std::uint8_t> source, unsigne
     double handedAt = 0;
     for (std::size_t sent = 0; sent < source.size(); ++sent) {
         while (!Device().TransmitChar(source[sent])) {
+            RaiseIfGone();
             const double now = timer->Elapsed();
             if (now > limit) {
                 throw CCommError(2, "CWinSerial::Write: Timeout after sending out %d bytes",
@@ -383,7 +434,11 @@ bool CPosixSerial::PollErrorFlags(unsigned mask, unsigned timeoutMs, bool untilS
     if (!timer)
         throw CGenError(1);
     timer->Start();
-    const auto reached = [&] { return ((Device().ClearErrors().errors & mask) != 0) == untilSet; };
+    const auto reached = [&] {
+        const unsigned errors = Device().ClearErrors().errors;
+        RaiseIfGone();
+        return ((errors & mask) != 0) == untilSet;
+    };
     if (reached())
         return true;
     for (;;) {

@@ -36,6 +36,8 @@ public:
     bool WaitForCommError(unsigned mask, unsigned timeoutMs) override;
     bool DetectPulse(unsigned timeoutMs) override;
     void WaitForBytesUnless(unsigned count, unsigned timeoutMs) override;
+    bool WaitForQuiet(unsigned quietCharacters, unsigned timeoutMs) override;
+    bool WaitForCharacter(unsigned timeoutMs) override;
 
     void SetParams(unsigned baud, int parity, int stopBits, int charSize) override;
     int GetStopBits() const override;
@@ -51,11 +53,15 @@ public:
     // Raises the CCommError for a set of line-error flags, the first in the order break, framing,
     // overrun, parity, receive overflow, transmit queue full, then any other flag; nothing for none.
     static void RaiseLineError(unsigned flags);
+    // A device that has gone (CommDevice::Gone) fails the operation at once with this, code 9, instead of
+    // waiting out its time-out as if the line were only silent.
+    static constexpr const char* kGoneText = "The communication port has gone: its cable or adapter was removed";
 
     static constexpr std::size_t kEchoBufferBytes = 1024;
 
 private:
     CommDevice& Device();
+    void RaiseIfGone();
     std::size_t InputCount();
     unsigned ToByteTimes(double seconds);
     bool WaitForErrorClear(unsigned mask, unsigned timeoutMs);

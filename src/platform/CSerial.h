@@ -52,6 +52,11 @@ public:
     virtual bool DetectPulse(unsigned timeoutMs) = 0;
     // Returns once count bytes are waiting; raises when the line stays idle too long between bytes.
     virtual void WaitForBytesUnless(unsigned count, unsigned timeoutMs) = 0;
+    // Returns true once nothing has arrived for `quietCharacters` character times, false when the line
+    // is still busy at the time-out. What arrives meanwhile stays waiting for PurgeInput or Read.
+    virtual bool WaitForQuiet(unsigned quietCharacters, unsigned timeoutMs) = 0;
+    // True as soon as a received character is waiting (nothing is read), false at the time-out.
+    virtual bool WaitForCharacter(unsigned timeoutMs) = 0;
 
     // Stores the line parameters for the next Open; the setters below leave them alone.
     virtual void SetParams(unsigned baud, int parity, int stopBits, int charSize) = 0;

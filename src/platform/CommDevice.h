@@ -51,4 +51,7 @@ public:
     virtual Status ClearErrors() = 0;
     // Discards what is waiting in the directions given (kPurgeInput, kPurgeOutput).
     virtual void Purge(unsigned directions) = 0;
+    // The device has gone for good (an adapter pulled out, a hung-up terminal): nothing more will come
+    // from it and nothing can be sent. Set by the operation that found out; never cleared.
+    virtual bool Gone() const { return false; }
 };

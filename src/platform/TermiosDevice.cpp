@@ -212,9 +212,21 @@ bool TermiosDevice::SetLine(const LineSettings& line) {
 
 bool TermiosDevice::TransmitChar(std::uint8_t byte) {
     int queued = 0;
-    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0)
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+        NoteFailure(errno);
         return false;
-    return ::write(fd_, &byte, 1) == 1;
+    }
+    if (queued > 0)
+        return false;
+    if (::write(fd_, &byte, 1) == 1)
+        return true;
+    NoteFailure(errno);
+    return false;
+}
+
+void TermiosDevice::NoteFailure(int error) {
+    if (error == EIO || error == ENXIO || error == ENODEV)
+        gone_ = true;
 }
 
 std::size_t TermiosDevice::InputCount() {
@@ -235,9 +247,15 @@ void TermiosDevice::WaitForInput(std::size_t moreThan, std::uint64_t deadline, C
         pollfd input{fd_, POLLIN, 0};
         if (ppoll(&input, 1, &timeout, nullptr) <= 0)
             return;  // the deadline, or a signal
-        if ((input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            // A device that has gone (a hung-up terminal, an adapter pulled out) says so at once and
-            // for good: sleep out the wait rather than spin on it.
+        if ((input.revents & POLLHUP) != 0) {
+            // A hung-up terminal or an adapter pulled out says so at once and for good; what it
+            // still held has been drained, and the caller learns it is gone.
+            gone_ = true;
+            return;
+        }
+        if ((input.revents & (POLLERR | POLLNVAL)) != 0) {
+            // An error that is not a hang-up would be reported again at once: sleep out the wait
+            // rather than spin on it.
             if (InputCount() <= moreThan)
                 clock.SleepUntil(deadline);
             return;
@@ -292,6 +310,8 @@ void TermiosDevice::Drain() {
         const ssize_t got = ::read(fd_, chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0)
+            NoteFailure(errno);
         if (got <= 0)
             return;  // nothing more now, or a device that has gone: Read then finds too little
         const std::span<const std::uint8_t> raw = std::span(chunk).first(static_cast<std::size_t>(got));

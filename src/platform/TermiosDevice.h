@@ -65,6 +65,9 @@ public:
     bool Read(std::span<std::uint8_t> destination) override;
     Status ClearErrors() override;
     void Purge(unsigned directions) override;
+    // A hang-up, or an operation failing with EIO, ENXIO or ENODEV: the device was pulled out, or the
+    // other side of a pseudo-terminal closed.
+    bool Gone() const override { return gone_; }
 
     // The line-error flags (CSerial::kBreak...) of the events counted between two queries.
     static unsigned FlagsOfCountChanges(const EventCounts& before, const EventCounts& now);
@@ -74,11 +77,14 @@ private:
     void Queue(std::span<const std::uint8_t> data);
     unsigned CounterErrors();
     std::optional<EventCounts> ReadCounts() const;
+    // Notes the device as gone when `error` (an errno) says so.
+    void NoteFailure(int error);
 
     int fd_;
     ErrorSource source_;
     std::string path_;        // for the log
     bool exclusive_ = false;  // we hold the device exclusively (TIOCEXCL) and give that up on closing
+    bool gone_ = false;
     EventCounts counts_{};
     MarkedInput marks_;
     unsigned errors_ = 0;

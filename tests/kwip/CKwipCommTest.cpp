@@ -7,6 +7,7 @@
 #include "RaisedError.h"
 #include "SimSerialTest.h"
 #include "kwip/CKwipComm.h"
+#include "platform/CPosixSerial.h"
 
 namespace {
 
@@ -178,14 +179,76 @@ TEST_F(CKwipCommTest, EachAttemptStartsAsSoonAsThePreviousOneGaveUp) {
     Peer().AnswerTimes(4, kStatusRequest, {});
     Open();
     EXPECT_EQ(Send(), CKwipComm::kSerialFailure);
-    // 3 characters handed over, then 97 character times of waiting for the acknowledge.
+    // 3 characters handed over, 97 character times of waiting for the acknowledge, then the 2 quiet
+    // character times a retry waits for.
     const std::vector<SimCharacter>& received = Peer().Received();
     ASSERT_EQ(received.size(), 16u);
     for (std::size_t attempt = 1; attempt < 4; ++attempt) {
         const double gapNs =
             static_cast<double>(received[4 * attempt].timeNs - received[4 * attempt - 4].timeNs);
-        EXPECT_NEAR(gapNs, 100.0 * kFrameNs, 0.5 * kMs) << "attempt " << attempt + 1;
+        EXPECT_NEAR(gapNs, 102.0 * kFrameNs, 0.5 * kMs) << "attempt " << attempt + 1;
     }
+}
+
+TEST_F(CKwipCommTest, ARetryWaitsForTheRestOfAReplyThatALostCharacterMadeLookShort) {
+    // A read of 64 bytes whose long-form mark is lost: the opcode 0x80 reads as a short frame of one
+    // byte, which fails its checksum while the other 69 bytes are still on their way.
+    const Bytes readRequest = {0x40, 0x00, 0x12, 0x34};
+    message_.Build(0x11, readRequest);
+    const Bytes request = Frame();
+    Bytes data(3, 0x00);
+    data.resize(3 + 64, 0x3C);
+    const Bytes reply = KwipFrame(0x80, data);
+    Peer()
+        .Answer(request, Acked(Bytes(reply.begin() + 1, reply.end())), 2 * kMs)
+        .Answer(request, Acked(reply), 2 * kMs);
+    Open();
+    EXPECT_EQ(Send(), CKwipComm::kSucceeded);
+    EXPECT_EQ(Frame(), reply);
+    EXPECT_EQ(LogLines(), (Lines{"The KWIP reply message is corrupted", kGettingReply, "8000", RetryLine(1)}));
+    ExpectScriptKept();
+    // The retry's request went out once the old reply had ended and the line had been quiet two
+    // character times, not before.
+    const std::vector<SimCharacter>& received = Peer().Received();
+    ASSERT_EQ(received.size(), 2 * request.size());
+    const std::uint64_t oldReplyEndNs = received[request.size() - 1].timeNs + 2 * kMs + reply.size() * kFrameNs;
+    const std::uint64_t retryStartNs = received[request.size()].timeNs - kFrameNs;
+    EXPECT_GE(retryStartNs, oldReplyEndNs + 2 * kFrameNs - kUs);
+    EXPECT_LT(retryStartNs, oldReplyEndNs + 4 * kFrameNs);
+}
+
+TEST_F(CKwipCommTest, ARetryOnALineThatDoesNotFallQuietGoesAheadAtTheAttemptsTimeOut) {
+    // The negative acknowledge and then a second of chatter, character after character.
+    comm_.AttemptCount = 2;
+    Bytes answer(1000, 0x55);
+    answer.front() = kNegativeAck;
+    Peer().Answer(kStatusRequest, answer);
+    Open();
+    Send();
+    const Lines log = LogLines();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(Lines(log.begin(), log.begin() + 3),
+              (Lines{"Receive Negative Ack from external device", RetryLine(1),
+                     "CKwipComm::SendCommand: The line did not fall quiet before the retry"}));
+    const std::vector<SimCharacter>& received = Peer().Received();
+    ASSERT_EQ(received.size(), 8u);
+    const double waitedNs = static_cast<double>(received[4].timeNs - received[3].timeNs);
+    EXPECT_NEAR(waitedNs, 750.0 * kMs, 3.0 * kFrameNs) << "the reply time-out bounds the wait";
+}
+
+TEST_F(CKwipCommTest, ACommandOnAPulledCableEndsAtOnceInsteadOfWaitingOutEachAttempt) {
+    Peer().Answer(kStatusRequest, {});
+    Open();
+    const std::uint64_t pulledNs = NowNs() + 10 * kMs;  // while the first attempt waits for its acknowledge
+    Line().Unplug(pulledNs);
+    EXPECT_EQ(Send(), CKwipComm::kSerialFailure);
+    EXPECT_LT(NowNs() - pulledNs, 3 * kMs);
+    const std::string gone = CPosixSerial::kGoneText;
+    Lines expected = {gone, kGettingAck};
+    for (int retry = 1; retry < 4; ++retry)
+        expected.insert(expected.end(), {RetryLine(retry), gone, kSending, "F22305E5"});
+    expected.push_back(kExhausted);
+    EXPECT_EQ(LogLines(), expected);
 }
 
 TEST_F(CKwipCommTest, AnAttemptCountOf0StillTriesOnce) {

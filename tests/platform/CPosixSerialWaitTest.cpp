@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -77,6 +78,56 @@ TEST_F(CPosixSerialWaitTest, ATimeOutFallsOnTheCharacterTimeItAlwaysDidAndTheWai
         EXPECT_LT(Clock().Reads() - readsBefore, 20u);
         Clock().Advance(100 * kMs);
     }
+}
+
+TEST_F(CPosixSerialWaitTest, APulledCableEndsEveryWaitAtOnceInsteadOfAtItsTimeOut) {
+    const RaisedError gone = CommError(9, CPosixSerial::kGoneText);
+    const std::vector<std::uint8_t> request = Counting(4);      // sent before the pull
+    const std::vector<std::uint8_t> longRequest = Counting(20);  // cut off by it
+    struct Case {
+        std::string name;
+        std::function<void()> action;
+    };
+    const Case cases[] = {
+        {"a read", [&] {
+             std::vector<std::uint8_t> received(1);
+             Serial().Read(received, 20000);
+         }},
+        {"a write", [&] { Serial().Write(longRequest, 1000); }},
+        {"a write's echo", [&] {
+             Serial().SetEcho(1);
+             Serial().Write(request, 1000);
+         }},
+        {"a wait for quiet", [&] { Serial().WaitForQuiet(100, 20000); }},
+        {"a wait for a break", [&] { Serial().WaitForCommError(CSerial::kBreak, 20000); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Line().PlugIn();
+        Serial().SetEcho(0);
+        Serial().Open(kPort);
+        const std::uint64_t pulledNs = NowNs() + 5 * kMs;
+        Line().Unplug(pulledNs);
+        EXPECT_EQ(RaisedBy(c.action), gone);
+        EXPECT_LT(NowNs() - pulledNs, 3 * kMs) << "found out " << NowNs() - pulledNs << " ns after the pull";
+    }
+}
+
+TEST_F(CPosixSerialWaitTest, AWaitForQuietLastsUntilTheLineHasBeenQuietOrItsTimeOut) {
+    // Three characters from now on: the last has arrived 3 character times in, and the line is quiet
+    // two character times after the tick at which it was seen.
+    const std::uint64_t start = NowNs();
+    Line().PeerSend(Counting(3), start);
+    EXPECT_TRUE(Serial().WaitForQuiet(2, 100));
+    EXPECT_NEAR(static_cast<double>(NowNs() - start), 6.0 * kTickNs, 1.0 * kTickNs);
+    std::vector<std::uint8_t> received(3);
+    EXPECT_EQ(ReadInto(received, 0), kNothingRaised) << "what came stays for the reader";
+    EXPECT_EQ(received, Counting(3));
+
+    const std::uint64_t busyFrom = NowNs();
+    Line().PeerSend(std::vector<std::uint8_t>(200, 0x55), busyFrom);
+    EXPECT_FALSE(Serial().WaitForQuiet(2, 100));
+    EXPECT_NEAR(static_cast<double>(NowNs() - busyFrom), 100.0 * kMs, 1.5 * kTickNs);
 }
 
 }  // namespace

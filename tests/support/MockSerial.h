@@ -17,6 +17,8 @@ public:
     MOCK_METHOD(bool, WaitForCommError, (unsigned mask, unsigned timeoutMs), (override));
     MOCK_METHOD(bool, DetectPulse, (unsigned timeoutMs), (override));
     MOCK_METHOD(void, WaitForBytesUnless, (unsigned count, unsigned timeoutMs), (override));
+    MOCK_METHOD(bool, WaitForQuiet, (unsigned quietCharacters, unsigned timeoutMs), (override));
+    MOCK_METHOD(bool, WaitForCharacter, (unsigned timeoutMs), (override));
     MOCK_METHOD(void, SetParams, (unsigned baud, int parity, int stopBits, int charSize), (override));
     MOCK_METHOD(int, GetStopBits, (), (const, override));
     MOCK_METHOD(void, SetStopBits, (int stopBits), (override));
