@@ -42,6 +42,7 @@ ProgramOutcome ProgramSequence::Run() {
         CRadioUpgrade engine;
         engine.SetSavedData(&savedData);
         flash_.bootstrapBaud = kBootstrapBaud;
+        flash_.announcementWaitMs = document_.BootstrapWaitMs();
         ++outcome.attempts;
         if (radio_.options.flashFirmware) {
             const PortResult port = LendBootstrapPort(engine, state, outcome);
@@ -68,20 +69,20 @@ ProgramSequence::PortResult ProgramSequence::LendBootstrapPort(CRadioUpgrade& en
                                                                ProgramOutcome& outcome) {
     CPlatform& platform = *CPlatform::Instance();
     CSerial* port = nullptr;
-    try {
-        port = platform.GetSerial();
-        if (port == nullptr)
-            throw CGenError(2);  // "Unable to allocate serial comm object"
-        port->SetEcho(document_.EchoType());
-        port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
-        port->Open(document_.PortNumber());
-    } catch (const CError& error) {
-        // Without a port no attempt can start; the operator learns why and may press Program again.
-        if (port != nullptr)
-            platform.ReleaseSerial();
-        outcome.finalText = error.GetText();
-        error.Show();
-        return PortResult::Unavailable;
+    while (port == nullptr) {
+        try {
+            port = OpenBootstrapPort();
+        } catch (const CError& error) {
+            outcome.finalText = error.GetText();
+            // A first attempt has sent nothing: the press just ends. On a retry the radio may be half
+            // programmed and its cable not back yet: the operator may plug it in and try again.
+            if (state != AttemptState::Retry) {
+                error.Show();
+                return PortResult::Unavailable;
+            }
+            if (AskRetryAfterOpenFailure(error) != MessageResult::Ok)
+                return PortResult::Unavailable;
+        }
     }
     const ProgramPrompt& prompt = ProgramStatusTable::BootstrapPrompt(state);
     if (Show(prompt) == MessageResult::Cancel) {
@@ -91,6 +92,29 @@ ProgramSequence::PortResult ProgramSequence::LendBootstrapPort(CRadioUpgrade& en
     }
     engine.SetBootstrapPort(port);
     return PortResult::Lent;
+}
+
+// The platform's port at the bootstrap rate and open; given back when it cannot be opened.
+CSerial* ProgramSequence::OpenBootstrapPort() {
+    CPlatform& platform = *CPlatform::Instance();
+    CSerial* port = platform.GetSerial();
+    if (port == nullptr)
+        throw CGenError(2);  // "Unable to allocate serial comm object"
+    try {
+        port->SetEcho(document_.EchoType());
+        port->SetParams(kBootstrapBaud, CSerial::kParityNone, CSerial::kOneStopBit, 8);
+        port->Open(document_.PortNumber());
+    } catch (const CError&) {
+        platform.ReleaseSerial();
+        throw;
+    }
+    return port;
+}
+
+MessageResult ProgramSequence::AskRetryAfterOpenFailure(const CError& error) {
+    const ProgramPrompt& question = ProgramStatusTable::RetryQuestion();
+    const std::string text = std::string(error.GetText()) + "\n\n" + question.text;
+    return MessageBoxService::ShowMessage(text, question.caption, question.icon, question.buttons);
 }
 
 void ProgramSequence::HandOverInputs(CRadioUpgrade& engine) {

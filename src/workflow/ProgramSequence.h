@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "errors/MessageBoxService.h"
 #include "workflow/ProgramOutcome.h"
 #include "workflow/ProgramStatusTable.h"
 
+class CError;
 class CRadioUpgrade;
 class CSerial;
 class UpgradeDocument;
@@ -27,6 +29,9 @@ private:
     enum class PortResult { Lent, Cancelled, Unavailable };
 
     PortResult LendBootstrapPort(CRadioUpgrade& engine, AttemptState state, ProgramOutcome& outcome);
+    CSerial* OpenBootstrapPort();
+    // The retry question again, headed by the text of the error that kept the port from opening.
+    static MessageResult AskRetryAfterOpenFailure(const CError& error);
     void HandOverInputs(CRadioUpgrade& engine);
     AttemptState React(UpgradeStatus status, AttemptState state, ProgramOutcome& outcome);
 

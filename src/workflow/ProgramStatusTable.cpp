@@ -62,3 +62,7 @@ const ProgramPrompt& ProgramStatusTable::Reaction(UpgradeStatus status, AttemptS
             return kUpdateFailed;
     }
 }
+
+const ProgramPrompt& ProgramStatusTable::RetryQuestion() {
+    return kUpdateFailed;
+}

@@ -25,4 +25,7 @@ public:
     static const ProgramPrompt& BootstrapPrompt(AttemptState state);
     // Status 3 ends the first attempt of a press but offers a retry on a later one.
     static const ProgramPrompt& Reaction(UpgradeStatus status, AttemptState state);
+    // The general retry question ("An error occurred while updating the radio..."), also asked when a
+    // retry's port cannot be opened.
+    static const ProgramPrompt& RetryQuestion();
 };

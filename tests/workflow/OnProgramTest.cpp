@@ -296,6 +296,59 @@ INSTANTIATE_TEST_SUITE_P(Bits, PowerUpPressTest,
                          testing::Values(PowerUpPress{0x02, true}, PowerUpPress{0x10, true},
                                          PowerUpPress{0xED, false}));
 
+TEST_F(OnProgramTest, ARetryWhosePortCannotBeOpenedAsksAgainUntilTheCableIsBack) {
+    for (unsigned erase = 1; erase <= 4; ++erase)  // the first attempt fails after the bootcode
+        Radio().ScheduleFault(ScheduledFault::Parse("erase#" + std::to_string(erase) + " silence"));
+    // The operator pulls the cable at the first question, answers OK to it and to the next one
+    // before plugging it back in, then plugs it in and answers OK again.
+    int questions = 0;
+    EnterBootstrapModeAtEveryPrompt([&](const RecordingMessageBox::Box& box) {
+        if (box.caption != "Error")
+            return;
+        ++questions;
+        if (questions == 1)
+            Line().Unplug(NowNs());
+        if (questions == 3)
+            Line().PlugIn();
+    });
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+
+    form.OnProgram();
+
+    const std::string openFailed = "CWinSerial::Open: Unable to open com1\n\n" + std::string(kUpdateFailed);
+    const std::vector<std::string> texts = BoxTexts();
+    ASSERT_EQ(texts.size(), 6u);
+    EXPECT_EQ(texts[1], kNoFlashSize);
+    EXPECT_EQ(texts[2], openFailed);
+    EXPECT_EQ(texts[3], openFailed);
+    EXPECT_EQ(texts[4].rfind("Set radio in bootstrap mode.", 0), 0u);
+    EXPECT_EQ(texts[5], kSuccess);
+    EXPECT_EQ(boxes_.Boxes()[2].buttons, MessageButtons::OkCancel);
+    EXPECT_TRUE(form.LastOutcome().Succeeded());
+    EXPECT_EQ(form.LastOutcome().attempts, 2);
+}
+
+TEST_F(OnProgramTest, CancelWhenARetrysPortCannotBeOpenedEndsThePressWithTheOpenError) {
+    for (unsigned erase = 1; erase <= 4; ++erase)
+        Radio().ScheduleFault(ScheduledFault::Parse("erase#" + std::to_string(erase) + " silence"));
+    EnterBootstrapModeAtEveryPrompt([&](const RecordingMessageBox::Box& box) {
+        if (box.text == kNoFlashSize)
+            Line().Unplug(NowNs());
+    });
+    boxes_.Answer(MessageResult::Ok);      // the first prompt
+    boxes_.Answer(MessageResult::Ok);      // retry after the size probe failed
+    boxes_.Answer(MessageResult::Cancel);  // the cable is not back
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+
+    form.OnProgram();
+
+    EXPECT_EQ(BoxTexts().size(), 3u);
+    EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::PortUnavailable);
+    EXPECT_EQ(form.LastOutcome().finalText, "CWinSerial::Open: Unable to open com1");
+    EXPECT_NE(Platform().GetSerial(), nullptr) << "the port was given back";
+    Platform().ReleaseSerial();
+}
+
 TEST_F(OnProgramTest, APortThatCannotBeLentEndsThePressWithItsText) {
     CUpgradeForm& form = Form("01\n*,01,01,00,00");
     view_.whileChoosing = [this] { ASSERT_NE(Platform().GetSerial(), nullptr); };  // someone else takes it
