@@ -41,6 +41,10 @@ std::string CCorvidaDoc::KitDisplayName(const std::filesystem::path& kitFolder) 
     return name.left(static_cast<qsizetype>(kMaxDisplayNameLength)).toStdString();
 }
 
+std::string CCorvidaDoc::PortName() const {
+    return devicePath_.empty() ? UpgradeDocument::PortName() : devicePath_;
+}
+
 void CCorvidaDoc::Load() {
     const std::unique_ptr<QSettings> settings = KitSettings(displayName_);
     if (settings->status() == QSettings::NoError && !settings->contains(kPortKey)) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "workflow/UpgradeDocument.h"
 
@@ -28,9 +29,18 @@ public:
     unsigned PortNumber() const override { return static_cast<unsigned>(port_); }
     std::uint8_t EchoType() const override { return static_cast<std::uint8_t>(echo_); }
     const std::filesystem::path& WorkingDirectory() const override { return folder_; }
+    std::string PortName() const override;
+    std::string EchoSettingName() const override { return echoSettingName_; }
+    unsigned BootstrapWaitMs() const override { return bootstrapWaitMs_; }
 
     void SetPort(int port) { port_ = port; }
+    // A device named by its path is recorded by it, not by the COM number that stands for it.
+    void SetDevicePath(std::string path) { devicePath_ = std::move(path); }
     void SetEcho(int echo) { echo_ = echo; }
+    // corvida-cli names its command-line options here in place of the desktop's dialog.
+    void SetEchoSettingName(std::string name) { echoSettingName_ = std::move(name); }
+    // corvida-cli --yes: the engine listens this long for the loader after the instructions.
+    void SetBootstrapWaitMs(unsigned milliseconds) { bootstrapWaitMs_ = milliseconds; }
     // Writes the port and echo type back (at program exit).
     void Close() const;
 
@@ -41,4 +51,7 @@ private:
     std::string displayName_;
     int port_ = kDefaultPort;
     int echo_ = kDefaultEcho;
+    std::string devicePath_;
+    std::string echoSettingName_ = "ZUB Setting";
+    unsigned bootstrapWaitMs_ = 0;
 };

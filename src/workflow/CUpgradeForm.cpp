@@ -191,7 +191,7 @@ void CUpgradeForm::RecordPress(const ProgramOutcome& outcome, std::chrono::syste
                                double seconds) const {
     UpgradeRecord record;
     record.started = started;
-    record.port = document_.PortNumber();
+    record.port = document_.PortName();
     for (std::uint8_t byte : radio_.identity)
         record.identity += FormatText("%02X", byte);
     record.serialText = radio_.serialText;

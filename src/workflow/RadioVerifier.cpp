@@ -12,6 +12,7 @@
 #include "files/KitFile.h"
 #include "files/ProductLine.h"
 #include "kwip/CKwipBroker.h"
+#include "workflow/EchoHint.h"
 #include "workflow/KitSyntaxError.h"
 #include "workflow/ModelMatchingBlock.h"
 #include "workflow/RadioMatchingBlock.h"
@@ -136,7 +137,7 @@ bool RadioVerifier::Verify(VerifiedRadio& radio) {
         LoadPatchData();
         return true;
     } catch (const CError& error) {
-        ShowError(error.GetText());
+        ShowError(EchoHint::Append(error.GetText(), broker_.Comm().SuspectedEcho(), document_.EchoSettingName()));
         return false;
     }
 }

@@ -64,7 +64,7 @@ std::string UpgradeRecord::Operations(bool firmware, int codeplugMode, bool patc
 
 bool UpgradeRecord::AppendTo(const std::filesystem::path& folder) const {
     const std::string fields[] = {LocalTime(started),
-                                  FormatText("COM%u", port),
+                                  port,
                                   identity,
                                   serialText,
                                   modelCode,

@@ -9,7 +9,7 @@ struct UpgradeRecord {
     static constexpr const char* kFileName = "upgrades.csv";
 
     std::chrono::system_clock::time_point started;
-    unsigned port = 0;
+    std::string port;  // "COM3", or the path of a device named by its path
     std::string identity;  // 32 hex digits
     std::string serialText;
     std::string modelCode;

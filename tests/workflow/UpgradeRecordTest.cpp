@@ -20,7 +20,7 @@ protected:
     static UpgradeRecord Record() {
         UpgradeRecord record;
         record.started = std::chrono::system_clock::now();
-        record.port = 3;
+        record.port = "COM3";
         record.identity = "E58EC154199D11D180180060B03C8AFF";
         record.serialText = "4000123";
         record.modelCode = "02";

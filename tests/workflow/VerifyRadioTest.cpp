@@ -397,4 +397,50 @@ TEST_F(VerifyRadioTest, APortThatCannotBeOpenedIsReported) {
     ExpectPortGivenBack();
 }
 
+TEST_F(VerifyRadioTest, AnEchoSettingThatDoesNotFitTheCableGetsAHintWithTheFirstFailure) {
+    const std::string noEcho =
+        "Nothing came back as the echo of the request. Without the ZUB interface box the echo must be off: "
+        "check ZUB Setting.";
+    const std::string ownEcho =
+        "The request came back as it was sent, as the ZUB interface box returns it. With the box the echo "
+        "must be on: check ZUB Setting.";
+    struct Case {
+        std::string name;
+        std::uint8_t echo;
+        bool box;
+        bool silentRadio;
+        std::string hint;  // empty: none
+    };
+    const Case cases[] = {
+        {"echo on, plain cable", 1, false, false, noEcho},
+        {"echo off, interface box", 0, true, false, ownEcho},
+        {"echo on, plain cable, radio off", 1, false, true, noEcho},
+        {"echo on, interface box, radio off", 1, true, true, ""},
+        {"echo off, plain cable, radio off", 0, false, true, ""},
+    };
+    WriteConfig(TestKit{}.Text());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Line().SetEchoBox(c.box);
+        if (c.silentRadio)
+            Line().AttachPeer(nullptr);  // switched off for good: the silent cases come last
+        TestDocument document(kPort, kit_.Path(), c.echo);
+        CUpgradeForm form(document, view_, kVolante);
+        form.FormStart();
+        RecordingMessageBox boxes;
+
+        EXPECT_FALSE(form.VerifyRadio());
+
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        const std::string& text = boxes.Boxes()[0].text;
+        if (c.hint.empty()) {
+            EXPECT_EQ(text, "Timeout occurred while sending KWIP command");
+        } else {
+            EXPECT_TRUE(text.ends_with("\n\n" + c.hint)) << text;
+        }
+        ExpectPortGivenBack();
+        Wait(100 * kMs);  // the radio finishes whatever it was answering
+    }
+}
+
 }  // namespace

@@ -18,14 +18,16 @@
 // A document on the simulated radio's port with a kit in a temporary folder.
 class TestDocument : public UpgradeDocument {
 public:
-    TestDocument(unsigned port, std::filesystem::path folder) : port_(port), folder_(std::move(folder)) {}
+    TestDocument(unsigned port, std::filesystem::path folder, std::uint8_t echo = 0)
+        : port_(port), folder_(std::move(folder)), echo_(echo) {}
     unsigned PortNumber() const override { return port_; }
-    std::uint8_t EchoType() const override { return 0; }
+    std::uint8_t EchoType() const override { return echo_; }
     const std::filesystem::path& WorkingDirectory() const override { return folder_; }
 
 private:
     unsigned port_;
     std::filesystem::path folder_;
+    std::uint8_t echo_;
 };
 
 // Records the kit texts and quit requests; answers the flash-rate dialog from a script.
