@@ -63,6 +63,9 @@ void ConsoleProgress::ShowMessage(const std::string& message) {
     if (message == message_)
         return;
     message_ = message;
+    // A window's placeholder says nothing on the console, where the caption heads the bar.
+    if (message == ProgressModel::kInitialMessage)
+        return;
     EndBarLine();
     out_ << OneLine(message) << '\n' << std::flush;
 }

@@ -2,6 +2,7 @@
 
 #include "app/PortOverrides.h"
 #include "cli/CliArgument.h"
+#include "cli/DeviceCheck.h"
 #include "errors/TextFormat.h"
 
 void PortCommands::Register(CLI::App& app, Command& chosen) {
@@ -9,6 +10,8 @@ void PortCommands::Register(CLI::App& app, Command& chosen) {
     ports->add_option("--map", map_, "Store an override: COM number N stands for the device PATH")
         ->type_name("N PATH")
         ->expected(2);
+    ports->add_flag("--force", force_,
+                    "With --map: store the override even when PATH is not a serial device (yet)");
     ports->add_option("--unmap", unmap_, "Remove the stored override of COM number N")
         ->type_name("N")
         ->check(CLI::Range(1u, CliArgument::kMaxPort));
@@ -20,7 +23,13 @@ void PortCommands::List() {
         const std::optional<unsigned> port = CliArgument::Number(map_[0]);
         if (!port || *port < 1 || *port > CliArgument::kMaxPort)
             throw CLI::ValidationError("--map", "N must be a COM number from 1 to 255");
-        PortOverrides::Store(*port, CliArgument::AbsolutePath(map_[1]));
+        const std::string path = CliArgument::AbsolutePath(map_[1]);
+        // A mistyped path would otherwise stand for the port until someone wonders why it never opens.
+        if (!force_ && !DeviceCheck().Examine(path).terminal) {
+            throw CLI::ValidationError(
+                "--map", "PATH is not a serial device or pseudo-terminal; --force stores it anyway");
+        }
+        PortOverrides::Store(*port, path);
     }
     if (unmap_ != 0)
         PortOverrides::Store(unmap_, "");

@@ -8,7 +8,8 @@
 #include "platform/ComPortMap.h"
 
 // "ports": the COM numbers worth offering with their devices and adapters, and the bench's stored
-// overrides; --map and --unmap change the overrides for both programs.
+// overrides; --map and --unmap change the overrides for both programs. --map takes only a serial device
+// or pseudo-terminal unless --force is given.
 class PortCommands : public CommandGroup {
 public:
     PortCommands(ComPortMap& ports, std::ostream& out) : ports_(ports), out_(out) {}
@@ -21,4 +22,5 @@ private:
     std::ostream& out_;
     std::vector<std::string> map_;
     unsigned unmap_ = 0;
+    bool force_ = false;
 };

@@ -25,6 +25,11 @@ bool Set(const char* variable) {
     return value != nullptr && *value != '\0';
 }
 
+// A codeplug file is named only where the kit would write it into this radio.
+bool CodeplugProgrammed(const VerifiedRadio& radio) {
+    return radio.options.upgradePermitted && radio.options.codeplugMode != 0 && radio.codeplugText;
+}
+
 }  // namespace
 
 void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
@@ -32,6 +37,7 @@ void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
     CLI::App* identify = app.add_subcommand(
         "identify", "Verify the radio against a kit and show what an upgrade would do; nothing is written");
     AddKitOptions(identify);
+    identify->add_flag("--yes", yes_, "Answer every question OK without asking");
     OnChosen(identify, chosen, [this] { Identify(); });
 
     CLI::App* program = app.add_subcommand(
@@ -44,10 +50,17 @@ void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
     program->add_flag(
         "--yes", yes_,
         "Answer every question OK without asking; a failed attempt is retried at most --retries "
-        "times, then cancelled");
+        "times, then cancelled. The bootstrap-mode instructions are printed, and the radio's loader is "
+        "listened for while the radio is put in bootstrap mode (see --bootstrap-wait)");
     program->add_option("--retries", retries_, "With --yes: how many retries to accept (default 2)")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);
+    program
+        ->add_option("--bootstrap-wait", bootstrapWaitSeconds_,
+                     "With --yes: how long to listen for the radio's loader after the bootstrap-mode "
+                     "instructions, in seconds (default 60)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0u, kMaxBootstrapWaitSeconds));
     OnChosen(program, chosen, [this] { Program(); });
 }
 
@@ -62,10 +75,15 @@ void UpgradeCommands::AddKitOptions(CLI::App* command) {
 void UpgradeCommands::ApplyLine(CCorvidaDoc& document) {
     if (Given(root_, "--echo") && noEcho_)
         throw CLI::ValidationError("--no-echo", "--echo and --no-echo exclude each other");
+    document.SetEchoSettingName("--echo/--no-echo");
     PortOverrides::LoadInto(ports_);
     if (Given(root_, "--port") || Given(root_, "--device") || Set(RadioLink::kPortVariable) ||
-        Set(RadioLink::kDeviceVariable))
-        document.SetPort(static_cast<int>(link_.Port()));
+        Set(RadioLink::kDeviceVariable)) {
+        const unsigned port = link_.Port();
+        document.SetPort(static_cast<int>(port));
+        if (port == RadioLink::kDevicePort)
+            document.SetDevicePath(ports_.PathFor(port));
+    }
     if (Given(root_, "--echo") || noEcho_)
         document.SetEcho(noEcho_ ? 0 : 1);
 }
@@ -80,6 +98,8 @@ void UpgradeCommands::Identify() {
     CCorvidaDoc document(kit_);
     ApplyLine(document);
     ConsoleUpgradeView view(out_, std::nullopt);
+    if (yes_)
+        console_.AnswerForTheOperator(retries_);
     CUpgradeForm form(document, view, LookUpProductLine(kit_));
     StartForm(form, view);
     if (!form.VerifyRadio())
@@ -101,7 +121,7 @@ void UpgradeCommands::PrintRadio(const CUpgradeForm& form) {
          << "group       " << radio.group << '\n'
          << "model entry " << radio.modelIndex << '\n'
          << "model code  " << options.modelCode << '\n'
-         << "codeplug    " << (radio.codeplugText ? radio.codeplugFile : "none") << '\n'
+         << "codeplug    " << (CodeplugProgrammed(radio) ? radio.codeplugFile : "none") << '\n'
          << "operations  "
          << (options.upgradePermitted ? UpgradeRecord::Operations(options.flashFirmware, options.codeplugMode,
                                                                   options.patchCodeplug)
@@ -114,8 +134,11 @@ void UpgradeCommands::Program() {
     ApplyLine(document);
     ConsoleUpgradeView view(out_, rate_);
     ConsoleProgress progress(progress_, ConsoleProgress::ErrorIsTerminal());
-    if (yes_)
+    if (yes_) {
         console_.AnswerForTheOperator(retries_);
+        // Nobody is at the radio before the instructions are answered: it is put in bootstrap mode now.
+        document.SetBootstrapWaitMs(bootstrapWaitSeconds_ * kMsPerSecond);
+    }
     CUpgradeForm form(document, view, LookUpProductLine(kit_));
     StartForm(form, view);
     form.OnProgram();

@@ -14,7 +14,8 @@ class ConsoleMessageBox;
 class CUpgradeForm;
 
 // "program": the Program button on the kit in --kit DIR, with the console as the operator; "identify":
-// its verification and power-up check only, nothing written to the radio. The line is the command
+// its verification and power-up check only, nothing written to the radio. Both answer every question
+// themselves under --yes. The line is the command
 // line's --port/--device (or their environment variables) and --echo/--no-echo, else the settings the
 // desktop application keeps for that kit, with the bench's port overrides.
 class UpgradeCommands : public CommandGroup {
@@ -46,6 +47,10 @@ private:
     std::optional<unsigned> rate_;
     bool yes_ = false;
     int retries_ = kDefaultRetries;
+    unsigned bootstrapWaitSeconds_ = kDefaultBootstrapWaitSeconds;
 
     static constexpr int kDefaultRetries = 2;
+    static constexpr unsigned kDefaultBootstrapWaitSeconds = 60;
+    static constexpr unsigned kMaxBootstrapWaitSeconds = 3600;
+    static constexpr unsigned kMsPerSecond = 1000;
 };

@@ -31,6 +31,7 @@ constexpr double kBreakEndLimitSeconds = 2.0;  // a line that never leaves its b
 constexpr unsigned kSyncWriteTimeoutMs = 100;
 constexpr unsigned kSyncReadTimeoutMs = 100;
 constexpr std::uint8_t kInSync = 0xFF;
+constexpr unsigned kAnnouncementLookMs = 20;  // each look for a break, then for a character
 
 constexpr std::size_t kBlockBytes = 8;
 constexpr std::size_t kBlockAnswerBytes = 16;
@@ -237,6 +238,7 @@ void CBootstrap::SendBlock(std::span<const std::uint8_t> block, std::size_t offs
 }
 
 void CBootstrap::WaitForBootstrapSync(std::uint8_t syncCharacter) {
+    WaitForAnnouncement();
     for (int attempt = 1;; ++attempt) {
         DetectLoader();
         WaitForBreakEnd();
@@ -253,6 +255,25 @@ void CBootstrap::WaitForBootstrapSync(std::uint8_t syncCharacter) {
         }
         ErrorLog().Log("Bootstrap::ZR5_Send_Bootcode: Retry sending sync character!! Retry %d", attempt);
     }
+}
+
+// Ends at the loader's first break or pulse (which the bootstrap rate may also take in as a character);
+// the detection then finds the next one, as the loader repeats it. Without one the detection that
+// follows fails as it would have without the wait.
+void CBootstrap::WaitForAnnouncement() {
+    if (announcementWaitMs_ == 0)
+        return;
+    SpareTimerLoan timer;
+    timer->Start();
+    port_->PurgeInput();
+    while (timer->Elapsed() * 1000 < announcementWaitMs_) {
+        if (port_->WaitForCommError(CSerial::kBreak, kAnnouncementLookMs) ||
+            port_->WaitForCharacter(kAnnouncementLookMs)) {
+            Trace("announce", {}, {}, "heard", "");
+            return;
+        }
+    }
+    Trace("announce", {}, {}, "", "nothing heard");
 }
 
 void CBootstrap::DetectLoader() {

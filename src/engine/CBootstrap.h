@@ -34,6 +34,10 @@ public:
     // The caller may preset the variant before the first download; a detected one stays.
     BootstrapVariant Variant() const { return variant_; }
     void SetVariant(BootstrapVariant variant) { variant_ = variant; }
+    // How long, in milliseconds, the ZR5 download first listens for the loader to announce itself, for
+    // an operator who puts the radio in bootstrap mode only now; 0 (the default) listens no longer than
+    // the detection itself.
+    void SetAnnouncementWait(unsigned milliseconds) { announcementWaitMs_ = milliseconds; }
 
     // Detects the variant when it is undetermined, then sends the image with its loader's protocol. A
     // variant other than ZR5 or Q7 sends nothing.
@@ -52,6 +56,7 @@ public:
 private:
     enum class SyncResult { InSync, WriteFailed, ReadFailed };
 
+    void WaitForAnnouncement();
     void DetectLoader();
     std::optional<std::string_view> DetectOnce();
     void WaitForBreakEnd();
@@ -62,4 +67,5 @@ private:
 
     CSerial* port_;
     BootstrapVariant variant_ = kUndetermined;
+    unsigned announcementWaitMs_ = 0;
 };

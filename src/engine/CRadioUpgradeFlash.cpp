@@ -91,6 +91,7 @@ void CRadioUpgrade::SendBootcodeAndStartIt() {
     try {
         CBootstrap bootstrap(bootstrapPort_);
         bootstrap.SetVariant(settings_->bootVariant);
+        bootstrap.SetAnnouncementWait(settings_->announcementWaitMs);
         bootstrap.SendBootcode(std::span(image).first(length));
         bootstrapPort_->SetBaud(FlashRate());
         std::uint8_t firstCharacter = 0;  // the running bootcode's hello; its value means nothing

@@ -15,4 +15,7 @@ struct FlashSettings {
     std::string firmwareText;  // emptied before every run; the engine fills it
     unsigned bootstrapBaud = 2400;
     std::optional<unsigned> flashRate;  // 19200, 38400 or 115200; none until the flash dialog is confirmed
+    // How long the bootcode download listens for the loader before detecting it, for an operator who
+    // puts the radio in bootstrap mode after the instructions were answered; 0 for no such wait.
+    unsigned announcementWaitMs = 0;
 };

@@ -6,7 +6,6 @@ namespace {
 
 constexpr const char* kPercentageCaption = "Progress Percentage";
 constexpr const char* kPleaseWaitCaption = "Please Wait";
-constexpr const char* kInitialMessage = "Progress";
 constexpr const char* kDownloadingBootcodeText = "Please Wait: Downloading bootcode ...";
 constexpr const char* kFlashingFirmwareText = "Please Wait: Flashing firmware ...";
 
@@ -26,7 +25,7 @@ void ProgressModel::Begin(int total, bool percentageMode) {
     captionText_ = percentageMode ? kPercentageCaption : kPleaseWaitCaption;
     caption_ = captionText_;
     surface_.ShowCaption(caption_);
-    message_ = kInitialMessage;
+    message_ = ProgressModel::kInitialMessage;
     surface_.ShowMessage(message_);
 
     lower_ = 0;

@@ -43,6 +43,8 @@ public:
     std::optional<std::string> SavedStatusText() const { return savedStatusText_; }
 
     static constexpr std::size_t kMaxMessageLength = 511;
+    // The message of a newly opened window, until the engine sets its own.
+    static constexpr const char* kInitialMessage = "Progress";
     static constexpr int kDefaultUpper = 100;
 
 private:

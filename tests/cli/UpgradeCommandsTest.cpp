@@ -10,6 +10,7 @@
 #include "app/PortOverrides.h"
 #include "cli/CliApp.h"
 #include "files/ProgramKey.h"
+#include "platform/TermiosDevice.h"
 
 namespace {
 
@@ -82,13 +83,36 @@ TEST_F(UpgradeCommandsTest, IdentifyFailsWithTheFormsMessageOrOneLineOfItsOwn) {
     EXPECT_NE(err_.str().find("the kit permits no upgrade of this radio"), std::string::npos);
 }
 
+TEST_F(UpgradeCommandsTest, IdentifyYesAnswersTheTestKitWarningAsProgramYesDoes) {
+    TestKit testKit;
+    testKit.firstBootCode = "test19.s19";
+    EXPECT_EQ(Identify(testKit), CliApp::kFailed) << "without a terminal nobody answers";
+    EXPECT_NE(err_.str().find("the kit cannot be used"), std::string::npos);
+
+    EXPECT_EQ(Identify(testKit, {"--port", "1", "--no-echo", "--yes"}), CliApp::kSucceeded) << err_.str();
+    EXPECT_NE(out_.str().find("The radio may be programmed with this kit.\n"), std::string::npos);
+}
+
+TEST_F(UpgradeCommandsTest, IdentifyNamesTheCodeplugFileOnlyWhenTheKitProgramsACodeplug) {
+    kit_.WriteFile("cp.s19", EncipherForKit("S00600004844521B\n", "test-kit-key-0042"));
+    TestKit kit;
+    kit.models = "01\n01\nTESTRADIO,000000000,0000000000,00,00,07,cp.s19,";
+    for (const auto& [rows, named] : {std::pair{"01\n*,01,01,00,01", "codeplug    none\n"},
+                                      std::pair{"01\n*,01,00,02,00", "codeplug    cp.s19\n"}}) {
+        SCOPED_TRACE(rows);
+        kit.rows = rows;
+        EXPECT_EQ(Identify(kit), CliApp::kSucceeded) << err_.str();
+        EXPECT_NE(out_.str().find(named), std::string::npos) << out_.str();
+    }
+}
+
 TEST_F(UpgradeCommandsTest, EchoAndNoEchoExcludeEachOther) {
     EXPECT_EQ(Identify(TestKit{}, {"--port", "1", "--echo", "--no-echo"}), CliApp::kUsageError);
     EXPECT_TRUE(Radio().Requests().empty());
 }
 
 TEST_F(UpgradeCommandsTest, PortsListsThePortsAndKeepsTheOverrides) {
-    ASSERT_EQ(Run({"ports", "--map", "7", "/dev/serial/by-id/usb-bench"}), CliApp::kSucceeded);
+    ASSERT_EQ(Run({"ports", "--map", "7", "/dev/serial/by-id/usb-bench", "--force"}), CliApp::kSucceeded);
     EXPECT_NE(out_.str().find("Port overrides:\n  COM7    -> /dev/serial/by-id/usb-bench\n"),
               std::string::npos);
     EXPECT_EQ(PortOverrides::Stored().count(7), 1u);
@@ -96,6 +120,34 @@ TEST_F(UpgradeCommandsTest, PortsListsThePortsAndKeepsTheOverrides) {
     ASSERT_EQ(Run({"ports", "--unmap", "7"}), CliApp::kSucceeded);
     EXPECT_NE(out_.str().find("No port overrides\n"), std::string::npos);
     EXPECT_EQ(Run({"ports", "--map", "0", "/dev/null"}), CliApp::kUsageError);
+}
+
+TEST_F(UpgradeCommandsTest, PortsMapTakesOnlyASerialDeviceOrPseudoTerminalWithoutForce) {
+    const std::optional<TermiosDevice::PseudoTerminal> terminal = TermiosDevice::OpenPseudoTerminal();
+    ASSERT_TRUE(terminal);
+    const std::string pseudoTerminal = terminal->slavePath;
+    const std::string regularFile = (kit_.Path() / "not-a-port").string();
+    kit_.WriteFile("not-a-port", "");
+    struct Case {
+        std::string path;
+        bool force;
+        int status;
+    };
+    const Case cases[] = {
+        {"/nonexistent", false, CliApp::kUsageError}, {"/dev/null", false, CliApp::kUsageError},
+        {regularFile, false, CliApp::kUsageError},    {pseudoTerminal, false, CliApp::kSucceeded},
+        {"/nonexistent", true, CliApp::kSucceeded},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + (c.force ? " --force" : ""));
+        std::vector<std::string> line = {"ports", "--map", "3", c.path};
+        if (c.force)
+            line.push_back("--force");
+        EXPECT_EQ(Run(line), c.status) << err_.str();
+        const std::map<unsigned, std::string> stored = PortOverrides::Stored();
+        EXPECT_EQ(stored.count(3), c.status == CliApp::kSucceeded ? 1u : 0u);
+        Run({"ports", "--unmap", "3"});
+    }
 }
 
 }  // namespace

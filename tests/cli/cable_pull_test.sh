@@ -4,7 +4,8 @@
 # is written. corvida-cli must end the attempt with the program sequence's error question within its
 # time-outs and hold nothing of the vanished device; a new radiosim on the same state is the cable put
 # back, and OK on the question retries until the radio holds the kit's firmware and codeplug with its own
-# serial number and tuning.
+# serial number and tuning. The question must come within seconds of the pull (a gone device is not a
+# silent one), and OK before the cable is back must ask again rather than end the press.
 #
 #   cable_pull_test.sh RADIOSIM CORVIDA_CLI KIT KIT_PLAIN RADIOS flashing|codeplug
 set -euo pipefail
@@ -19,9 +20,8 @@ case $moment in
 esac
 
 # Bounds in seconds, far beyond what a quiet machine needs: they only keep a broken run from hanging.
-# Once the device is gone each of the exchange's 4 attempts may wait out its write time-out, 250 ms a
-# byte of the frame: 18 s for a firmware record.
-readonly start_bound=10 pulled_bound=180 question_bound=120 upgrade_bound=400
+# The question after the pull has a bound of its own, which the run must keep.
+readonly start_bound=10 pulled_bound=180 question_bound=120 upgrade_bound=400 pull_to_question_limit=5
 readonly error_question="Error: An error occurred while updating the radio."
 
 work=$(mktemp -d)
@@ -99,12 +99,15 @@ fi
 wait_for "$work/radiosim-1.log" "$pulled" "$records" "$pulled_bound" || fail "the radio was not reached"
 { kill -KILL "$sim" && wait "$sim"; } 2>/dev/null || true
 sim=
-pulled_at=$SECONDS
+pulled_at=$(date +%s%N)
 
 asked=$((asked + 1))
 wait_for "$work/err" '\[ok/cancel\]' "$asked" "$question_bound" ||
     fail "no question within $question_bound s of the pulled cable"
-echo "corvida-cli asked $((SECONDS - pulled_at)) s after the cable was pulled"
+pull_to_question_ms=$((($(date +%s%N) - pulled_at) / 1000000))
+echo "corvida-cli asked $pull_to_question_ms ms after the cable was pulled"
+[ "$pull_to_question_ms" -lt $((pull_to_question_limit * 1000)) ] ||
+    fail "the question came more than $pull_to_question_limit s after the pull"
 grep -qF "$error_question" "$work/err" || fail "not the error question"
 kill -0 "$cli_pid" 2>/dev/null || fail "corvida-cli ended instead of asking"
 
@@ -115,6 +118,15 @@ for fd in /proc/"$cli_pid"/fd/*; do
         "$old_terminal" | "$old_terminal (deleted)") fail "corvida-cli still holds $old_terminal" ;;
     esac
 done
+
+# OK before the cable is back: the press goes on asking.
+echo ok >&3
+asked=$((asked + 1))
+wait_for "$work/err" '\[ok/cancel\]' "$asked" "$question_bound" ||
+    fail "OK without the cable ended the press instead of asking again"
+if [ "$moment" = flashing ]; then
+    grep -qF "CWinSerial::Open: Unable to open com256" "$work/err" || fail "the question does not say why"
+fi
 
 # The cable put back: the same radio, then OK on the question.
 start_radiosim 2
@@ -130,6 +142,7 @@ wait "$cli_pid" || status=$?
 cli_pid=
 [ "$status" -eq 0 ] || fail "exit status $status after the retry"
 grep -q "NOTE: Radio Update is successful" "$work/err" || fail "no success message"
+grep -qF ",$work/radio," "$work/kit/upgrades.csv" || fail "the record does not name the device by its path"
 
 own_after=$(own_data) || fail "the radio's own data could not be read after"
 [ "$own_after" = "$own_before" ] ||

@@ -236,6 +236,45 @@ TEST_F(CBootstrapTest, ARadioThatIsNotInBootstrapModeIsNotDetected) {
     EXPECT_FALSE(RequestOfKind(RequestKind::Sync));
 }
 
+TEST_F(CBootstrapTest, WithAnAnnouncementWaitTheDownloadListensUntilTheRadioEntersBootstrapMode) {
+    // The operator power-cycles the radio 20 s after the instructions were answered.
+    struct Case {
+        std::string name;
+        LoaderAnnouncement::Kind announcement;
+        unsigned waitMs;
+        RaisedError raised;
+    };
+    const Case cases[] = {
+        {"a pulse within the wait", LoaderAnnouncement::Kind::Pulse, 60000, kNothingRaised},
+        {"a break within the wait", LoaderAnnouncement::Kind::Break, 60000, kNothingRaised},
+        {"after the wait", LoaderAnnouncement::Kind::Pulse, 10000, GenError(3, "General Communication Error")},
+        {"without a wait", LoaderAnnouncement::Kind::Pulse, 0, GenError(3, "General Communication Error")},
+    };
+    Radio();  // the fixture's radio, which each case replaces by one of its own
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Profile().announcement.kind = c.announcement;
+        auto radio = std::make_shared<SimRadio>(Profile());
+        radio->AttachTo(SharedLine());
+        const std::uint64_t poweredNs = NowNs() + 20'000 * kMs;
+        radio->EnterBootstrapMode(poweredNs);
+        OpenAt(kBootstrapBaud);
+        CBootstrap bootstrap(&Serial());
+        bootstrap.SetVariant(CBootstrap::kZR5);
+        bootstrap.SetAnnouncementWait(c.waitMs);
+
+        EXPECT_EQ(RaisedBy([&] { bootstrap.SendBootcode(SmallRadio::Bootcode()); }), c.raised);
+        if (c.raised == kNothingRaised) {
+            EXPECT_TRUE(radio->LoaderSynced());
+            EXPECT_LT(NowNs() - poweredNs, 3000 * kMs) << "the download follows the announcement";
+        } else {
+            EXPECT_LT(NowNs(), poweredNs) << "the wait is bounded";
+        }
+        Serial().Close();
+        Wait(30'000 * kMs);
+    }
+}
+
 TEST_F(CBootstrapTest, ABlockLeftUnansweredIsLoggedAtItsOffset) {
     Profile().faults = {ScheduledFault::Parse("block#3 silence")};
     Radio().EnterBootstrapMode(NowNs());
