@@ -1,5 +1,5 @@
 // Any text as a backup file of radio data: it is refused with an error, or read into saved data that
-// write out and read back as the same pieces.
+// write out and read back as the same pieces, radio and restore state.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const RadioSavedData again = SavedDataFile::Parse(SavedDataFile::Format(saved));
-    if (again.Pieces() != saved.Pieces() || again.Mode() != saved.Mode() || again.Layout() != saved.Layout())
+    if (again.Pieces() != saved.Pieces() || again.Mode() != saved.Mode() || again.Layout() != saved.Layout() ||
+        again.Radio() != saved.Radio() || again.AtRisk() != saved.AtRisk())
         std::abort();
     return 0;
 }

@@ -35,6 +35,8 @@ void CodeplugCommands::Register(CLI::App& app, Command& chosen) {
                      "KDS layout: the kit's codeplug as plain S-record text, whose data give the codeplug's end")
         ->type_name("FILE")
         ->check(CLI::ExistingFile);
+    restore->add_flag("--force", force_,
+                      "Restore the data although the file names another radio than the one on the line");
     OnChosen(restore, chosen, [this] { Restore(); });
 }
 
@@ -114,6 +116,6 @@ void CodeplugCommands::Restore() {
         job.codeplugText = &externalText_;
     }
     const std::size_t pieces = saved.Pieces().size();
-    MakeCodeplugProgrammer(job, saved)->Restore();
+    MakeCodeplugProgrammer(job, saved)->Restore(force_);
     out_ << "Restored " << pieces << " pieces of radio data from " << restoreFile_.string() << '\n';
 }

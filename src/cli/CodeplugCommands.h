@@ -15,7 +15,9 @@
 // layer's own broker (so with its time-outs), ended without a reset; backup keeps it in a raw image file
 // before an upgrade, show prints the same report as kittool's `codeplug show`. restore puts the radio's
 // own data from a backup file that codeplug programming wrote back into the radio, through the same
-// restore steps, for a radio left with the kit's generic values by a crash or power cut.
+// restore steps, for a radio left with the kit's generic values by a crash or power cut. It refuses a
+// radio other than the one the file names (identity and serial text), unless forced, and marks the
+// file restored once its data went back into their own radio.
 class CodeplugCommands : public CommandGroup {
 public:
     static constexpr std::size_t kVariantCodeChars = 2;
@@ -44,4 +46,5 @@ private:
     int mode_ = 0;
     std::filesystem::path backupFile_;
     std::filesystem::path restoreFile_;
+    bool force_ = false;
 };

@@ -158,6 +158,7 @@ void CRadioUpgrade::RunSelectedSteps() {
         status_ = UpgradeStatus::Succeeded;
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
+        failureText_ = error.GetText();
     }
     if (progressShown_)
         Notifications::Current().EndProgress();

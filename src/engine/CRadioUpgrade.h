@@ -55,8 +55,10 @@ public:
 
     // The programmable codeplug region PrepareUpgrade computed; for tests and the upgrade record.
     const CodeplugRegion& Region() const { return region_; }
-    // The backup file the codeplug step wrote in this run, or empty.
+    // The backup file that holds the radio's data saved by the codeplug step of this run, or empty.
     const std::filesystem::path& BackupFile() const { return backupFile_; }
+    // The text of the error that ended the run's steps, or empty.
+    const std::string& FailureText() const { return failureText_; }
 
 private:
     static constexpr const char* kProgrammingMessage =
@@ -106,6 +108,7 @@ private:
     RadioSavedData* savedData_ = nullptr;
     std::filesystem::path backupFolder_;
     std::filesystem::path backupFile_;
+    std::string failureText_;
 
     // --- codeplug programming and patching (CRadioUpgradeCodeplug.cpp) ---
     // The flash rate while the bootcode of this run's firmware download still runs; none at 9600 Bd.

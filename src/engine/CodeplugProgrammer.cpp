@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
+#include <string>
 
 #include "codeplug/MakeCodeplug.h"
+#include "engine/BackupLedger.h"
 #include "engine/KdsCodeplugProgrammer.h"
 #include "engine/SavedDataFile.h"
 #include "engine/StandardCodeplugProgrammer.h"
 #include "engine/WrenCodeplugProgrammer.h"
 #include "errors/CGenError.h"
+#include "errors/TextFormat.h"
 #include "files/SRecord.h"
 #include "kwip/CKwipBroker.h"
 #include "notify/Notifications.h"
@@ -18,6 +22,10 @@ namespace {
 
 // The bulk transfer's pause after each command; the codeplug access's own is 15 ms.
 constexpr unsigned kChunkPostDelayMs = 2;
+
+std::string Shown(const std::filesystem::path& file) {
+    return file.empty() ? std::string("no backup file") : file.string();
+}
 
 }  // namespace
 
@@ -33,23 +41,42 @@ void CodeplugProgrammer::Program() {
     const std::vector<std::uint8_t> image = ReadImage();
     CheckRegion(image.size());
     StartAccess();
+    TakeUpEarlierPress();
+    if (saved_.AtRisk())
+        CheckCarriedData();
     Prepare();
-    SaveOrCarryOver();
-    KeepBackup();
+    if (!saved_.AtRisk()) {
+        saved_.Begin(job_.type, job_.mode, job_.variantCode);
+        Save(saved_);
+    }
     saved_.MarkAtRisk();
+    KeepBackup();
     WriteChunks(image);
     CheckWrittenCodeplug();
     PutBack(saved_);
-    saved_.Restored();
+    Settle();
     codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
 }
 
-void CodeplugProgrammer::Restore() {
+void CodeplugProgrammer::Restore(bool anyRadio) {
     StartAccess();
+    const bool ownRadio = IsSavedRadio();
+    if (!ownRadio && !anyRadio) {
+        throw CGenError(3, "%s; nothing was written",
+                        FormatText(kOtherRadioText, saved_.Radio().Describe().c_str(), onLine_.Describe().c_str())
+                            .c_str());
+    }
     Prepare();
     PutBack(saved_);
-    saved_.Restored();
+    if (ownRadio)
+        Settle();
+    else
+        saved_.Restored();
     codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
+}
+
+const std::filesystem::path& CodeplugProgrammer::BackupFile() const {
+    return saved_.BackupFile();
 }
 
 std::vector<std::uint8_t> CodeplugProgrammer::ReadImage() const {
@@ -81,22 +108,54 @@ void CodeplugProgrammer::StartAccess() {
         comm.Serial()->SetBaud(*job_.bootcodeBaud);
 }
 
-void CodeplugProgrammer::SaveOrCarryOver() {
-    if (saved_.AtRisk()) {
-        if (!saved_.AtRiskFor(job_.type, job_.mode))
-            throw CGenError(3, "The radio data saved by the failed attempt belong to another codeplug mode");
-        ErrorLog().Log("CRadioUpgrade::DoProgCp: Restoring the radio data saved before the failed attempt");
+void CodeplugProgrammer::TakeUpEarlierPress() {
+    if (saved_.AtRisk() || job_.backupFolder.empty())
         return;
+    std::optional<RadioSavedData> pending = BackupLedger(job_.backupFolder).FindPending(saved_.Radio());
+    if (!pending)
+        return;
+    ErrorLog().Log("CRadioUpgrade::DoProgCp: The radio's own data in %s never went back into it; they are "
+                   "restored instead of its present values",
+                   pending->BackupFile().string().c_str());
+    saved_ = std::move(*pending);
+    saved_.SetFromEarlierPress();
+}
+
+// Data carried from a failed attempt or an earlier press go back only into the radio they came from,
+// and only under the layout and mode they were saved for.
+void CodeplugProgrammer::CheckCarriedData() {
+    if (!saved_.AtRiskFor(job_.type, job_.mode)) {
+        throw CGenError(3, "The radio's own data saved in %s were saved for codeplug layout %d, mode %d",
+                        Shown(saved_.BackupFile()).c_str(), saved_.Layout(), saved_.Mode());
     }
-    saved_.Begin(job_.type, job_.mode, job_.variantCode);
-    Save(saved_);
+    if (!IsSavedRadio())
+        throw CGenError(3, kOtherRadioText, saved_.Radio().Describe().c_str(), onLine_.Describe().c_str());
+    ErrorLog().Log("CRadioUpgrade::DoProgCp: Restoring the radio data saved before the failed attempt");
+}
+
+bool CodeplugProgrammer::IsSavedRadio() {
+    onLine_ = RadioIdentity::Read(codeplug_->Broker());
+    return saved_.Radio().Matches(onLine_);
 }
 
 void CodeplugProgrammer::KeepBackup() {
-    if (job_.backupFolder.empty())
+    if (job_.backupFolder.empty() || !saved_.BackupFile().empty())
         return;
-    backupFile_ = SavedDataFile::Write(job_.backupFolder, saved_, std::chrono::system_clock::now());
-    ErrorLog().Log("CRadioUpgrade::DoProgCp: Radio data saved in %s", backupFile_.string().c_str());
+    saved_.SetBackupFile(SavedDataFile::Write(job_.backupFolder, saved_, std::chrono::system_clock::now()));
+    ErrorLog().Log("CRadioUpgrade::DoProgCp: Radio data saved in %s", saved_.BackupFile().string().c_str());
+}
+
+// The radio holds its own data again; its backup says so, or a later press would restore it once more.
+void CodeplugProgrammer::Settle() {
+    const bool wasAtRisk = saved_.AtRisk();
+    saved_.Restored();
+    if (!wasAtRisk || saved_.BackupFile().empty())
+        return;
+    try {
+        SavedDataFile::MarkRestored(saved_.BackupFile());
+    } catch (const CError& error) {
+        ErrorLog().Log("CRadioUpgrade::DoProgCp: %s", error.GetText());
+    }
 }
 
 void CodeplugProgrammer::WriteChunks(std::span<const std::uint8_t> image) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/CodeplugJob.h"
+#include "engine/RadioIdentity.h"
 #include "engine/RadioSavedData.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
@@ -31,6 +32,9 @@ public:
     static constexpr const char* kTuningReadLine = "CRadioUpgrade::DoProgCp: Error while reading radio tuning data";
     static constexpr const char* kTuningRestoreLine =
         "CRadioUpgrade::DoProgCp: Error while restoring radio tuning data";
+    // The saved radio, then the one on the line.
+    static constexpr const char* kOtherRadioText =
+        "The radio on the line is not the radio whose data were saved: saved from %s; on the line %s";
 
     CodeplugProgrammer(const CodeplugJob& job, RadioSavedData& saved);
     virtual ~CodeplugProgrammer();
@@ -38,12 +42,16 @@ public:
     CodeplugProgrammer& operator=(const CodeplugProgrammer&) = delete;
 
     // The whole run; the radio access ends (with the reset command when the job says so) however it ends.
+    // Without data at risk it first looks in the job's backup folder for the radio's backup whose data
+    // never went back (the saved data name the radio), and restores those.
     void Program();
     // Only the restore steps, for a radio whose new codeplug is in place already: puts `saved` back.
-    void Restore();
+    // Refuses a radio other than the one the data were saved from, unless `anyRadio`; the backup file
+    // of the saved data is marked restored only when they went back into their own radio.
+    void Restore(bool anyRadio = false);
 
-    // The backup file this run wrote, or empty.
-    const std::filesystem::path& BackupFile() const { return backupFile_; }
+    // The backup file that holds the saved data (written by this run or an earlier one), or empty.
+    const std::filesystem::path& BackupFile() const;
 
 protected:
     static bool KeepsTuning(int mode) { return mode == 1 || mode == 3; }
@@ -72,15 +80,19 @@ private:
     std::vector<std::uint8_t> ReadImage() const;
     void CheckRegion(std::size_t imageBytes) const;
     void StartAccess();
-    void SaveOrCarryOver();
+    void TakeUpEarlierPress();
+    void CheckCarriedData();
+    // Reads the radio on the line into onLine_ and says whether the saved data are its own.
+    bool IsSavedRadio();
     void KeepBackup();
+    void Settle();
     void WriteChunks(std::span<const std::uint8_t> image);
     void CheckWrittenCodeplug();
 
     CodeplugJob job_;
     RadioSavedData& saved_;
     std::unique_ptr<CCodeplug> codeplug_;
-    std::filesystem::path backupFile_;
+    RadioIdentity onLine_;
 };
 
 // The programmer of the job's codeplug type: 2 Wren, 3 KDS, any other the standard layout.

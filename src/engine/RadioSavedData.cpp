@@ -8,6 +8,8 @@ void RadioSavedData::Begin(int layout, int mode, const std::string& variantCode)
     variantCode_ = variantCode;
     pieces_.clear();
     atRisk_ = false;
+    backupFile_.clear();
+    fromEarlierPress_ = false;
 }
 
 void RadioSavedData::Add(SavedPiece piece) { pieces_.push_back(std::move(piece)); }
@@ -17,9 +19,4 @@ const SavedPiece* RadioSavedData::Find(std::uint16_t block, std::uint32_t offset
         return piece.block == block && piece.offset == offset;
     });
     return found == pieces_.end() ? nullptr : &*found;
-}
-
-void RadioSavedData::Restored() {
-    pieces_.clear();
-    atRisk_ = false;
 }

@@ -1,10 +1,10 @@
 #include "engine/SavedDataFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 
@@ -15,6 +15,7 @@
 namespace {
 
 constexpr std::size_t kMaxIdentityChars = 32;
+constexpr std::size_t kMaxSerialChars = 64;
 
 std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -41,6 +42,22 @@ std::string FileSafe(const std::string& identity) {
 
 [[noreturn]] void RefuseLine(int number) {
     throw CGenError(3, "The backup file is not one of radio data (line %d)", number);
+}
+
+RadioIdentity::Bytes IdentityBytes(const std::string& hex, int number) {
+    const std::optional<std::vector<std::uint8_t>> bytes = HexDigits::StrictPairs(hex);
+    if (!bytes || bytes->size() != RadioIdentity::kIdentityBytes)
+        RefuseLine(number);
+    RadioIdentity::Bytes identity{};
+    std::copy(bytes->begin(), bytes->end(), identity.begin());
+    return identity;
+}
+
+std::string SerialText(const std::string& escaped, int number) {
+    const std::optional<std::string> serial = RadioIdentity::Unescape(escaped);
+    if (!serial || serial->empty() || serial->size() > kMaxSerialChars)
+        RefuseLine(number);
+    return *serial;
 }
 
 // One "piece" line after its keyword.
@@ -74,8 +91,11 @@ std::string SavedDataFile::Format(const RadioSavedData& data) {
     text << "mode " << data.Mode() << '\n';
     if (!data.VariantCode().empty())
         text << "variant-code " << data.VariantCode() << '\n';
-    if (!data.RadioIdentity().empty())
-        text << "identity " << FileSafe(data.RadioIdentity()) << '\n';
+    if (data.Radio().bytes)
+        text << "identity " << data.Radio().BytesHex() << '\n';
+    if (!data.Radio().serialText.empty())
+        text << "serial " << data.Radio().EscapedSerial() << '\n';
+    text << "restored " << (data.AtRisk() ? "no" : "yes") << '\n';
     for (const SavedPiece& piece : data.Pieces()) {
         char block[8];
         std::snprintf(block, sizeof block, "0x%04X", piece.block);
@@ -90,24 +110,33 @@ RadioSavedData SavedDataFile::Parse(const std::string& text) {
     std::istringstream lines(text);
     std::string line;
     int number = 1;
-    if (!std::getline(lines, line) || line != kFirstLine)
+    if (!std::getline(lines, line) || (line != kFirstLine && line != kFirstFormatLine))
         RefuseLine(number);
-    RadioSavedData data;
+    const bool firstFormat = line == kFirstFormatLine;
     int layout = 0;
     int mode = 0;
     std::string variantCode;
-    std::string identity;
+    RadioIdentity radio;
+    std::string restored;
     std::vector<SavedPiece> pieces;
     bool ended = false;
     while (!ended && std::getline(lines, line)) {
         ++number;
         std::istringstream fields(line);
         std::string keyword;
+        std::string word;
         fields >> keyword;
         if (keyword == "layout" && (fields >> layout)) {
         } else if (keyword == "mode" && (fields >> mode) && mode >= 1 && mode <= 3) {
         } else if (keyword == "variant-code" && (fields >> variantCode)) {
-        } else if (keyword == "identity" && (fields >> identity)) {
+        } else if (keyword == "identity" && firstFormat && (fields >> word) && word.size() <= kMaxSerialChars) {
+            radio.serialText = word;
+        } else if (keyword == "identity" && !firstFormat && (fields >> word)) {
+            radio.bytes = IdentityBytes(word, number);
+        } else if (keyword == "serial" && !firstFormat && (fields >> word)) {
+            radio.serialText = SerialText(word, number);
+        } else if (keyword == "restored" && !firstFormat && (fields >> restored) &&
+                   (restored == "yes" || restored == "no")) {
         } else if (keyword == "piece") {
             pieces.push_back(ParsePiece(fields, number));
         } else if (keyword == "end") {
@@ -119,12 +148,15 @@ RadioSavedData SavedDataFile::Parse(const std::string& text) {
         if (fields >> rest)
             RefuseLine(number);
     }
-    if (!ended || mode == 0 || pieces.empty())
+    if (!ended || mode == 0 || pieces.empty() || (!firstFormat && restored.empty()))
         throw CGenError(3, "The backup file of radio data is incomplete");
+    RadioSavedData data;
     data.Begin(layout, mode, variantCode);
-    data.SetRadioIdentity(identity);
+    data.SetRadio(radio);
     for (SavedPiece& piece : pieces)
         data.Add(std::move(piece));
+    if (restored == "no")
+        data.MarkAtRisk();
     return data;
 }
 
@@ -134,7 +166,7 @@ std::string SavedDataFile::FileName(const RadioSavedData& data, std::chrono::sys
     localtime_r(&seconds, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    return std::string(stamp) + "-" + FileSafe(data.RadioIdentity()) + kExtension;
+    return std::string(stamp) + "-" + FileSafe(data.Radio().serialText) + kExtension;
 }
 
 std::filesystem::path SavedDataFile::Write(const std::filesystem::path& folder, const RadioSavedData& data,
@@ -156,8 +188,21 @@ std::filesystem::path SavedDataFile::Write(const std::filesystem::path& folder, 
 
 RadioSavedData SavedDataFile::Read(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::string text(kMaxFileBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!file && !file.eof())
         throw CGenError(3, "Unable to read the backup file %s", path.string().c_str());
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return Parse(text);
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxFileBytes)
+        throw CGenError(3, "The backup file %s is too large to be radio data", path.string().c_str());
+    RadioSavedData data = Parse(text);
+    data.SetBackupFile(path);
+    return data;
+}
+
+void SavedDataFile::MarkRestored(const std::filesystem::path& path) {
+    RadioSavedData data = Read(path);
+    data.Restored();
+    if (!WriteFileDurably(path, Format(data)))
+        throw CGenError(3, "Unable to write the backup file %s", path.string().c_str());
 }

@@ -36,7 +36,7 @@ ProgramOutcome ProgramSequence::Run() {
     // What the codeplug step saved of the radio lives as long as the press, so that a retry after a
     // failure between the chunk write and the restore puts the radio's own data back.
     RadioSavedData savedData;
-    savedData.SetRadioIdentity(radio_.serialText);
+    savedData.SetRadio({radio_.identity, radio_.serialText});
     AttemptState state = AttemptState::First;
     while (state != AttemptState::Finished) {
         CRadioUpgrade engine;
@@ -59,7 +59,7 @@ ProgramOutcome ProgramSequence::Run() {
         outcome.finalStatus = status;
         if (!engine.BackupFile().empty())
             outcome.backupFile = engine.BackupFile().string();
-        state = React(status, state, outcome);
+        state = React(status, state, Details(status, engine, savedData), outcome);
     }
     return outcome;
 }
@@ -127,10 +127,35 @@ void ProgramSequence::HandOverInputs(CRadioUpgrade& engine) {
     engine.SetBackupFolder(document_.WorkingDirectory() / kBackupFolder);
 }
 
-AttemptState ProgramSequence::React(UpgradeStatus status, AttemptState state, ProgramOutcome& outcome) {
+// What the operator needs beside the status's own text: after the codeplug step failed, why and where
+// the radio's own data are kept; after a success with data an earlier press saved, that they came back.
+std::string ProgramSequence::Details(UpgradeStatus status, const CRadioUpgrade& engine,
+                                     const RadioSavedData& savedData) const {
+    const std::string backup = engine.BackupFile().empty() ? "" : Shown(engine.BackupFile());
+    if (status == UpgradeStatus::CodeplugFailed) {
+        std::string details = engine.FailureText();
+        if (!backup.empty())
+            details += "\nThe radio's own data are kept in " + backup + ".";
+        return details;
+    }
+    if (status == UpgradeStatus::Succeeded && savedData.FromEarlierPress() && !backup.empty())
+        return "The radio's own data were restored from " + backup + ", saved by an earlier press.";
+    return "";
+}
+
+// A backup file as the operator looks for it: in the kit folder's backup folder.
+std::string ProgramSequence::Shown(const std::filesystem::path& file) const {
+    const std::filesystem::path relative = file.lexically_relative(document_.WorkingDirectory());
+    return relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
+}
+
+AttemptState ProgramSequence::React(UpgradeStatus status, AttemptState state, const std::string& details,
+                                    ProgramOutcome& outcome) {
     const ProgramPrompt& prompt = ProgramStatusTable::Reaction(status, state);
-    outcome.finalText = prompt.text;
-    const MessageResult answer = Show(prompt);
+    const std::string text = details.empty() ? prompt.text : std::string(prompt.text) + "\n\n" + details;
+    outcome.finalText = text;
+    const MessageResult answer =
+        MessageBoxService::ShowMessage(text, prompt.caption, prompt.icon, prompt.buttons);
     if (prompt.onOk == ProgramPrompt::OnOk::Retry && answer == MessageResult::Ok)
         return AttemptState::Retry;
     return AttemptState::Finished;

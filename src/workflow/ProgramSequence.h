@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "errors/MessageBoxService.h"
 #include "workflow/ProgramOutcome.h"
@@ -10,6 +11,7 @@
 class CError;
 class CRadioUpgrade;
 class CSerial;
+class RadioSavedData;
 class UpgradeDocument;
 struct FlashSettings;
 struct KitVersion;
@@ -33,7 +35,10 @@ private:
     // The retry question again, headed by the text of the error that kept the port from opening.
     static MessageResult AskRetryAfterOpenFailure(const CError& error);
     void HandOverInputs(CRadioUpgrade& engine);
-    AttemptState React(UpgradeStatus status, AttemptState state, ProgramOutcome& outcome);
+    std::string Details(UpgradeStatus status, const CRadioUpgrade& engine, const RadioSavedData& savedData) const;
+    std::string Shown(const std::filesystem::path& file) const;
+    AttemptState React(UpgradeStatus status, AttemptState state, const std::string& details,
+                       ProgramOutcome& outcome);
 
     const UpgradeDocument& document_;
     const VerifiedRadio& radio_;

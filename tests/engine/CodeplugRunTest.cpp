@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+
 #include "DemoCodeplugs.h"
 #include "EngineRunTest.h"
 #include "ProgrammerTest.h"
@@ -220,6 +223,7 @@ INSTANTIATE_TEST_SUITE_P(VariantCodes, KdsVariantRunTest, testing::Values("01", 
 TEST_F(CodeplugRunTest, ARetryAfterAFailedRestoreGivesTheRadioBackItsOwnData) {
     TempDir backups;
     RadioSavedData saved;
+    saved.SetRadio(SmallRadioIdentity());
     savedData_ = &saved;
     backupFolder_ = backups.Path();
     Prepare(1, 3, false);
@@ -239,3 +243,63 @@ TEST_F(CodeplugRunTest, ARetryAfterAFailedRestoreGivesTheRadioBackItsOwnData) {
 }
 
 }  // namespace
+
+// A later press (new saved data, as a new program start has) finds the backup of the radio whose data
+// never went back, and restores those instead of saving the kit's generic values that the radio holds.
+class LedgerRunTest : public CodeplugRunTest {
+protected:
+    LedgerRunTest() { backupFolder_ = backups_.Path(); }
+    // One Program press: saved data of its own that know the radio.
+    UpgradeStatus Press() {
+        press_ = std::make_unique<RadioSavedData>();
+        press_->SetRadio(SmallRadioIdentity());
+        savedData_ = press_.get();
+        return Run();
+    }
+    std::vector<std::filesystem::path> Backups() const {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(backups_.Path()))
+            files.push_back(entry.path());
+        return files;
+    }
+
+    TempDir backups_;
+    std::unique_ptr<RadioSavedData> press_;
+};
+
+TEST_F(LedgerRunTest, ANewPressRestoresTheDataAnEarlierPressLeftAtRisk) {
+    Prepare(1, 3, false);
+    FailWrites(Chunks() - 1, 4);  // the last chunks: the radio holds the kit's tuning and serial number
+    ASSERT_EQ(Press(), UpgradeStatus::CodeplugFailed);
+    ASSERT_EQ(Backups().size(), 1u);
+    const std::filesystem::path backup = Backups()[0];
+    EXPECT_TRUE(SavedDataFile::Read(backup).AtRisk());
+
+    ASSERT_EQ(Press(), UpgradeStatus::Succeeded);
+    ExpectRadioKeptItsOwnData();
+    EXPECT_TRUE(press_->FromEarlierPress());
+    EXPECT_EQ(engine_->BackupFile(), backup);
+    EXPECT_EQ(Backups().size(), 1u) << "the generic values are not saved as the radio's";
+    EXPECT_FALSE(SavedDataFile::Read(backup).AtRisk());
+    EXPECT_TRUE(LogHas("CRadioUpgrade::DoProgCp: The radio's own data in " + backup.string() +
+                       " never went back into it; they are restored instead of its present values"));
+
+    // Once they went back, the next press saves the radio's own values again.
+    ASSERT_EQ(Press(), UpgradeStatus::Succeeded);
+    EXPECT_FALSE(press_->FromEarlierPress());
+    EXPECT_EQ(Backups().size(), 2u);
+}
+
+TEST_F(LedgerRunTest, DataSavedUnderAnotherModeAreRefusedBeforeAnythingIsWritten) {
+    Prepare(1, 3, false);
+    FailWrites(Chunks() - 1, 4);
+    ASSERT_EQ(Press(), UpgradeStatus::CodeplugFailed);
+    const std::size_t writes = RequestsOf(RequestKind::Write).size();
+
+    options_.codeplugMode = 1;
+    EXPECT_EQ(Press(), UpgradeStatus::CodeplugFailed);
+    EXPECT_EQ(engine_->FailureText(), "The radio's own data saved in " + Backups()[0].string() +
+                                          " were saved for codeplug layout 1, mode 3");
+    EXPECT_EQ(RequestsOf(RequestKind::Write).size(), writes);
+    EXPECT_TRUE(SavedDataFile::Read(Backups()[0]).AtRisk());
+}

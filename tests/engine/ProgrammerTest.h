@@ -9,8 +9,16 @@
 #include "RecordingNotifications.h"
 #include "SRecordWriter.h"
 #include "SimRadioTest.h"
+#include "SmallRadio.h"
 #include "engine/CodeplugProgrammer.h"
 #include "engine/RadioSavedData.h"
+
+// The simulated radio (SmallRadio) as the verification reads it: identity bytes and serial text.
+inline RadioIdentity SmallRadioIdentity() {
+    RadioIdentity radio{RadioIdentity::Bytes{}, "SN00001234"};
+    std::copy(SmallRadio::kIdentity.begin(), SmallRadio::kIdentity.end(), radio.bytes->begin());
+    return radio;
+}
 
 // A codeplug programmer run against the simulated radio: the radio starts with `radioImage` (its own
 // tuning and serial data), the kit carries `kitImage`.
@@ -34,6 +42,7 @@ public:
         job_.type = type;
         job_.codeplugText = &kitText_;
         job_.port = kPort;
+        saved_.SetRadio(SmallRadioIdentity());
     }
     void Program() { MakeCodeplugProgrammer(job_, saved_)->Program(); }
 

@@ -14,7 +14,9 @@ namespace {
 RadioSavedData Sample() {
     RadioSavedData data;
     data.Begin(3, 1, "01");
-    data.SetRadioIdentity("SN00001234");
+    data.SetRadio({RadioIdentity::Bytes{0xE5, 0x8E, 0xC1, 0x54, 0x19, 0x9D, 0x11, 0xD1, 0x80, 0x18, 0x00, 0x60, 0xB0,
+                                        0x3C, 0x8A, 0xFF},
+                   "SN00001234"});
     data.Add({0x8000, 0, 0, 0, {0x00, 0x08, 0x1A, 0x2B}});
     data.Add({0x8B, 0, 0, 64, {0xFF, 0x00, 0x7E}});
     return data;
@@ -34,11 +36,13 @@ std::chrono::system_clock::time_point At(int year, int month, int day, int hour,
 
 TEST(SavedDataFileTest, SaysTheLayoutModeAndEachPieceWithItsPlaceAndBytes) {
     EXPECT_EQ(SavedDataFile::Format(Sample()),
-              "Corvida radio data 1\n"
+              "Corvida radio data 2\n"
               "layout 3\n"
               "mode 1\n"
               "variant-code 01\n"
-              "identity SN00001234\n"
+              "identity E58EC154199D11D180180060B03C8AFF\n"
+              "serial SN00001234\n"
+              "restored yes\n"
               "piece 0x8000 0 0 0 00081A2B\n"
               "piece 0x008B 0 0 64 FF007E\n"
               "end\n");
@@ -46,8 +50,46 @@ TEST(SavedDataFileTest, SaysTheLayoutModeAndEachPieceWithItsPlaceAndBytes) {
     EXPECT_EQ(read.Layout(), 3);
     EXPECT_EQ(read.Mode(), 1);
     EXPECT_EQ(read.VariantCode(), "01");
-    EXPECT_EQ(read.RadioIdentity(), "SN00001234");
+    EXPECT_EQ(read.Radio(), Sample().Radio());
     EXPECT_EQ(read.Pieces(), Sample().Pieces());
+    EXPECT_FALSE(read.AtRisk());
+}
+
+// A serial text is the radio's bytes: whatever they are, it stays one word and reads back the same.
+TEST(SavedDataFileTest, KeepsAnOddSerialTextAsOneWordAndReadsItBack) {
+    RadioSavedData data = Sample();
+    data.SetRadio({std::nullopt, std::string("A\\B\n\x01\xFF", 6)});
+    data.MarkAtRisk();
+    const std::string text = SavedDataFile::Format(data);
+    EXPECT_NE(text.find("serial A\\x5CB\\x0A\\x01\\xFF\nrestored no\n"), std::string::npos) << text;
+    const RadioSavedData read = SavedDataFile::Parse(text);
+    EXPECT_EQ(read.Radio(), data.Radio());
+    EXPECT_TRUE(read.AtRisk());
+}
+
+TEST(SavedDataFileTest, ReadsTheFirstFormatWhoseIdentityIsTheSerialText) {
+    const RadioSavedData read = SavedDataFile::Parse(
+        "Corvida radio data 1\nlayout 1\nmode 3\nidentity SN00001234\npiece 0x8000 0 0 0 0A0B\nend\n");
+    EXPECT_EQ(read.Radio(), (RadioIdentity{std::nullopt, "SN00001234"}));
+    EXPECT_FALSE(read.AtRisk()) << "the first format kept no restore: its data count as settled";
+    EXPECT_EQ(RaisedBy([] {
+                  SavedDataFile::Parse("Corvida radio data 1\nmode 3\nrestored no\npiece 0x8000 0 0 0 0A\nend\n");
+              }),
+              GenError(3, "The backup file is not one of radio data (line 3)"));
+}
+
+TEST(SavedDataFileTest, MarkRestoredRewritesOnlyTheRestoredLine) {
+    TempDir folder;
+    RadioSavedData data = Sample();
+    data.MarkAtRisk();
+    const std::filesystem::path file = SavedDataFile::Write(folder.Path(), data, At(2026, 12, 10, 14, 35, 1));
+    EXPECT_TRUE(SavedDataFile::Read(file).AtRisk());
+    SavedDataFile::MarkRestored(file);
+    const RadioSavedData read = SavedDataFile::Read(file);
+    EXPECT_FALSE(read.AtRisk());
+    EXPECT_EQ(read.Pieces(), Sample().Pieces());
+    EXPECT_EQ(read.Radio(), Sample().Radio());
+    EXPECT_EQ(read.BackupFile(), file);
 }
 
 TEST(SavedDataFileTest, RefusesTextThatIsNotWholeRadioData) {
@@ -57,7 +99,7 @@ TEST(SavedDataFileTest, RefusesTextThatIsNotWholeRadioData) {
     };
     const Case cases[] = {
         {"", GenError(3, "The backup file is not one of radio data (line 1)")},
-        {"Corvida radio data 2\nend\n", GenError(3, "The backup file is not one of radio data (line 1)")},
+        {"Corvida radio data 3\nend\n", GenError(3, "The backup file is not one of radio data (line 1)")},
         {"Corvida radio data 1\nlayout 1\nmode 4\n", GenError(3, "The backup file is not one of radio data (line 3)")},
         {"Corvida radio data 1\nmode 1\npiece 0x8000 0 0 0 0A0\nend\n",
          GenError(3, "The backup file is not one of radio data (line 3)")},
@@ -117,9 +159,9 @@ TEST(SavedDataFileTest, IsNamedByDateTimeAndIdentityAndNeverOverwritesAnother) {
     EXPECT_EQ(files, 2) << "no temporary file stays behind";
 
     RadioSavedData unknown = Sample();
-    unknown.SetRadioIdentity("../../etc/x");
+    unknown.SetRadio({std::nullopt, "../../etc/x"});
     EXPECT_EQ(SavedDataFile::FileName(unknown, when), "20261210-143501-etcx.radiodata");
-    unknown.SetRadioIdentity("");
+    unknown.SetRadio({});
     EXPECT_EQ(SavedDataFile::FileName(unknown, when), "20261210-143501-radio.radiodata");
 }
 

@@ -180,16 +180,7 @@ std::vector<Cell> Cells() {
 
 class FaultMatrixTest : public WholeUpgradeTest, public testing::WithParamInterface<Cell> {
 public:
-    static void SetUpTestSuite() {
-        struct CleanUpgrade : WholeUpgradeTest {
-            void TestBody() override {}
-            Requests Run() {
-                Press();
-                return Radio().Requests();
-            }
-        } clean;
-        clean_ = clean.Run();
-    }
+    static void SetUpTestSuite() { clean_ = CleanRequests(); }
 
 protected:
     // The fault, on the phase's first request and every later one of its kind up to kPersistence.
@@ -203,13 +194,6 @@ protected:
         for (unsigned n = number; n < number + kPersistence; ++n)
             Radio().ScheduleFault({first.kind, n, cell.fault.kind, byte});
     }
-    static unsigned NumberAmongItsKind(std::size_t index) {
-        unsigned number = 0;
-        for (std::size_t at = 0; at <= index; ++at)
-            number += clean_[at].kind == clean_[index].kind;
-        return number;
-    }
-
     static Requests clean_;
 };
 
@@ -219,10 +203,12 @@ TEST_P(FaultMatrixTest, EndsInThePhasesMessageAndARetryFinishesTheUpgrade) {
     const Cell& cell = GetParam();
     const std::optional<std::size_t> first = cell.phase.locate(clean_);
     ASSERT_TRUE(first) << "a clean upgrade has no " << cell.phase.name << " phase";
-    Schedule(clean_[*first], NumberAmongItsKind(*first));
+    Schedule(clean_[*first], NumberAmongItsKind(clean_, *first));
 
     std::vector<RecordingMessageBox::Box> boxes = Press();
-    EXPECT_EQ(Ending(boxes), cell.phase.message.empty() ? cell.fault.exchangeText : cell.phase.message);
+    // A failed codeplug step adds why, and where the radio's own data are kept.
+    const std::string expected = cell.phase.message.empty() ? cell.fault.exchangeText : cell.phase.message;
+    EXPECT_EQ(Ending(boxes).substr(0, expected.size()), expected);
     if (cell.phase.message == kSuccess)
         Radio().PowerCycle(NowNs());  // a radio left in the bootcode shows it
     if (!form_->LastOutcome().Succeeded())

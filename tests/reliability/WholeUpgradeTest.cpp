@@ -85,6 +85,25 @@ WholeUpgradeTest::Bytes WholeUpgradeTest::Firmware() {
     return image;
 }
 
+const std::vector<RadioRequest>& WholeUpgradeTest::CleanRequests() {
+    struct CleanUpgrade : WholeUpgradeTest {
+        void TestBody() override {}
+        std::vector<RadioRequest> Run() {
+            Press();
+            return Radio().Requests();
+        }
+    };
+    static const std::vector<RadioRequest> requests = CleanUpgrade().Run();
+    return requests;
+}
+
+unsigned WholeUpgradeTest::NumberAmongItsKind(const std::vector<RadioRequest>& requests, std::size_t index) {
+    unsigned number = 0;
+    for (std::size_t at = 0; at <= index; ++at)
+        number += requests[at].kind == requests[index].kind;
+    return number;
+}
+
 std::vector<RecordingMessageBox::Box> WholeUpgradeTest::Press() {
     const std::size_t before = boxes_.Boxes().size();
     if (form_)

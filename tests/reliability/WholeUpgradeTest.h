@@ -32,6 +32,10 @@ protected:
     void ExpectUpgraded();
 
     static Bytes Firmware();
+    // The radio's requests during a clean upgrade, recorded once by a fixture of their own.
+    static const std::vector<RadioRequest>& CleanRequests();
+    // The number of requests[index] among the requests of its kind, counted from 1 as faults are.
+    static unsigned NumberAmongItsKind(const std::vector<RadioRequest>& requests, std::size_t index);
 
     Bytes radioCodeplug_;
     Bytes kitCodeplug_;

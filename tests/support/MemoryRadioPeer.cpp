@@ -9,8 +9,10 @@ namespace {
 constexpr std::uint8_t kReset = 0x10;
 constexpr std::uint8_t kRead = 0x11;
 constexpr std::uint8_t kWrite = 0x17;
+constexpr std::uint8_t kStatus = 0x23;
 constexpr std::uint8_t kReadReply = 0x80;
 constexpr std::uint8_t kWriteReply = 0x84;
+constexpr std::uint8_t kStatusReply = 0x8B;
 constexpr std::uint8_t kLongForm = 0x0F;
 constexpr std::size_t kMaxShortPayload = 13;
 
@@ -82,6 +84,13 @@ void MemoryRadioPeer::Answer(SimLine& line, std::uint64_t atNs) {
         requests_.push_back({kWrite, address, count});
         std::copy(payload.begin() + 3, payload.end(), memory_.begin() + address);
         const std::vector<std::uint8_t> reply = Reply(kWriteReply, {});
+        answer.insert(answer.end(), reply.begin(), reply.end());
+    } else if (opcode == kStatus && payload.size() == 1 && statuses_.count(payload[0]) != 0) {
+        requests_.push_back({kStatus, payload[0], 0});
+        std::vector<std::uint8_t> data = {payload[0]};
+        const std::vector<std::uint8_t>& text = statuses_.at(payload[0]);
+        data.insert(data.end(), text.begin(), text.end());
+        const std::vector<std::uint8_t> reply = Reply(kStatusReply, data);
         answer.insert(answer.end(), reply.begin(), reply.end());
     } else {
         line.PeerSend(nack, atNs);
