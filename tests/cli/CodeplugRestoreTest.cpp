@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kSerial = "752TKX40001";
+constexpr const char* kSerial = "752TKX4001";
 const RadioIdentity::Bytes kIdentity = {0xE5, 0x8E, 0xC1, 0x54, 0x19, 0x9D, 0x11, 0xD1,
                                         0x80, 0x18, 0x00, 0x60, 0xB0, 0x3C, 0x8A, 0xFF};
 
@@ -59,7 +59,7 @@ protected:
 
     const DemoCodeplugs::Model& model_ = DemoCodeplugs::Find("KX400S-EU");
     const BuiltCodeplug kit_ = DemoCodeplugs::Build(model_);
-    const BuiltCodeplug own_ = DemoCodeplugs::Build(model_, {"752TKX40001", 0x21, 7});
+    const BuiltCodeplug own_ = DemoCodeplugs::Build(model_, {"752TKX4001", 0x21, 7});
     bool Written() const {
         return std::any_of(radio_->Requests().begin(), radio_->Requests().end(),
                            [](const MemoryRadioPeer::Request& request) { return request.opcode == 0x17; });
@@ -85,10 +85,10 @@ TEST_F(CodeplugRestoreTest, PutsTheRadiosOwnDataFromTheBackupBack) {
 }
 
 TEST_F(CodeplugRestoreTest, TheDataOfAnotherRadioAreRefusedNamingBothUnlessForced) {
-    radio_->SetStatus(11, Text("752TKX40002"));
+    radio_->SetStatus(11, Text("752TKX4002"));
     EXPECT_EQ(Run({"--port", "1", "codeplug", "restore", "--from", File()}), CliApp::kFailed);
-    EXPECT_NE(err_.str().find("saved from serial 752TKX40001, identity E58EC154199D11D180180060B03C8AFF; on "
-                              "the line serial 752TKX40002, identity E58EC154199D11D180180060B03C8AFF"),
+    EXPECT_NE(err_.str().find("saved from serial 752TKX4001, identity E58EC154199D11D180180060B03C8AFF; on "
+                              "the line serial 752TKX4002, identity E58EC154199D11D180180060B03C8AFF"),
               std::string::npos)
         << err_.str();
     EXPECT_FALSE(Written());
@@ -101,20 +101,20 @@ TEST_F(CodeplugRestoreTest, TheDataOfAnotherRadioAreRefusedNamingBothUnlessForce
 
 // Files of the first format name the radio by its serial text only, and record no restore.
 TEST_F(CodeplugRestoreTest, AFileOfTheFirstFormatIsRestoredIntoTheRadioOfItsSerialText) {
-    dir_.WriteFile("radio.radiodata", "Corvida radio data 1\nlayout 1\nmode 3\nidentity 752TKX40002\n"
+    dir_.WriteFile("radio.radiodata", "Corvida radio data 1\nlayout 1\nmode 3\nidentity 752TKX4002\n"
                                       "piece 0x0000 0 0 0 " + Hex(Own(Serial(), DemoCodeplugs::kSerialNumberBytes)) +
                                       "\npiece 0x0000 0 0 81 " + Hex(Own(Serial() + 81, 1)) +
                                       "\npiece 0x8000 0 0 0 " + Hex(Own(Tuning(), DemoCodeplugs::kTuningBytes)) +
                                       "\nend\n");
     EXPECT_EQ(Run({"--port", "1", "codeplug", "restore", "--from", File()}), CliApp::kFailed);
-    EXPECT_NE(err_.str().find("saved from serial 752TKX40002; on the line serial 752TKX40001"), std::string::npos)
+    EXPECT_NE(err_.str().find("saved from serial 752TKX4002; on the line serial 752TKX4001"), std::string::npos)
         << err_.str();
     EXPECT_FALSE(Written());
 
-    radio_->SetStatus(11, Text("752TKX40002"));
+    radio_->SetStatus(11, Text("752TKX4002"));
     ASSERT_EQ(Run({"--port", "1", "codeplug", "restore", "--from", File()}), CliApp::kSucceeded) << err_.str();
     EXPECT_EQ(Now(Tuning(), DemoCodeplugs::kTuningBytes), Own(Tuning(), DemoCodeplugs::kTuningBytes));
-    EXPECT_EQ(SavedDataFile::Read(File()).Radio().serialText, "752TKX40002") << "the file stays as it was";
+    EXPECT_EQ(SavedDataFile::Read(File()).Radio().serialText, "752TKX4002") << "the file stays as it was";
 }
 
 TEST_F(CodeplugRestoreTest, AFailureIsReportedWithTheStepThatFailed) {
