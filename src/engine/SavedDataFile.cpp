@@ -203,6 +203,10 @@ RadioSavedData SavedDataFile::Read(const std::filesystem::path& path) {
 void SavedDataFile::MarkRestored(const std::filesystem::path& path) {
     RadioSavedData data = Read(path);
     data.Restored();
-    if (!WriteFileDurably(path, Format(data)))
-        throw CGenError(3, "Unable to write the backup file %s", path.string().c_str());
+    try {
+        const SafeFolder folder(path.has_parent_path() ? path.parent_path() : std::filesystem::path("."));
+        folder.WriteDurably(path.filename().string(), Format(data), true);
+    } catch (const CError& error) {
+        throw CGenError(3, "Unable to write the backup file %s (%s)", path.c_str(), error.GetText());
+    }
 }
