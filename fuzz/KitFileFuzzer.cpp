@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data + contentStart, 1, size - contentStart, file);
     std::fclose(file);
 
-    const KitFileResult result = ReadKitFile(path, key);
+    const KitFileResult result = ReadKitFile(path, key, KitFileKind::kFirmware);
     if (result.Ok()) {
         if (result.fileSize == 0 || result.fileSize % 8 != 0)
             std::abort();

@@ -11,6 +11,7 @@
 #include "cli/RadioCommands.h"
 #include "cli/RunLog.h"
 #include "cli/UpgradeCommands.h"
+#include "errors/ByteText.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
 
@@ -86,7 +87,7 @@ int CliApp::Execute(const CLI::App& app, const CommandGroup::Command& command, F
         return kUsageError;
     } catch (const std::exception& error) {
         link_.Close();
-        err_ << kProgramName << ": " << error.what() << '\n';
+        err_ << kProgramName << ": " << ByteText::Escaped(error.what()) << '\n';
         report.Print(error.what());
     }
     return kFailed;

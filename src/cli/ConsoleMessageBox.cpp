@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "errors/ByteText.h"
+
 namespace {
 
 struct Choice {
@@ -44,9 +46,10 @@ ConsoleMessageBox::~ConsoleMessageBox() {
 
 MessageResult ConsoleMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                                       MessageButtons buttons) {
+    // Texts carry what the radio and the kit said: shown escaped, lines kept.
     if (!caption.empty())
-        out_ << caption << ": ";
-    out_ << text << '\n';
+        out_ << ByteText::Escaped(caption) << ": ";
+    out_ << ByteText::Escaped(text, ByteText::LineFeeds::kKeep) << '\n';
     if (icon == MessageIcon::Stop && explainer_)
         explainer_(text);
     if (buttons == MessageButtons::Ok)

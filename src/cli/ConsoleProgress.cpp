@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "errors/ByteText.h"
+
 namespace {
 
 constexpr int kBarWidth = 40;
@@ -12,13 +14,14 @@ std::string BareCaption(const std::string& caption) {
     return bracket == std::string::npos ? caption : caption.substr(0, bracket);
 }
 
-// A message's lines joined on one, for the bar line and for logs.
+// A message's lines joined on one, for the bar line and for logs; escaped, as texts may carry what the
+// radio said.
 std::string OneLine(const std::string& text) {
     std::string line = text;
     for (char& c : line)
         if (c == '\n')
             c = ' ';
-    return line;
+    return ByteText::Escaped(line);
 }
 
 }  // namespace
@@ -50,7 +53,7 @@ void ConsoleProgress::CloseWindow() {
 }
 
 void ConsoleProgress::ShowCaption(const std::string& caption) {
-    caption_ = BareCaption(caption);
+    caption_ = OneLine(BareCaption(caption));
 }
 
 void ConsoleProgress::ShowMessage(const std::string& message) {
@@ -94,7 +97,7 @@ void ConsoleProgress::ShowStatusPaneText(const std::string& text) {
     if (!changed || text.empty())
         return;
     EndBarLine();
-    out_ << text << '\n' << std::flush;
+    out_ << OneLine(text) << '\n' << std::flush;
 }
 
 void ConsoleProgress::DrawBar() {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/ByteText.h"
+#include "errors/ByteText.h"
 
 namespace {
 

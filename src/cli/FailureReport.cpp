@@ -4,6 +4,7 @@
 #include <map>
 
 #include "cli/OpenFailureHint.h"
+#include "errors/ByteText.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void FailureReport::Print(const std::string& message) {
         return;
     lastMessage_ = message;
     for (const std::string& cause : Causes(lines, message))
-        out_ << kCauseIndent << cause << '\n';
+        out_ << kCauseIndent << ByteText::Escaped(cause) << '\n';
     if (message == kOpenFailureText)
         PrintOpenHints();
 }

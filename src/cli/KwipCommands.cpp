@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "cli/ByteText.h"
 #include "cli/CliArgument.h"
+#include "errors/ByteText.h"
 #include "errors/TextFormat.h"
 
 namespace {

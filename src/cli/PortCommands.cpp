@@ -3,6 +3,7 @@
 #include "app/PortOverrides.h"
 #include "cli/CliArgument.h"
 #include "cli/DeviceCheck.h"
+#include "errors/ByteText.h"
 #include "errors/TextFormat.h"
 
 void PortCommands::Register(CLI::App& app, Command& chosen) {
@@ -41,7 +42,7 @@ void PortCommands::List() {
     for (const ComPortInfo& port : present) {
         out_ << FormatText("COM%-4u %s", port.number, port.path.c_str());
         if (!port.description.empty())
-            out_ << "  (" << port.description << ')';
+            out_ << "  (" << ByteText::Escaped(port.description) << ')';  // the adapter's own words
         out_ << '\n';
     }
     const std::map<unsigned, std::string> overrides = PortOverrides::Stored();

@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "cli/ByteText.h"
+#include "errors/ByteText.h"
 #include "errors/TextFormat.h"
 
 namespace {

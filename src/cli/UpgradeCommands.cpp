@@ -6,10 +6,10 @@
 #include "app/CCorvidaDoc.h"
 #include "app/PortOverrides.h"
 #include "app/ProductLineLookup.h"
-#include "cli/ByteText.h"
 #include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/ConsoleUpgradeView.h"
+#include "errors/ByteText.h"
 #include "errors/TextFormat.h"
 #include "workflow/CUpgradeForm.h"
 #include "workflow/UpgradeRecord.h"
@@ -116,12 +116,13 @@ void UpgradeCommands::PrintRadio(const CUpgradeForm& form) {
     const VerifiedRadio& radio = form.Radio();
     const UpgradeOptions& options = radio.options;
     out_ << "identity    " << ByteText::Hex(radio.identity, "") << '\n'
-         << "release     " << radio.release << '\n'
-         << "serial      " << radio.serialText << '\n'
+         << "release     " << ByteText::Escaped(radio.release) << '\n'
+         << "serial      " << ByteText::Escaped(radio.serialText) << '\n'
          << "group       " << radio.group << '\n'
          << "model entry " << radio.modelIndex << '\n'
-         << "model code  " << options.modelCode << '\n'
-         << "codeplug    " << (CodeplugProgrammed(radio) ? radio.codeplugFile : "none") << '\n'
+         << "model code  " << ByteText::Escaped(options.modelCode) << '\n'
+         << "codeplug    " << (CodeplugProgrammed(radio) ? ByteText::Escaped(radio.codeplugFile) : "none")
+         << '\n'
          << "operations  "
          << (options.upgradePermitted ? UpgradeRecord::Operations(options.flashFirmware, options.codeplugMode,
                                                                   options.patchCodeplug)

@@ -160,7 +160,7 @@ std::optional<FlashLayout::Probe> CRadioUpgrade::DetectFlashSize(CKwipBroker& br
 // Leaves the firmware text empty after a failure, so that PrepareUpgrade refuses it.
 void CRadioUpgrade::ProcessFirmwareFile(const char* fileName) {
     const std::string_view key = version_ ? std::string_view(version_->key) : std::string_view();
-    const KitFileResult file = ReadKitFile(fileName, key);
+    const KitFileResult file = ReadKitFile(fileName, key, KitFileKind::kFirmware);
     switch (file.failure) {
         case KitFileFailure::kNone:
             settings_->firmwareText = std::string(file.Text());
@@ -169,6 +169,7 @@ void CRadioUpgrade::ProcessFirmwareFile(const char* fileName) {
             ShowStop(kNoFirmwareFileText);
             return;
         case KitFileFailure::kCorrupt:
+        case KitFileFailure::kTooLarge:
             ShowStop(kCorruptFileText);
             return;
         case KitFileFailure::kAllocation:

@@ -14,15 +14,12 @@ constexpr char kFieldSeparator = ',';
 }  // namespace
 
 bool FileManager::OpenConfigFile(const std::filesystem::path& name) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(name, error))
-        return false;
-    file_.reset(std::fopen(name.c_str(), "rb"));
-    return file_ != nullptr;
+    file_ = RegularFile(name);
+    return file_.IsOpen();
 }
 
 bool FileManager::LoadConfigFile(std::string_view key) {
-    KitFileResult result = ReadKitFile(file_.get(), key);
+    KitFileResult result = ReadKitFile(file_, key, KitFileKind::kConfig);
     lastFailure_ = result.failure;
     if (result.failure == KitFileFailure::kAllocation) {
         ErrorLog().Log("Unable to allocate memory buffer for reading Patcher configuration file");

@@ -2,9 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "files/KitFile.h"
 #include "files/ProgramKey.h"
+#include "files/RegularFile.h"
 
 // The kit's configuration and patch-script file "patcher.dat": deciphered once, held whole, and
 // queried by block, line and field. Lines end at LF or CR (a CR always takes the byte after it as
@@ -34,7 +33,7 @@ public:
     FileManager& operator=(FileManager&&) = default;
 
     // Opens the file (default: "patcher.dat" in the current directory) and keeps it open until the
-    // object ends. False when it cannot be opened.
+    // object ends. False when it cannot be opened or is no regular file.
     bool OpenConfigFile(const std::filesystem::path& name = kConfigFileName);
     // Reads and deciphers the opened file. False on any failure (LastFailure tells which); an
     // allocation failure also writes its log line.
@@ -75,10 +74,6 @@ public:
     std::uint32_t TextLineNumber(std::uint32_t line) const;
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     std::string_view Text() const { return {data_.data(), textLength_}; }
     std::size_t NextLineStart(std::size_t position) const;
     std::string_view LineAt(std::size_t position) const;
@@ -87,7 +82,7 @@ private:
     std::string_view FieldText(std::uint32_t line, std::uint32_t field) const;
     void TakeBuffer(std::vector<char> buffer);
 
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    RegularFile file_;
     std::vector<char> data_;
     std::size_t textLength_ = 0;
     std::size_t blockStart_ = 0;

@@ -1,19 +1,14 @@
 #include "files/KitFile.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <limits>
-#include <memory>
 #include <new>
 #include <span>
 
+#include "errors/CErrorLog.h"
 #include "files/BlowfishCipher.h"
+#include "files/RegularFile.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 KitFileResult Failed(KitFileFailure failure) {
     KitFileResult result;
@@ -21,17 +16,21 @@ KitFileResult Failed(KitFileFailure failure) {
     return result;
 }
 
-// The size of an open file, or -1 when it cannot be taken.
-long FileSize(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return -1;
-    const long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0)
-        return -1;
-    return size;
-}
-
 }  // namespace
+
+std::uint64_t MaxKitFileBytes(KitFileKind kind) {
+    switch (kind) {
+        case KitFileKind::kConfig:
+            return kMaxConfigFileBytes;
+        case KitFileKind::kFirmware:
+            return kMaxFirmwareFileBytes;
+        case KitFileKind::kBootCode:
+            return kMaxBootCodeFileBytes;
+        case KitFileKind::kCodeplug:
+            return kMaxCodeplugFileBytes;
+    }
+    return 0;
+}
 
 std::string_view KitFileResult::Text() const {
     if (buffer.empty())
@@ -40,25 +39,25 @@ std::string_view KitFileResult::Text() const {
     return {buffer.data(), static_cast<std::size_t>(end - buffer.begin())};
 }
 
-KitFileResult ReadKitFile(const std::filesystem::path& name, std::string_view key) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(name, error))
-        return Failed(KitFileFailure::kOpen);
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
-    if (!file)
-        return Failed(KitFileFailure::kOpen);
-    return ReadKitFile(file.get(), key);
+KitFileResult ReadKitFile(const std::filesystem::path& name, std::string_view key, KitFileKind kind) {
+    const RegularFile file(name);
+    KitFileResult result = ReadKitFile(file, key, kind);
+    if (result.failure == KitFileFailure::kTooLarge) {
+        ErrorLog().Log("ReadKitFile: %s has %llu bytes, more than the %llu a file of its kind may have",
+                       name.string().c_str(), static_cast<unsigned long long>(file.Size()),
+                       static_cast<unsigned long long>(MaxKitFileBytes(kind)));
+    }
+    return result;
 }
 
-KitFileResult ReadKitFile(std::FILE* file, std::string_view key) {
-    if (file == nullptr)
+KitFileResult ReadKitFile(const RegularFile& file, std::string_view key, KitFileKind kind) {
+    if (!file.IsOpen())
         return Failed(KitFileFailure::kOpen);
-    const long size = FileSize(file);
-    // Kit file sizes are 32-bit; anything larger is no kit file.
-    if (size <= 0 || size % BlowfishCipher::kBlockSize != 0 ||
-        static_cast<unsigned long>(size) > std::numeric_limits<std::uint32_t>::max()) {
+    const std::uint64_t size = file.Size();
+    if (size > MaxKitFileBytes(kind))
+        return Failed(KitFileFailure::kTooLarge);
+    if (size == 0 || size % BlowfishCipher::kBlockSize != 0)
         return Failed(KitFileFailure::kCorrupt);
-    }
     KitFileResult result;
     result.fileSize = static_cast<std::size_t>(size);
     try {
@@ -66,9 +65,8 @@ KitFileResult ReadKitFile(std::FILE* file, std::string_view key) {
     } catch (const std::bad_alloc&) {
         return Failed(KitFileFailure::kAllocation);
     }
-    if (std::fread(result.buffer.data(), 1, result.fileSize, file) != result.fileSize) {
+    if (!file.ReadFromStart(std::span(result.buffer.data(), result.fileSize)))
         return Failed(KitFileFailure::kCorrupt);
-    }
     const BlowfishCipher cipher(key);
     cipher.DecryptBuffer(std::span(reinterpret_cast<std::uint8_t*>(result.buffer.data()), result.fileSize));
     return result;

@@ -147,6 +147,7 @@ bool CUpgradeForm::PrepareFlashing() {
             view_.RequestQuit(kBootCodeMissingExit);
             return false;
         case FlashDialog::Outcome::BootCodeTooLarge:
+        case FlashDialog::Outcome::BootCodeNameRefused:
             return false;
         case FlashDialog::Outcome::Confirmed:
         case FlashDialog::Outcome::ClosedWithoutOk:

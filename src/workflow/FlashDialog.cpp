@@ -1,8 +1,6 @@
 #include "workflow/FlashDialog.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <vector>
 
@@ -10,6 +8,9 @@
 #include "errors/MessageBoxService.h"
 #include "errors/TextFormat.h"
 #include "files/BlowfishCipher.h"
+#include "files/KitFileName.h"
+#include "files/RegularFile.h"
+#include "workflow/KitSyntaxError.h"
 #include "workflow/RadioGroupRegion.h"
 #include "workflow/UpgradeView.h"
 
@@ -49,18 +50,17 @@ FlashDialog::Outcome FlashDialog::Show(UpgradeView& view) {
 
 std::optional<std::string> FlashDialog::ReadBootCode(unsigned rateChoice, Outcome& failure) const {
     const std::string name = RadioGroupRegion(config_).BootCodeFileName(group_, rateChoice);
-    std::ifstream file(workingDirectory_ / name, std::ios::binary);
-    if (name.empty() || !file || std::filesystem::is_directory(workingDirectory_ / name)) {
+    if (!NameIsPlain(rateChoice, name)) {
+        failure = Outcome::BootCodeNameRefused;
+        return std::nullopt;
+    }
+    const RegularFile file(workingDirectory_ / name);
+    if (!file.IsOpen()) {
         MessageBoxService::ShowMessage(kBootCodeMissing, "", MessageIcon::None, MessageButtons::Ok);
         failure = Outcome::BootCodeMissing;
         return std::nullopt;
     }
-    std::vector<char> content;
-    content.reserve(kBootCodeBufferBytes);
-    std::istreambuf_iterator<char> next(file), end;
-    while (next != end && content.size() <= kBootCodeBufferBytes)
-        content.push_back(*next++);
-    if (content.size() > kBootCodeBufferBytes) {
+    if (file.Size() > kBootCodeBufferBytes) {
         ErrorLog().Log("FlashDialog::OnOK: Boot code file %s exceeds %u bytes", name.c_str(),
                        static_cast<unsigned>(kBootCodeBufferBytes));
         MessageBoxService::ShowMessage(FormatText(kBootCodeTooLarge, name.c_str()), "Error",
@@ -68,9 +68,27 @@ std::optional<std::string> FlashDialog::ReadBootCode(unsigned rateChoice, Outcom
         failure = Outcome::BootCodeTooLarge;
         return std::nullopt;
     }
+    std::vector<char> content(static_cast<std::size_t>(file.Size()));
+    if (!file.ReadFromStart(content)) {
+        MessageBoxService::ShowMessage(kBootCodeMissing, "", MessageIcon::None, MessageButtons::Ok);
+        failure = Outcome::BootCodeMissing;
+        return std::nullopt;
+    }
     // A size that is not a whole number of cipher blocks stays as read, as the cipher leaves it.
     BlowfishCipher(kitKey_).DecryptBuffer(
         std::span(reinterpret_cast<std::uint8_t*>(content.data()), content.size()));
     const auto zero = std::find(content.begin(), content.end(), '\0');
     return std::string(content.begin(), zero);
+}
+
+// The name stays inside the kit folder, or the kit is at fault and the operator is told so.
+bool FlashDialog::NameIsPlain(unsigned rateChoice, const std::string& name) const {
+    const std::optional<std::string_view> fault = KitFileNameFault(name);
+    if (!fault)
+        return true;
+    const std::string what = "boot-code file name \"" + name + "\" " + std::string(*fault);
+    const CGenError error =
+        KitSyntaxError(config_, RadioGroupRegion::kBlock, RadioGroupRegion::BootCodeLine(rateChoice), what);
+    MessageBoxService::ShowMessage(error.GetText(), "Error", MessageIcon::Stop, MessageButtons::Ok);
+    return false;
 }

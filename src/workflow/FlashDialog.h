@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/FlashSettings.h"
+#include "files/KitFile.h"
 
 class FileManager;
 class UpgradeView;
@@ -20,15 +21,16 @@ class FlashDialog {
 public:
     static constexpr std::array<unsigned, 3> kRates = {19200, 38400, 115200};
     // The boot-code file must fit the form's buffer of this size.
-    static constexpr std::size_t kBootCodeBufferBytes = 10000;
+    static constexpr std::size_t kBootCodeBufferBytes = kMaxBootCodeFileBytes;
 
-    enum class Outcome { Confirmed, ClosedWithoutOk, BootCodeMissing, BootCodeTooLarge };
+    enum class Outcome { Confirmed, ClosedWithoutOk, BootCodeMissing, BootCodeTooLarge, BootCodeNameRefused };
 
     FlashDialog(FlashSettings& settings, FileManager& config, std::uint32_t group, std::string kitKey,
                 std::filesystem::path workingDirectory);
 
-    // Shows the dialog and loads the boot code. BootCodeMissing and BootCodeTooLarge have been shown to
-    // the operator; the settings are then unchanged.
+    // Shows the dialog and loads the boot code. BootCodeMissing, BootCodeTooLarge and BootCodeNameRefused
+    // (a name that would leave the kit folder) have been shown to the operator; the settings are then
+    // unchanged.
     Outcome Show(UpgradeView& view);
 
     // The radio button preselected for a flash rate: 2 for 115200, 1 for 38400, else 0.
@@ -36,6 +38,7 @@ public:
 
 private:
     std::optional<std::string> ReadBootCode(unsigned rateChoice, Outcome& failure) const;
+    bool NameIsPlain(unsigned rateChoice, const std::string& name) const;
 
     FlashSettings& settings_;
     FileManager& config_;

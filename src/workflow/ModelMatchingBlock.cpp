@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "files/FileManager.h"
+#include "files/KitFileName.h"
 #include "workflow/KitSyntaxError.h"
 
 namespace {
@@ -64,5 +65,15 @@ ModelEntry ModelMatchingBlock::ReadEntry(std::uint32_t line) const {
     for (std::string* text : fields)
         *text = config_.ReadField(line, field++);
     entry.status16Byte = DecimalByte(entry.status16Text);
+    entry.line = line;
     return entry;
+}
+
+void ModelMatchingBlock::CheckCodeplugFileName(const ModelEntry& entry) {
+    const std::optional<std::string_view> fault = KitFileNameFault(entry.codeplugFile);
+    if (!fault)
+        return;
+    config_.FindBlock(kBlock, group_);
+    RaiseKitSyntaxError(config_, kBlock, entry.line,
+                        "codeplug file name \"" + entry.codeplugFile + "\" " + std::string(*fault));
 }

@@ -27,6 +27,7 @@ struct ModelEntry {
     std::string codeplugFile;
     std::string note;
     std::uint8_t status16Byte = 0;  // field 4 read as a decimal number, low byte kept
+    std::uint32_t line = 0;         // in the block, for messages
 
     static constexpr const char* kNoCodeplugFile = "#";
     // `checksStatus14` for the product lines whose entries test byte 1 of status 14 (KDS, FAR_VARNO).
@@ -44,6 +45,8 @@ public:
     std::uint32_t EntriesPerSet();
     // Every entry, set after set; a missing entry line is a kit error.
     std::vector<ModelEntry> ReadEntries();
+    // Raises a kit error when the entry's codeplug file name would leave the kit folder.
+    void CheckCodeplugFileName(const ModelEntry& entry);
 
 private:
     static constexpr std::uint32_t kSetCountLine = 1;

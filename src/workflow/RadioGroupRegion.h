@@ -28,6 +28,8 @@ public:
     bool IsTestKit();
     // The boot-code file of `group` for the flash-rate choice (0 = 19,200, 1 = 38,400, 2 = 115,200 Bd).
     std::string BootCodeFileName(std::uint32_t group, unsigned rateChoice);
+    // The line of the current block that holds the boot-code file name for the flash-rate choice.
+    static std::uint32_t BootCodeLine(unsigned rateChoice) { return kFirstBootCodeLine + rateChoice; }
 
 private:
     static constexpr std::uint32_t kFirstBootCodeLine = 2;

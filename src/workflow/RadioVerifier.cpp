@@ -221,13 +221,16 @@ void RadioVerifier::ProcessCodeplugFile() {
     radio_->modelIndex = static_cast<std::uint32_t>(selected - entries.begin()) % perSet;
     radio_->options.modelCode = selected->modelCode;
     radio_->codeplugFile = selected->codeplugFile;
-    if (selected->codeplugFile != ModelEntry::kNoCodeplugFile)
+    if (selected->codeplugFile != ModelEntry::kNoCodeplugFile) {
+        block.CheckCodeplugFileName(*selected);
         ReadCodeplugFile(selected->codeplugFile);
+    }
 }
 
 void RadioVerifier::ReadCodeplugFile(const std::string& name) {
     radio_->codeplugText.reset();
-    const KitFileResult file = ReadKitFile(document_.WorkingDirectory() / name, version_.key);
+    const KitFileResult file =
+        ReadKitFile(document_.WorkingDirectory() / name, version_.key, KitFileKind::kCodeplug);
     switch (file.failure) {
         case KitFileFailure::kNone:
             radio_->codeplugText = std::string(file.Text());
@@ -235,6 +238,7 @@ void RadioVerifier::ReadCodeplugFile(const std::string& name) {
         case KitFileFailure::kOpen:
             throw CGenError(3, "%s", kCodeplugFileMissing);
         case KitFileFailure::kCorrupt:
+        case KitFileFailure::kTooLarge:
             ShowError(kDataFileCorrupt);
             return;
         case KitFileFailure::kAllocation:

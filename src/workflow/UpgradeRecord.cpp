@@ -3,8 +3,10 @@
 #include <ctime>
 #include <iomanip>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
+#include "errors/ByteText.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
 #include "errors/TextFormat.h"
@@ -15,13 +17,34 @@ namespace {
 constexpr const char* kHeader =
     "date and time,port,radio identity,serial text,model code,release before,operations,attempts,final status,"
     "final status text,duration (s),backup file";
+// What a spreadsheet reads as the start of a formula (a tab or CR before one is skipped by some).
+constexpr const char* kFormulaStarts = "=+-@\t\r";
 
-// A field as CSV wants it: quoted when it holds a comma, a quote or a line end.
+// A plain decimal number, as we write counts, statuses and seconds ("-1", "61.2"): no formula.
+bool IsPlainNumber(std::string_view text) {
+    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+    const std::size_t point = digits.find('.');
+    const std::string_view whole = digits.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? "1" : digits.substr(point + 1);
+    const auto allDigits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return allDigits(whole) && allDigits(fraction);
+}
+
+// A field as a spreadsheet opens it safely: control bytes and bytes outside UTF-8 escaped, a text that
+// a spreadsheet would take for a formula behind an apostrophe, and quoted when it holds a comma or a
+// quote.
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
+    std::string cell = ByteText::Escaped(text);
+    if (!text.empty() && std::string_view(kFormulaStarts).find(text.front()) != std::string_view::npos &&
+        !IsPlainNumber(text)) {
+        cell.insert(0, 1, '\'');
+    }
+    if (cell.find_first_of(",\"") == std::string::npos)
+        return cell;
     std::string quoted = "\"";
-    for (char c : text) {
+    for (char c : cell) {
         quoted += c;
         if (c == '"')
             quoted += '"';

@@ -55,6 +55,16 @@ TEST(ConsoleProgressTest, StatusTextsAndMessagesArePrintedOnceEach) {
               "Erasing flash ROM... WARNING!! Ensure process is not interrupted\n");
 }
 
+TEST(ConsoleProgressTest, MessagesReachTheTerminalEscaped) {
+    std::ostringstream out;
+    ConsoleProgress progress(out, false);
+    Notifications& display = Notifications::Current();
+    display.BeginProgress(0, false);
+    display.SetProgressMessage("Writing R05\x1B[2J\r\nstep 2");
+    display.EndProgress();
+    EXPECT_EQ(out.str(), "Writing R05\\x1B[2J\\x0D step 2\n");
+}
+
 TEST(ConsoleProgressTest, InstallsItselfForItsLifetime) {
     std::ostringstream out;
     Notifications* before = Notifications::Installed();

@@ -106,6 +106,41 @@ TEST_F(UpgradeCommandsTest, IdentifyNamesTheCodeplugFileOnlyWhenTheKitProgramsAC
     }
 }
 
+// What the radio and the kit say reaches the terminal escaped: it can neither set the terminal's title
+// nor clear its screen, in the radio's details or in a message.
+TEST_F(UpgradeCommandsTest, RadioAndKitTextsReachTheTerminalEscaped) {
+    const std::string hostile = "\x1B]0;owned\x07\x1B[2J";
+    const std::string shown = "\\x1B]0;owned\\x07\\x1B[2J";
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
+    Profile().statuses[3] = bytes("R01.00" + hostile);
+    Profile().statuses[11] = bytes("S\x1B[2J\x07");  // the serial text is cut at 10 characters
+    struct Case {
+        std::string rows;
+        int status;
+        std::string words;
+    };
+    const Case cases[] = {
+        {"01\n*,01,01,00,01", CliApp::kSucceeded, "release     R01.00" + shown + "\n"},
+        {"01\n*,01,01,00,01", CliApp::kSucceeded, "serial      S\\x1B[2J\\x07\n"},
+        {"01\n*,01,01,00,01", CliApp::kSucceeded, "kit         Test Kit " + shown + "\n"},
+        {"01\nR09.99,01,01,00,01", CliApp::kFailed,
+         "The current radio release R01.00" + shown + " is not supported by this upgradekit"},
+    };
+    for (const Case& c : cases) {
+        TestKit kit;
+        kit.rows = c.rows;
+        std::string config = kit.Text();
+        config.replace(config.find("Test Kit R01"), 12, "Test Kit " + hostile);
+        kit_.WriteFile("patcher.dat", EncipherForKit(config, kProgramKey));
+        EXPECT_EQ(Run({"identify", "--kit", kit_.Path().string(), "--port", "1", "--no-echo"}), c.status);
+        const std::string all = out_.str() + err_.str();
+        EXPECT_NE(all.find(c.words), std::string::npos) << c.words << "\n" << all;
+        EXPECT_EQ(all.find_first_of("\x1B\x07"), std::string::npos) << all;
+    }
+}
+
 TEST_F(UpgradeCommandsTest, EchoAndNoEchoExcludeEachOther) {
     EXPECT_EQ(Identify(TestKit{}, {"--port", "1", "--echo", "--no-echo"}), CliApp::kUsageError);
     EXPECT_TRUE(Radio().Requests().empty());

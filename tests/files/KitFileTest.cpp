@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
 #include "KitFileWriter.h"
 #include "TempDir.h"
 #include "files/KitFile.h"
+#include "files/RegularFile.h"
 
 namespace {
 
@@ -13,7 +15,7 @@ constexpr std::string_view kKey = "a kit key of some length";
 class KitFileTest : public ::testing::Test {
 protected:
     KitFileResult Read(const std::string& name, std::string_view key = kKey) {
-        return ReadKitFile(dir_.Path() / name, key);
+        return ReadKitFile(dir_.Path() / name, key, KitFileKind::kFirmware);
     }
 
     TempDir dir_;
@@ -64,12 +66,54 @@ TEST_F(KitFileTest, FailuresNameTheirKindAndHandNothingOn) {
 
 TEST_F(KitFileTest, ReadsAFileTheCallerKeepsOpenFromItsStart) {
     dir_.WriteFile("patcher.dat", EncipherForKit("PATCH-D01.01.07\r\n", kKey));
-    std::FILE* file = std::fopen((dir_.Path() / "patcher.dat").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    std::fgetc(file);
-    EXPECT_EQ(ReadKitFile(file, kKey).Text(), "PATCH-D01.01.07\r\n");
-    std::fclose(file);
-    EXPECT_EQ(ReadKitFile(static_cast<std::FILE*>(nullptr), kKey).failure, KitFileFailure::kOpen);
+    const RegularFile file(dir_.Path() / "patcher.dat");
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_EQ(ReadKitFile(file, kKey, KitFileKind::kConfig).Text(), "PATCH-D01.01.07\r\n");
+    EXPECT_EQ(ReadKitFile(file, kKey, KitFileKind::kConfig).Text(), "PATCH-D01.01.07\r\n");
+    EXPECT_EQ(ReadKitFile(RegularFile(), kKey, KitFileKind::kConfig).failure, KitFileFailure::kOpen);
+}
+
+// Only a regular file of its own is read, and the open never waits: a FIFO without a writer would hold
+// the press forever.
+TEST_F(KitFileTest, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
+    dir_.WriteFile("real", EncipherForKit("S9030000FC", kKey));
+    ASSERT_EQ(::mkfifo((dir_.Path() / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir_.Path() / "real", dir_.Path() / "link");
+    std::filesystem::create_directory(dir_.Path() / "folder");
+    struct Case {
+        std::filesystem::path path;
+        RegularFile::Status status;
+    };
+    for (const Case& c : {Case{dir_.Path() / "real", RegularFile::Status::kOpen},
+                          Case{dir_.Path() / "missing", RegularFile::Status::kMissing},
+                          Case{dir_.Path() / "fifo", RegularFile::Status::kNotRegular},
+                          Case{dir_.Path() / "link", RegularFile::Status::kNotRegular},
+                          Case{dir_.Path() / "folder", RegularFile::Status::kNotRegular},
+                          Case{"/dev/null", RegularFile::Status::kNotRegular}}) {
+        EXPECT_EQ(RegularFile(c.path).GetStatus(), c.status) << c.path;
+        const KitFileFailure expected =
+            c.status == RegularFile::Status::kOpen ? KitFileFailure::kNone : KitFileFailure::kOpen;
+        EXPECT_EQ(ReadKitFile(c.path, kKey, KitFileKind::kFirmware).failure, expected) << c.path;
+    }
+}
+
+// Each kind is read up to its cap and refused past it, before anything is read.
+TEST_F(KitFileTest, AFileLargerThanTheCapOfItsKindIsRefused) {
+    struct Case {
+        KitFileKind kind;
+        std::uint64_t cap;
+    };
+    for (const Case& c :
+         {Case{KitFileKind::kConfig, 1024 * 1024}, Case{KitFileKind::kBootCode, 10000},
+          Case{KitFileKind::kCodeplug, 2 * 1024 * 1024}, Case{KitFileKind::kFirmware, 16 * 1024 * 1024}}) {
+        EXPECT_EQ(MaxKitFileBytes(c.kind), c.cap);
+        const std::filesystem::path file = dir_.Path() / "sparse";
+        dir_.WriteFile("sparse", "");
+        std::filesystem::resize_file(file, c.cap + 8);
+        EXPECT_EQ(ReadKitFile(file, kKey, c.kind).failure, KitFileFailure::kTooLarge) << c.cap;
+        std::filesystem::resize_file(file, c.cap / 8 * 8);
+        EXPECT_TRUE(ReadKitFile(file, kKey, c.kind).Ok()) << c.cap;
+    }
 }
 
 }  // namespace

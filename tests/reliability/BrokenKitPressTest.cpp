@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -27,6 +28,11 @@ constexpr const char* kNoConfiguration =
     "No radio can be verified: the configuration file could not be loaded when the application started.\n"
     "Please make sure installation is completed successfully and restart the application.";
 constexpr std::size_t kFlashBytes = 128 * 1024;
+constexpr std::uintmax_t kCodeplugCap = 2 * 1024 * 1024;
+constexpr std::uintmax_t kFirmwareCap = 16 * 1024 * 1024;
+constexpr const char* kModelBlockError = "Syntax error in patch script file : MODEL_MATCHING_BLOCK";
+constexpr const char* kRegionBlockError = "Syntax error in patch script file : RADIO_GROUP_REGION";
+constexpr const char* kBootCodeMissing = "Boot code file is non-existent or corrupt !!: Terminating program";
 
 class BrokenKitPressTest;
 
@@ -49,6 +55,22 @@ public:
     void ReplaceConfig(const std::string& plain) {
         kit_.WriteFile("patcher.dat", EncipherForKit(plain, kProgramKey));
     }
+    // The kit names `to` where it named the file `from`.
+    void Rename(const std::string& from, const std::string& to) {
+        std::string text = KitConfig(TestKit{}.patch).Text();
+        text.replace(text.find(from), from.size(), to);
+        ReplaceConfig(text);
+    }
+    // A file of the kit made `bytes` long, without writing them.
+    void Grow(const std::string& name, std::uintmax_t bytes) {
+        std::filesystem::resize_file(kit_.Path() / name, bytes);
+    }
+    void MakeFifo(const std::string& name) {
+        Remove(name);
+        ASSERT_EQ(::mkfifo((kit_.Path() / name).c_str(), 0600), 0);
+    }
+    std::string KitPath(const std::string& name) const { return (kit_.Path() / name).string(); }
+    std::string KitFolderName() const { return kit_.Path().filename().string(); }
 };
 
 std::string Records(std::size_t bytes) {
@@ -118,6 +140,47 @@ INSTANTIATE_TEST_SUITE_P(
             [](BrokenKitPressTest& t) { t.Replace("g2_19k2.s19", Records(6000)); },
             {"Boot code file g2_19k2.s19 is larger than 10000 bytes and cannot be used.\nPlease reinstall "
              "the application!"}},
+        // Names that would leave the kit folder are the kit's fault, whether or not the file is there.
+        BrokenKit{"CodeplugNamedUpwards",
+                  [](BrokenKitPressTest& t) { t.Rename("cp.s19", "../" + t.KitFolderName() + "/cp.s19"); },
+                  {kModelBlockError}},
+        BrokenKit{"CodeplugNamedByAbsolutePath",
+                  [](BrokenKitPressTest& t) { t.Rename("cp.s19", t.KitPath("cp.s19")); },
+                  {kModelBlockError}},
+        BrokenKit{"CodeplugNamedInASubfolder",
+                  [](BrokenKitPressTest& t) {
+                      std::filesystem::create_directory(t.KitPath("sub"));
+                      std::filesystem::copy_file(t.KitPath("cp.s19"), t.KitPath("sub/cp.s19"));
+                      t.Rename("cp.s19", "sub/cp.s19");
+                  },
+                  {kModelBlockError}},
+        BrokenKit{
+            "CodeplugNamedDot", [](BrokenKitPressTest& t) { t.Rename("cp.s19", "."); }, {kModelBlockError}},
+        BrokenKit{
+            "CodeplugNameEmpty", [](BrokenKitPressTest& t) { t.Rename("cp.s19", ""); }, {kModelBlockError}},
+        BrokenKit{"BootCodeNamedByAbsolutePath",
+                  [](BrokenKitPressTest& t) { t.Rename("g2_19k2.s19", t.KitPath("g2_19k2.s19")); },
+                  {kRegionBlockError}},
+        BrokenKit{"BootCodeNamedUpwards",
+                  [](BrokenKitPressTest& t) {
+                      t.Rename("g2_19k2.s19", "../" + t.KitFolderName() + "/g2_19k2.s19");
+                  },
+                  {kRegionBlockError}},
+        BrokenKit{"BootCodeNameEmpty",
+                  [](BrokenKitPressTest& t) { t.Rename("g2_19k2.s19", ""); },
+                  {kRegionBlockError}},
+        // Files that are no regular file, or larger than any file of their kind, are never read whole.
+        BrokenKit{
+            "BootCodeFifo", [](BrokenKitPressTest& t) { t.MakeFifo("g2_19k2.s19"); }, {kBootCodeMissing}},
+        BrokenKit{"CodeplugFifo",
+                  [](BrokenKitPressTest& t) { t.MakeFifo("cp.s19"); },
+                  {"Unable to open codeplug file\nPlease make sure installation is completed successfully"}},
+        BrokenKit{"CodeplugPastItsCap",
+                  [](BrokenKitPressTest& t) { t.Grow("cp.s19", kCodeplugCap + 8); },
+                  {kCorruptFile, kBootstrapPrompt, kInvalidDataFile}},
+        BrokenKit{"FirmwarePastItsCap",
+                  [](BrokenKitPressTest& t) { t.Grow("fw_128k", kFirmwareCap + 8); },
+                  {kBootstrapPrompt, kCorruptFile, kInvalidDataFile}},
         BrokenKit{"BootCodeImageTooLarge",
                   [](BrokenKitPressTest& t) {
                       t.Replace("g2_19k2.s19",

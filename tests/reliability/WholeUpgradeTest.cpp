@@ -6,7 +6,6 @@
 #include "DemoCodeplugs.h"
 #include "SRecordWriter.h"
 #include "SmallRadio.h"
-#include "TestKit.h"
 #include "codeplug/CCodeplug.h"
 
 namespace {
@@ -69,13 +68,17 @@ WholeUpgradeTest::WholeUpgradeTest() {
     });
 }
 
-void WholeUpgradeTest::WriteKitConfig(const std::string& patch) const {
+TestKit WholeUpgradeTest::KitConfig(const std::string& patch) {
     TestKit config;
     config.models =
         std::string("01\n01\nTESTRADIO,000000000,0000000000,00,00,07,") + kCodeplugFile + ",any model";
     config.rows = "01\n*,01,01,03,01";
     config.patch = patch;
-    WriteConfig(config.Text());
+    return config;
+}
+
+void WholeUpgradeTest::WriteKitConfig(const std::string& patch) const {
+    WriteConfig(KitConfig(patch).Text());
 }
 
 WholeUpgradeTest::Bytes WholeUpgradeTest::Firmware() {

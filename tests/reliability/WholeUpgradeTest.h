@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ProgrammerTest.h"
+#include "TestKit.h"
 #include "WorkflowFixture.h"
 
 // A whole upgrade from the Program button against the simulated radio: firmware, codeplug mode 3 and
@@ -25,6 +26,8 @@ protected:
 
     // The kit's configuration with this patch script (records, one a line, the end record included).
     void WriteKitConfig(const std::string& patch) const;
+    // The configuration WriteKitConfig writes.
+    static TestKit KitConfig(const std::string& patch);
     // Presses Program on the form (started at the first press) and returns the boxes it showed.
     std::vector<RecordingMessageBox::Box> Press();
     // The radio holds the kit's firmware and codeplug, its own tuning, serial number and regional id,

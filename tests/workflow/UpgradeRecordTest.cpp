@@ -53,6 +53,41 @@ TEST_F(UpgradeRecordTest, WritesTheHeaderOnceAndOneRowPerPress) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
 }
 
+// What a radio sends lands in a cell that a spreadsheet opens as text, and every row stays one line.
+TEST_F(UpgradeRecordTest, RadioTextCannotStartAFormulaOrBreakTheRow) {
+    struct Case {
+        std::string serial;
+        std::string cell;
+    };
+    const Case cases[] = {
+        {"=2+5", "'=2+5"},
+        {"+SUM(A1)", "'+SUM(A1)"},
+        {"-2+3", "'-2+3"},
+        {"@cmd", "'@cmd"},
+        {"\t=1", "'\\x09=1"},
+        {"\r=1", "'\\x0D=1"},
+        {"40\x1B[2J01", "40\\x1B[2J01"},
+        {"A\r\nB", "A\\x0D\\x0AB"},
+        {"\xFF\xFE", "\\xFF\\xFE"},
+        {"caf\xC3\xA9", "caf\xC3\xA9"},
+        {"=1,\"x\"", "\"'=1,\"\"x\"\"\""},
+        {"4000123", "4000123"},
+    };
+    for (const Case& c : cases) {
+        TempDir kit;
+        UpgradeRecord record = Record();
+        record.serialText = c.serial;
+        record.finalStatus = -1;
+        ASSERT_TRUE(record.AppendTo(kit.Path()));
+        const std::string csv = kit.ReadFile("upgrades.csv");
+        EXPECT_NE(csv.find(",E58EC154199D11D180180060B03C8AFF," + c.cell + ",02,R05.00,firmware+patch,2,-1,"),
+                  std::string::npos)
+            << csv;
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2) << csv;
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\r'), 2) << csv;
+    }
+}
+
 TEST_F(UpgradeRecordTest, AFolderThatCannotBeWrittenIsLoggedNotRaised) {
     EXPECT_FALSE(Record().AppendTo(kit_.Path() / "missing"));
     EXPECT_TRUE(LogHas("UpgradeRecord::AppendTo: Unable to write " +

@@ -35,7 +35,7 @@ std::filesystem::path WriteFirmwareFile(const std::filesystem::path& folder) {
 // record, count the records, then read them all.
 void LoadKit(benchmark::State& state, const std::filesystem::path& file) {
     for (auto _ : state) {
-        KitFileResult kit = ReadKitFile(file, kKitKey);
+        KitFileResult kit = ReadKitFile(file, kKitKey, KitFileKind::kFirmware);
         if (!kit.Ok()) {
             state.SkipWithError("the firmware file could not be read");
             return;

@@ -9,6 +9,7 @@
 #include "KitBuilder.h"
 #include "codeplug/CodeplugReport.h"
 #include "codeplug/MakeCodeplug.h"
+#include "errors/ByteText.h"
 #include "errors/CError.h"
 #include "errors/CGenError.h"
 #include "files/FileManager.h"
@@ -62,7 +63,7 @@ std::optional<LoadedFile> ReadInput(const std::filesystem::path& path, const Key
     const std::optional<std::string> keyText = ResolveKey(choice, io);
     if (!keyText)
         return std::nullopt;
-    const KitFileResult deciphered = ReadKitFile(path, *keyText);
+    const KitFileResult deciphered = ReadKitFile(path, *keyText, KitFileKind::kCodeplug);
     if (!deciphered.Ok() || !LooksLikeSRecords(deciphered.Text())) {
         io.err << "kittool: " << path.string()
                << " deciphers to no S-record text (a raw image needs --raw)\n";
@@ -161,9 +162,9 @@ int Guarded(Streams io, Action action) {
     try {
         return action();
     } catch (const CError& error) {
-        io.err << "kittool: " << error.GetText() << "\n";
+        io.err << "kittool: " << ByteText::Escaped(error.GetText()) << "\n";
     } catch (const std::exception& error) {
-        io.err << "kittool: " << error.what() << "\n";
+        io.err << "kittool: " << ByteText::Escaped(error.what()) << "\n";
     }
     return kFailed;
 }

@@ -37,7 +37,7 @@ CCodeplug* CodeplugLinter::Load(const std::string& name) {
     if (const auto found = loaded_.find(name); found != loaded_.end())
         return found->second.codeplug.get();
     Loaded& loaded = loaded_[name];
-    const KitFileResult file = kit_.ReadFile(name);
+    const KitFileResult file = kit_.ReadFile(name, KitFileKind::kCodeplug);
     if (!file.Ok())
         return nullptr;
     loaded.text = file.Text();

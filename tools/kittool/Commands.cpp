@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include <algorithm>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "KitLauncher.h"
 #include "KitLinter.h"
 #include "KitPrinter.h"
+#include "errors/ByteText.h"
 #include "files/SRecord.h"
 
 namespace Commands {
@@ -41,7 +43,7 @@ int Guarded(Streams io, Action action) {
     try {
         return action();
     } catch (const std::exception& error) {
-        io.err << "kittool: " << error.what() << "\n";
+        io.err << "kittool: " << ByteText::Escaped(error.what()) << "\n";
         return kFailed;
     }
 }
@@ -116,7 +118,10 @@ int Show(const std::filesystem::path& kitPath, Streams io) {
                << DescribeFailure(kit.ConfigFailure()) << "\n";
         return kFailed;
     }
-    KitPrinter(io.out).Print(KitConfig::Read(kit.Config()));
+    // Every text of the kit is shown escaped: a kit could otherwise steer the terminal.
+    std::ostringstream printed;
+    KitPrinter(printed).Print(KitConfig::Read(kit.Config()));
+    io.out << ByteText::Escaped(printed.str(), ByteText::LineFeeds::kKeep);
     return kSuccess;
 }
 
@@ -124,7 +129,7 @@ int Lint(const std::filesystem::path& kitPath, Streams io) {
     KitFolder kit(kitPath);
     const std::vector<KitProblem> problems = KitLinter(kit).Run();
     for (const KitProblem& problem : problems)
-        io.out << problem.ToString() << "\n";
+        io.out << ByteText::Escaped(problem.ToString()) << "\n";
     if (problems.empty())
         io.out << "no problems found\n";
     return problems.empty() ? kSuccess : kProblemsFound;
@@ -142,7 +147,7 @@ int Image(const std::filesystem::path& file, const KeyChoice& key,
             const std::optional<std::string> keyText = ResolveKey(choice, io);
             if (!keyText)
                 return kFailed;
-            const KitFileResult result = ReadKitFile(file, *keyText);
+            const KitFileResult result = ReadKitFile(file, *keyText, KitFileKind::kFirmware);
             if (!result.Ok()) {
                 io.err << "kittool: " << file.string() << " is " << DescribeFailure(result.failure) << "\n";
                 return kFailed;
@@ -154,7 +159,7 @@ int Image(const std::filesystem::path& file, const KeyChoice& key,
                << "first record data bytes:  " << scan.firstRecordDataLength << "\n"
                << "image length:             " << scan.image.size() << " bytes\n";
         for (const ImageScan::Fault& fault : scan.faults)
-            io.out << "line " << fault.line << ": " << fault.message << "\n";
+            io.out << "line " << fault.line << ": " << ByteText::Escaped(fault.message) << "\n";
         if (rawOut) {
             WriteWholeFile(*rawOut, std::string_view(reinterpret_cast<const char*>(scan.image.data()),
                                                      scan.image.size()));

@@ -8,21 +8,50 @@ unsigned Count(std::size_t value) {
     return static_cast<unsigned>(value);
 }
 
+KitFileKind KindOf(ImageLinter::Role role) {
+    switch (role) {
+        case ImageLinter::Role::kBootCode:
+            return KitFileKind::kBootCode;
+        case ImageLinter::Role::kFirmware:
+            return KitFileKind::kFirmware;
+        case ImageLinter::Role::kCodeplug:
+            break;
+    }
+    return KitFileKind::kCodeplug;
+}
+
+const char* RoleName(ImageLinter::Role role) {
+    switch (role) {
+        case ImageLinter::Role::kBootCode:
+            return "boot-code";
+        case ImageLinter::Role::kFirmware:
+            return "firmware";
+        case ImageLinter::Role::kCodeplug:
+            break;
+    }
+    return "codeplug";
+}
+
 }  // namespace
 
 void ImageLinter::Check(const std::string& name, Role role, std::uint32_t flashBytes) {
     if (!checked_.emplace(name, true).second)
         return;
-    const KitFileResult file = kit_.ReadFile(name);
+    const KitFileResult file = kit_.ReadFile(name, KindOf(role));
+    if (file.failure == KitFileFailure::kTooLarge) {
+        problems_.Add(name, 0, "the file has more than %llu bytes, the most a %s file may have",
+                      static_cast<unsigned long long>(MaxKitFileBytes(KindOf(role))), RoleName(role));
+        return;
+    }
     if (!file.Ok()) {
         problems_.Add(name, 0, "the file is %s", std::string(DescribeFailure(file.failure)).c_str());
         return;
     }
-    CheckContent(name, role, flashBytes, file.Text(), file.fileSize);
+    CheckContent(name, role, flashBytes, file.Text());
 }
 
 void ImageLinter::CheckContent(const std::string& name, Role role, std::uint32_t flashBytes,
-                               std::string_view text, std::size_t fileSize) {
+                               std::string_view text) {
     const ImageScan scan = ImageScan::Of(text);
     for (const ImageScan::Fault& fault : scan.faults)
         problems_.Add(name, fault.line, "%s", fault.message.c_str());
@@ -31,10 +60,6 @@ void ImageLinter::CheckContent(const std::string& name, Role role, std::uint32_t
 
     switch (role) {
         case Role::kBootCode:
-            if (fileSize > kMaxBootCodeFileBytes) {
-                problems_.Add(name, 0, "the file has %u bytes; a boot-code file may have at most %u",
-                              Count(fileSize), Count(kMaxBootCodeFileBytes));
-            }
             if (scan.image.size() > kMaxBootCodeImageBytes) {
                 problems_.Add(name, 0, "the boot code has %u bytes of data; at most %u fit",
                               Count(scan.image.size()), Count(kMaxBootCodeImageBytes));

@@ -18,15 +18,13 @@ public:
     void Check(const std::string& name, Role role, std::uint32_t flashBytes = 0);
 
     // Limits the program puts on the files.
-    static constexpr std::size_t kMaxBootCodeFileBytes = 10000;  // the form's boot-code buffer
     static constexpr std::size_t kMaxBootCodeImageBytes = 5000;  // the engine's boot-code image
     static constexpr std::size_t kMaxCodeplugImageBytes = 32768;
     static constexpr std::uint32_t kMaxKwipWriteBytes = 251;
     static constexpr std::uint32_t kFlashBase = 0x400000;
 
 private:
-    void CheckContent(const std::string& name, Role role, std::uint32_t flashBytes, std::string_view text,
-                      std::size_t fileSize);
+    void CheckContent(const std::string& name, Role role, std::uint32_t flashBytes, std::string_view text);
 
     const KitFolder& kit_;
     KitProblems& problems_;

@@ -1,6 +1,7 @@
 #include "KitFolder.h"
 
 #include "KitConfig.h"
+#include "files/KitFileName.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ std::string_view DescribeFailure(KitFileFailure failure) {
             return "empty, not a multiple of 8 bytes long, or not readable in full";
         case KitFileFailure::kAllocation:
             return "too large to hold in memory";
+        case KitFileFailure::kTooLarge:
+            return "larger than a file of its kind may be";
     }
     return "unknown failure";
 }
@@ -50,6 +53,12 @@ void KitFolder::TakeKitKey() {
         kitKey_ = KitKeyOf(config_);
 }
 
-KitFileResult KitFolder::ReadFile(const std::string& name) const {
-    return ReadKitFile(path_ / name, kitKey_);
+KitFileResult KitFolder::ReadFile(const std::string& name, KitFileKind kind) const {
+    // A name that leaves the folder is reported by the lint; it is never opened.
+    if (KitFileNameFault(name)) {
+        KitFileResult refused;
+        refused.failure = KitFileFailure::kOpen;
+        return refused;
+    }
+    return ReadKitFile(path_ / name, kitKey_, kind);
 }

@@ -22,7 +22,8 @@ public:
     FileManager& Config() { return config_; }
     const std::string& KitKey() const { return kitKey_; }
 
-    KitFileResult ReadFile(const std::string& name) const;
+    // A file of the kit folder; a name that is not one plain component is refused as kOpen.
+    KitFileResult ReadFile(const std::string& name, KitFileKind kind) const;
 
 private:
     KitFolder() = default;

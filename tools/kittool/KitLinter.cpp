@@ -4,6 +4,7 @@
 
 #include "PatchDataLinter.h"
 #include "files/HexDigits.h"
+#include "files/KitFileName.h"
 #include "files/ProductLine.h"
 
 namespace {
@@ -120,7 +121,7 @@ void KitLinter::CheckRegion(std::uint32_t g, const KitConfig::RadioGroup& group)
         if (name.empty()) {
             checker_.Report(line.fileLine, "radio group %u names no boot-code file for %u Bd", g,
                             KitConfig::kFlashRates[rate]);
-        } else {
+        } else if (FileNameIsPlain(line, "boot-code", name)) {
             images_.Check(name, ImageLinter::Role::kBootCode);
         }
     }
@@ -219,7 +220,7 @@ void KitLinter::CheckModels(const KitConfig::RadioGroup& group) {
         if (entry.fields.size() >= 7 && entry.fields[6] != kNoCodeplugFile) {
             if (entry.fields[6].empty()) {
                 checker_.Report(entry.fileLine, "the model entry names no codeplug file (\"#\" for none)");
-            } else {
+            } else if (FileNameIsPlain(entry, "codeplug", entry.fields[6])) {
                 images_.Check(entry.fields[6], ImageLinter::Role::kCodeplug);
             }
         }
@@ -260,6 +261,17 @@ void KitLinter::CheckMatching(const KitConfig::RadioGroup& group) {
     }
     if (!anyRow)
         checker_.Report(group.matching.countLine.fileLine, "the RADIO_MATCHING_BLOCK has no \"*\" row");
+}
+
+bool KitLinter::FileNameIsPlain(const KitConfig::Line& line, const char* role, const std::string& name) {
+    const std::optional<std::string_view> fault = KitFileNameFault(name);
+    if (fault) {
+        checker_.Report(line.fileLine,
+                        "the %s file name \"%s\" %s: the program refuses names that are not "
+                        "one plain name in the kit folder",
+                        role, name.c_str(), std::string(*fault).c_str());
+    }
+    return !fault;
 }
 
 void KitLinter::CheckFirmware() {

@@ -38,6 +38,8 @@ private:
     void CheckModels(const KitConfig::RadioGroup& group);
     void CheckMatching(const KitConfig::RadioGroup& group);
     void CheckFirmware();
+    // Reports a file name that is not one plain name in the kit folder; true when it is one.
+    bool FileNameIsPlain(const KitConfig::Line& line, const char* role, const std::string& name);
 
     KitFolder& kit_;
     KitConfig::Kit config_;

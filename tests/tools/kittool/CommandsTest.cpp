@@ -156,6 +156,22 @@ TEST_F(CommandsTest, ShowNamesTheDemoKitsGroupsAndOpcodes) {
     }
 }
 
+// A kit's texts reach the terminal escaped, whether shown or quoted by the lint.
+TEST_F(CommandsTest, ShowAndLintEscapeTheKitsTexts) {
+    const std::string config =
+        "PATCH-D01.01.07\nTitle \x1B]0;owned\x07\nD\xC3\xA9\x9BJ\nkey\n01\nPRODUCT_LINE\nVOL\x1B[2J\n";
+    dir_.WriteFile("patcher.txt", config);
+    TempDir kit;
+    KitBuilder().Build(dir_.Path(), kit.Path());
+
+    EXPECT_EQ(Commands::Show(kit.Path(), Io()), Commands::kSuccess);
+    EXPECT_NE(out_.str().find("Title:         Title \\x1B]0;owned\\x07\n"), std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find("Description:   D\xC3\xA9\\x9BJ\n"), std::string::npos) << out_.str();
+    EXPECT_EQ(Commands::Lint(kit.Path(), Io()), Commands::kProblemsFound);
+    EXPECT_NE(out_.str().find("product line \"VOL\\x1B[2J\""), std::string::npos) << out_.str();
+    EXPECT_EQ(out_.str().find_first_of("\x1B\x07"), std::string::npos);
+}
+
 TEST_F(CommandsTest, LintAndImageExitWithOneOnProblems) {
     EXPECT_EQ(Commands::Lint(CORVIDA_DEMO_KIT, Io()), Commands::kSuccess);
     EXPECT_EQ(Commands::Lint(dir_.Path(), Io()), Commands::kProblemsFound);

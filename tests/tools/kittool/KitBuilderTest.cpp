@@ -19,8 +19,8 @@ TEST(KitBuilderTest, EnciphersTheConfigurationWithTheProgramKeyAndTheRestWithThe
     EXPECT_EQ(written, (std::vector<std::string>{"boot.s19", "patcher.dat"}));
 
     EXPECT_EQ(kit.ReadFile("patcher.dat").size() % 8, 0u);
-    EXPECT_EQ(ReadKitFile(kit.Path() / "patcher.dat", kProgramKey).Text(), kConfig);
-    const KitFileResult boot = ReadKitFile(kit.Path() / "boot.s19", "the kit key");
+    EXPECT_EQ(ReadKitFile(kit.Path() / "patcher.dat", kProgramKey, KitFileKind::kConfig).Text(), kConfig);
+    const KitFileResult boot = ReadKitFile(kit.Path() / "boot.s19", "the kit key", KitFileKind::kBootCode);
     EXPECT_EQ(boot.fileSize, 16u) << "12 bytes padded to 16";
     EXPECT_EQ(boot.Text(), "S9030000FC\r\n");
 

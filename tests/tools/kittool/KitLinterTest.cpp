@@ -162,6 +162,42 @@ TEST_F(BrokenKitTest, EachPlantedFaultIsReportedWithItsFileAndLine) {
     }
 }
 
+// A name that would leave the kit folder is reported at its line and never opened; a file too large for
+// its kind is reported without being read.
+TEST_F(BrokenKitTest, FileNamesAndSizesTheProgramRefusesAreReported) {
+    Plant("\nzr5_38k4.s19\n", "\n../zr5_38k4.s19\n");
+    Plant("\nzr5_115k.s19\n", "\n/etc/passwd\n");
+    Plant("\nq7_38k4.s19\n", "\n..\n");
+    Plant(",kx600.s19,", ",sub/kx600.s19,");
+    BuildAndLint();
+    std::filesystem::resize_file(kit_.Path() / "kx400.s19", 2 * 1024 * 1024 + 8);
+    const std::vector<KitProblem> all = LintKit(kit_.Path());
+
+    const Expected table[] = {
+        {"patcher.dat", LineOf(config_, "../zr5_38k4.s19"),
+         "the boot-code file name \"../zr5_38k4.s19\" holds a path separator"},
+        {"patcher.dat", LineOf(config_, "/etc/passwd"),
+         "the boot-code file name \"/etc/passwd\" is an absolute path"},
+        {"patcher.dat", LineOf(config_, ".."), "the boot-code file name \"..\" is \".\" or \"..\""},
+        {"patcher.dat", LineOf(config_, "KX600,000000000,0000000000,00,00,01,sub/kx600.s19,KX-600 mobile"),
+         "the codeplug file name \"sub/kx600.s19\" holds a path separator"},
+        {"kx400.s19", 0, "the file has more than 2097152 bytes, the most a codeplug file may have"},
+    };
+    for (const Expected& fault : table) {
+        EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                                [&](const KitProblem& p) {
+                                    return p.file == fault.file && p.line == fault.line &&
+                                           p.message.find(fault.words) != std::string::npos;
+                                }),
+                  1)
+            << fault.file << ":" << fault.line << " " << fault.words << "\n"
+            << Describe(all);
+    }
+    for (const KitProblem& problem : all)
+        EXPECT_EQ(problem.file.find('/'), std::string::npos) << "a refused name was opened\n"
+                                                             << Describe(all);
+}
+
 TEST_F(BrokenKitTest, CodeplugsAreCheckedAsTheEngineAndThePatcherUseThem) {
     Plant("30,01,00,0004,01,01", "30,01,00,0009,01,01");  // past the scan-list entry's 8 bytes
     // A codeplug whose A0 lies past its 64 bytes.
