@@ -41,6 +41,9 @@ bool CCorvidaApp::InitInstance() {
     frame_ = std::make_unique<CMainFrame>(*document_, ports_, productLine_, program_);
     messageBox_ = std::make_unique<QtMessageBox>(frame_.get());
     notifications_ = std::make_unique<QtNotifications>(*frame_);
+    // A press that ends with its progress display still open must not leave the main window disabled.
+    QObject::connect(&frame_->Runner(), &PressRunner::finished, frame_.get(),
+                     [this] { notifications_->EndProgress(); });
 
     frame_->show();
     title_ = ProductLineLook::Of(productLine_).title;

@@ -58,6 +58,11 @@ void ProgressWindow::SetPosition(int position, int lower, int upper) {
     bar_->setValue(position);
 }
 
+void ProgressWindow::SetCancelEnabled(bool enabled, const QString& whyNot) {
+    cancel_->setEnabled(enabled);
+    cancel_->setToolTip(enabled ? QString() : whyNot);
+}
+
 QString ProgressWindow::Message() const {
     return message_->text();
 }
@@ -67,7 +72,8 @@ int ProgressWindow::BarValue() const {
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event) {
-    // The close box acts as Cancel, so the engine hears of it on its next step.
+    // The close box acts as Cancel, and is refused while Cancel is off; the engine hears of it on its
+    // next step.
     event->ignore();
     emit cancelPressed();
 }

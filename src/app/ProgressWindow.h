@@ -20,6 +20,8 @@ public:
 
     void SetMessage(const QString& message);
     void SetPosition(int position, int lower, int upper);
+    // Cancel on, or off with its tooltip saying why.
+    void SetCancelEnabled(bool enabled, const QString& whyNot);
 
     QString Message() const;
     int BarValue() const;

@@ -53,6 +53,14 @@ void QtNotifications::SetWaitCursor(bool busy) {
     });
 }
 
+void QtNotifications::BlockCancel(const std::string& reason) {
+    RunOnUiThread([&] { model_.BlockCancel(reason); });
+}
+
+void QtNotifications::AllowCancel() {
+    RunOnUiThread([&] { model_.AllowCancel(); });
+}
+
 bool QtNotifications::OpenWindow() {
     window_ = new ProgressWindow(&frame_);
     QObject::connect(window_, &ProgressWindow::cancelPressed, window_, [this] { model_.Cancel(); });
@@ -88,6 +96,11 @@ void QtNotifications::ShowMessage(const std::string& message) {
 void QtNotifications::ShowPosition(int position, int lower, int upper) {
     if (window_ != nullptr)
         window_->SetPosition(position, lower, upper);
+}
+
+void QtNotifications::ShowCancel(bool enabled, const std::string& whyNot) {
+    if (window_ != nullptr)
+        window_->SetCancelEnabled(enabled, QString::fromStdString(whyNot));
 }
 
 void QtNotifications::DispatchPending() {

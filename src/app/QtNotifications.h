@@ -25,6 +25,8 @@ public:
     void SwitchView(int kind) override;
     void SetProgressMessage(const std::string& text) override;
     void SetWaitCursor(bool busy) override;
+    void BlockCancel(const std::string& reason) override;
+    void AllowCancel() override;
 
     const ProgressModel& Model() const { return model_; }
     // The open progress window, or null.
@@ -37,6 +39,7 @@ private:
     void ShowCaption(const std::string& caption) override;
     void ShowMessage(const std::string& message) override;
     void ShowPosition(int position, int lower, int upper) override;
+    void ShowCancel(bool enabled, const std::string& whyNot) override;
     void DispatchPending() override;
     void EnableMainWindow(bool enabled) override;
     std::string StatusPaneText() const override;

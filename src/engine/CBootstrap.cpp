@@ -118,6 +118,16 @@ CBootstrap::~CBootstrap() {
     variant_ = kUndetermined;
 }
 
+std::size_t CBootstrap::BlockCount(BootstrapVariant variant, std::size_t imageBytes) {
+    const std::size_t unit = variant == kQ7 ? kPieceBytes : kBlockBytes;
+    return (imageBytes + unit - 1) / unit;
+}
+
+void CBootstrap::BlockSent() const {
+    if (blockSent_)
+        blockSent_();
+}
+
 void CBootstrap::SendBootcode(std::span<const std::uint8_t> image) {
     if (image.size() > kMaxImageBytes) {
         ErrorLog().Log("Bootstrap::SendBootcode: Bootcode image of %u bytes is over the limit of %u bytes",
@@ -198,6 +208,7 @@ void CBootstrap::SendPiece(std::span<const std::uint8_t> piece, std::size_t offs
         throw CGenError(3, "%s", kSendingFailed);
     }
     Trace(step, piece, {}, "", "");
+    BlockSent();
 }
 
 void CBootstrap::ZR5_Send_Bootcode(std::span<const std::uint8_t> image) {
@@ -235,6 +246,7 @@ void CBootstrap::SendBlock(std::span<const std::uint8_t> block, std::size_t offs
     Trace(step, block, answer, "", repeated ? "" : kVerificationFailed);
     if (!repeated)
         throw CGenError(3, "%s", kVerificationFailed);
+    BlockSent();
 }
 
 void CBootstrap::WaitForBootstrapSync(std::uint8_t syncCharacter) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -39,6 +40,12 @@ public:
     // the detection itself.
     void SetAnnouncementWait(unsigned milliseconds) { announcementWaitMs_ = milliseconds; }
 
+    // Called after each block (ZR5) or piece (Q7) has gone out, for a progress display.
+    void OnBlockSent(std::function<void()> blockSent) { blockSent_ = std::move(blockSent); }
+    // How many blocks or pieces the image takes with `variant`; an undetermined variant counts as ZR5,
+    // the loader the program sequence presets.
+    static std::size_t BlockCount(BootstrapVariant variant, std::size_t imageBytes);
+
     // Detects the variant when it is undetermined, then sends the image with its loader's protocol. A
     // variant other than ZR5 or Q7 sends nothing.
     void SendBootcode(std::span<const std::uint8_t> image);
@@ -65,7 +72,10 @@ private:
     void SendPiece(std::span<const std::uint8_t> piece, std::size_t offset, unsigned timeoutMs);
     void WriteQ7Sync(std::uint8_t syncCharacter);
 
+    void BlockSent() const;
+
     CSerial* port_;
     BootstrapVariant variant_ = kUndetermined;
     unsigned announcementWaitMs_ = 0;
+    std::function<void()> blockSent_;
 };

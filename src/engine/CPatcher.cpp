@@ -70,6 +70,7 @@ bool CPatcher::RunRecords(std::span<const PatchRecord> records) {
             ++index;
             if (CancelSignal::Global().Poll()) {
                 ErrorLog().Log("CPatcher::UpdateRadio: Operation Interrupted");
+                interrupted_ = result;  // a record that failed stays a failure
                 result = false;
             }
             if (outcome == Outcome::kEndRun)

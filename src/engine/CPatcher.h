@@ -35,6 +35,8 @@ public:
     // (each logged; an error of the radio or the codeplug is also shown in an OK box without icon).
     // The radio is reset at the end of a run that got as far as its records.
     bool UpdateRadio(std::span<const PatchRecord> records, int port, std::uint8_t echo, unsigned baud);
+    // Whether UpdateRadio stopped for the operator's Cancel rather than for a failure.
+    bool Interrupted() const { return interrupted_; }
 
 private:
     enum class Outcome { kContinue, kEndRun, kFailed };
@@ -58,4 +60,5 @@ private:
     std::vector<std::uint8_t> workingBlock_;
     std::array<char, kStatusReplyBytes> statusReply_{};
     bool statusRead_ = false;
+    bool interrupted_ = false;
 };

@@ -12,12 +12,21 @@
 #include "errors/CGenError.h"
 #include "files/PatchSection.h"
 #include "files/SRecord.h"
+#include "notify/CancelSignal.h"
 #include "notify/Notifications.h"
 
 namespace {
 
 constexpr const char* kFirmwareReadText = "Read firmware S-Record file failed";
 constexpr const char* kBadModeText = "Syntax error in patch script file : RADIO_MATCHING_BLOCK";
+
+constexpr const char* kCodeplugMessage = "Programming Codeplug...\nWARNING!! Ensure process is not interrupted";
+constexpr const char* kFlashingBlocksCancel =
+    "Cancel is not available while the flash ROM is erased and programmed: stopping now would leave the "
+    "radio inoperable.";
+constexpr const char* kCodeplugBlocksCancel =
+    "Cancel is not available while the codeplug is written: stopping now would leave the radio without a "
+    "whole codeplug and its own tuning data.";
 
 // The region codeplug programming writes, by codeplug mode: 1 the internal region, 2 from A0 to the
 // end, 3 the whole codeplug. Pointers that are not valid leave it empty, which the codeplug step refuses.
@@ -90,6 +99,7 @@ bool CRadioUpgrade::FlashSelected() const {
 UpgradeStatus CRadioUpgrade::UpgradeRadio() {
     status_ = UpgradeStatus::BootcodeFailed;
     ErrorLog().ClearAuxLog();
+    CancelSignal::Global().Poll();  // a Cancel of an earlier run is no request to stop this one
     WaitCursor busy;
     try {
         RunUpgrade();
@@ -123,45 +133,76 @@ void CRadioUpgrade::RunUpgrade() {
 // The bootcode download, the erase and size probe, and the firmware file. False, with the status set,
 // when the run cannot go on.
 bool CRadioUpgrade::StartFlashing() {
-    Notifications::Current().BeginProgress(0, false);
     try {
         DownloadBootcode();
     } catch (const CError& error) {
         // The operator's message comes from the status; the log keeps the reason.
         ErrorLog().Log("%s", error.GetText());
-        Notifications::Current().EndProgress();
         Notifications::Current().StatusText(Notifications::kStatusRestore);
         status_ = UpgradeStatus::BootcodeFailed;
         return false;
     }
-    Notifications::Current().EndProgress();
     return DetectFlashAndLoadFirmware();
 }
 
+// The firmware, codeplug and patch steps under one progress display. Flash and codeplug writes cannot
+// stop safely, so Cancel stays off through them; patching stops after the record under way, and the
+// run stops between steps when the operator has cancelled.
 void CRadioUpgrade::RunSelectedSteps() {
+    const bool flashing = FlashSelected() && firmwareChosen_;
+    const bool codeplug = options_->codeplugMode != 0;
+    if (flashing || codeplug)
+        Notifications::Current().BlockCancel(flashing ? kFlashingBlocksCancel : kCodeplugBlocksCancel);
     const int total = patchRecordCount_ + codeplugChunkCount_ + firmwareRecordCount_;
     if (total > 0) {
         progressShown_ = true;
-        Notifications::Current().SetProgressMessage(kProgrammingMessage);
         Notifications::Current().BeginProgress(total, false);
+        if (flashing || codeplug)
+            Notifications::Current().SetProgressMessage(flashing ? kProgrammingMessage : kCodeplugMessage);
     }
-    // The status names the step under way, so an error leaves it naming the step that failed.
     try {
-        if (FlashSelected() && firmwareChosen_)
-            FlashFirmware();
-        status_ = UpgradeStatus::CodeplugFailed;
-        if (options_->codeplugMode != 0)
-            DoProgCp();
-        status_ = UpgradeStatus::PatchFailed;
-        if (options_->patchCodeplug)
-            DoPatch();
-        status_ = UpgradeStatus::Succeeded;
+        RunSteps(flashing, codeplug);
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
         failureText_ = error.GetText();
     }
     if (progressShown_)
-        Notifications::Current().EndProgress();
+        Notifications::Current().EndProgress();  // which lifts a block of Cancel too
+    else if (flashing || codeplug)
+        Notifications::Current().AllowCancel();
+}
+
+// The status names the step under way, so an error leaves it naming the step that failed.
+void CRadioUpgrade::RunSteps(bool flashing, bool codeplug) {
+    if (flashing)
+        FlashFirmware();
+    status_ = UpgradeStatus::CodeplugFailed;
+    if (codeplug) {
+        if (StopRequested())
+            return;
+        Notifications::Current().BlockCancel(kCodeplugBlocksCancel);
+        if (flashing)
+            Notifications::Current().SetProgressMessage(kCodeplugMessage);
+        DoProgCp();
+    }
+    status_ = UpgradeStatus::PatchFailed;
+    if (options_->patchCodeplug) {
+        Notifications::Current().AllowCancel();
+        if (StopRequested() || !DoPatch()) {
+            status_ = UpgradeStatus::Cancelled;
+            return;
+        }
+    }
+    status_ = UpgradeStatus::Succeeded;
+}
+
+// A safe point between steps: true, with the status set, when the operator has cancelled.
+bool CRadioUpgrade::StopRequested() {
+    if (!CancelSignal::Global().Poll())
+        return false;
+    ErrorLog().Log("CRadioUpgrade::UpgradeRadio: Cancelled by the operator");
+    status_ = UpgradeStatus::Cancelled;
+    return true;
 }
 
 void CRadioUpgrade::PrepareUpgrade() {

@@ -53,6 +53,13 @@ public:
     // Never raises: every failure ends as a status.
     UpgradeStatus UpgradeRadio();
 
+    // The progress display's message and the reason its Cancel is off while the bootcode goes out.
+    static constexpr const char* kBootcodeMessage =
+        "Downloading bootcode...\nWARNING!! Ensure process is not interrupted";
+    static constexpr const char* kBootcodeBlocksCancel =
+        "Cancel is not available while the bootcode is downloaded: the radio's loader cannot be stopped "
+        "part-way.";
+
     // The programmable codeplug region PrepareUpgrade computed; for tests and the upgrade record.
     const CodeplugRegion& Region() const { return region_; }
     // The backup file that holds the radio's data saved by the codeplug step of this run, or empty.
@@ -68,6 +75,7 @@ private:
     bool StartFlashing();
     void DownloadBootcode();
     void SendBootcodeAndStartIt();
+    void ShowBootcodeProgress(int blocks);
     void ReleaseBootstrapPort();
     bool DetectFlashAndLoadFirmware();
     std::optional<FlashLayout::Probe> DetectFlashSize(CKwipBroker& broker);
@@ -76,11 +84,14 @@ private:
     void PrepareUpgrade();
     void PrepareCodeplugRegion();
     void RunSelectedSteps();
+    void RunSteps(bool flashing, bool codeplug);
+    bool StopRequested();
     void FlashFirmware();
     void ProgramFlash(CKwipBroker& broker);
     void WriteFirmwareRecords(CKwipBroker& broker, SRecord& reader);
     void DoProgCp();
-    void DoPatch();
+    // False when the operator cancelled the patching.
+    bool DoPatch();
 
     bool FlashSelected() const;
     unsigned FlashRate() const;

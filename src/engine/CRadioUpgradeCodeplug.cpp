@@ -58,15 +58,17 @@ void CRadioUpgrade::DoProgCp() {
     backupFile_ = programmer->BackupFile();
 }
 
-void CRadioUpgrade::DoPatch() {
+bool CRadioUpgrade::DoPatch() {
     CPatcher patcher(codeplugType_);
     if (codeplugType_ == CCodeplug::kKdsFormat && codeplugText_ != nullptr)
         patcher.Codeplug().SetExternalCodeplug(*codeplugText_, variantCode_);
     const unsigned baud = BootcodeBaud().value_or(CKwipComm::kBaud);
     const std::span<const PatchRecord> records =
         patchRecords_ != nullptr ? std::span<const PatchRecord>(*patchRecords_) : std::span<const PatchRecord>();
-    if (!patcher.UpdateRadio(records, portNumber_, echo_, baud)) {
-        ErrorLog().Log("CRadioUpgrade::DoPatch: Patching codeplug data failed!");
-        throw CGenError(3, "Patching error");
-    }
+    if (patcher.UpdateRadio(records, portNumber_, echo_, baud))
+        return true;
+    if (patcher.Interrupted())
+        return false;
+    ErrorLog().Log("CRadioUpgrade::DoPatch: Patching codeplug data failed!");
+    throw CGenError(3, "Patching error");
 }

@@ -87,19 +87,30 @@ void CRadioUpgrade::SendBootcodeAndStartIt() {
         throw CGenError(3, "Com Port was not opened");
     if (!settings_->flashRate)
         throw CGenError(3, "No flash rate has been chosen");  // refused before the radio is touched
-    Notify().StatusText(Notifications::kStatusDownloadingBootcode);
+    ShowBootcodeProgress(static_cast<int>(CBootstrap::BlockCount(settings_->bootVariant, length)));
     try {
         CBootstrap bootstrap(bootstrapPort_);
         bootstrap.SetVariant(settings_->bootVariant);
         bootstrap.SetAnnouncementWait(settings_->announcementWaitMs);
+        bootstrap.OnBlockSent([] { Notify().StepProgress(); });
         bootstrap.SendBootcode(std::span(image).first(length));
         bootstrapPort_->SetBaud(FlashRate());
         std::uint8_t firstCharacter = 0;  // the running bootcode's hello; its value means nothing
         bootstrapPort_->Read(std::span(&firstCharacter, 1), kBootcodeHelloTimeoutMs);
     } catch (const CError&) {
+        Notify().EndProgress();
         Notify().StatusText(Notifications::kStatusRestore);
         throw;
     }
+    Notify().EndProgress();
+}
+
+// A bar over the bootcode's blocks, with Cancel off from the moment the display opens.
+void CRadioUpgrade::ShowBootcodeProgress(int blocks) {
+    Notify().BlockCancel(kBootcodeBlocksCancel);
+    Notify().BeginProgress(blocks, false);
+    Notify().SetProgressMessage(kBootcodeMessage);
+    Notify().StatusText(Notifications::kStatusDownloadingBootcode);
 }
 
 void CRadioUpgrade::ReleaseBootstrapPort() {

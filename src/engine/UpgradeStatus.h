@@ -9,4 +9,5 @@ enum class UpgradeStatus : int {
     InvalidDataFile = 4,       // a kit image was refused before anything was written
     Succeeded = 5,             // every selected step ran
     FlashSizeNotDetected = 6,  // the erase or the size probe failed
+    Cancelled = 7,             // the operator cancelled; the run stopped at a safe point
 };

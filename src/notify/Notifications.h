@@ -32,6 +32,12 @@ public:
     virtual void SetProgressMessage(const std::string& text) = 0;
     virtual void SetWaitCursor(bool busy) = 0;
 
+    // Cancel is offered only where the work can stop safely. BlockCancel turns the progress display's
+    // Cancel off, saying why, until AllowCancel or the display's End; it may come before Begin so that
+    // the display opens with Cancel off. Displays without a Cancel button ignore both.
+    virtual void BlockCancel(const std::string& /*reason*/) {}
+    virtual void AllowCancel() {}
+
     // The caller keeps ownership and uninstalls (nullptr) before the object dies.
     static void Install(Notifications* notifications);
     static Notifications* Installed();

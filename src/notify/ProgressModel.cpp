@@ -33,6 +33,8 @@ void ProgressModel::Begin(int total, bool percentageMode) {
     position_ = 0;
     shownPercentage_.reset();
     surface_.ShowPosition(position_, lower_, upper_);
+    if (cancelBlockedReason_)
+        surface_.ShowCancel(false, *cancelBlockedReason_);
 }
 
 void ProgressModel::Step() {
@@ -53,6 +55,7 @@ void ProgressModel::Step() {
 }
 
 void ProgressModel::End() {
+    cancelBlockedReason_.reset();
     if (!active_)
         return;
     message_.clear();
@@ -68,11 +71,29 @@ void ProgressModel::End() {
 }
 
 void ProgressModel::Cancel() {
-    if (!active_ || cancelled_)
+    if (!active_ || cancelled_ || cancelBlockedReason_)
         return;
     cancelled_ = true;
     if (windowOpen_)
         CloseWindow();
+    // The engine stops at its next safe point; the main window need not wait for it.
+    surface_.EnableMainWindow(true);
+}
+
+void ProgressModel::BlockCancel(const std::string& reason) {
+    if (cancelBlockedReason_ == reason)
+        return;
+    cancelBlockedReason_ = reason;
+    if (windowOpen_)
+        surface_.ShowCancel(false, reason);
+}
+
+void ProgressModel::AllowCancel() {
+    if (!cancelBlockedReason_)
+        return;
+    cancelBlockedReason_.reset();
+    if (windowOpen_)
+        surface_.ShowCancel(true, "");
 }
 
 void ProgressModel::SetMessage(const std::string& text) {

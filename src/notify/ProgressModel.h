@@ -9,7 +9,8 @@
 // The rules of the progress display and the status pane, shared by every display: a display implements
 // Notifications by handing progress and status calls to its model, and the model draws on the display's
 // surface. Absent → active (Begin) → absent (End); Cancel closes the window but keeps the display active,
-// so each later Step raises the cancel signal until End.
+// so each later Step raises the cancel signal until End. Where the engine cannot stop safely it blocks
+// Cancel: the button is off, says why, and a press (or the close box) is ignored.
 class ProgressModel {
 public:
     static constexpr int kStatusDownloadingBootcode = 1;
@@ -25,8 +26,12 @@ public:
     void Step();
     // Closes the display and enables the main window; ignored while absent.
     void End();
-    // The operator's Cancel: the window closes now, the cancel signal follows on the next Step.
+    // The operator's Cancel: the window closes now and the main window is enabled again, the cancel
+    // signal follows on the next Step. Ignored while Cancel is blocked.
     void Cancel();
+    // Cancel off, saying why, until AllowCancel or End; kept while absent, so a display may open with it.
+    void BlockCancel(const std::string& reason);
+    void AllowCancel();
     // Replaces the message while the window exists; longer texts are cut to kMaxMessageLength.
     void SetMessage(const std::string& text);
 
@@ -66,6 +71,8 @@ private:
     std::string captionText_;
     std::string caption_;
     std::string message_;
+
+    std::optional<std::string> cancelBlockedReason_;
 
     std::optional<std::string> savedStatusText_;
 };

@@ -20,6 +20,9 @@ public:
     virtual void ShowPosition(int position, int lower, int upper) = 0;
     // Lets the operator act (press Cancel) while the engine works between steps.
     virtual void DispatchPending() = 0;
+    // Turns the window's Cancel on, or off with the reason for the operator; a new window starts with
+    // it on. A surface without a Cancel button ignores it.
+    virtual void ShowCancel(bool /*enabled*/, const std::string& /*whyNot*/) {}
     // The main window is disabled while the progress window is up; enabling brings it to the front.
     virtual void EnableMainWindow(bool enabled) = 0;
 

@@ -39,6 +39,7 @@ constexpr const char* kTestKitWarning =
 constexpr const char* kNoConfiguration =
     "No radio can be verified: the configuration file could not be loaded when the application started.\n"
     "Please make sure installation is completed successfully and restart the application.";
+constexpr const char* kNotPermitted = "The kit permits no upgrade of this radio";
 constexpr const char* kPowerUpUnreadable = "Unable to verify radio powerup parameters";
 constexpr const char* kHardwareProblem =
     "The current radio has a hardware problem.\nPlease refer to the radio repair manual for specific "
@@ -173,7 +174,8 @@ ProgramOutcome CUpgradeForm::Program() {
     }
     if (!radio_.options.upgradePermitted) {
         outcome.end = ProgramOutcome::End::NotPermitted;
-        outcome.finalText = "The kit permits no upgrade of this radio";
+        outcome.finalText = kNotPermitted;
+        MessageBoxService::ShowMessage(kNotPermitted, "NOTE", MessageIcon::Information, MessageButtons::Ok);
         return outcome;
     }
     if (!PowerUpCheckPasses()) {

@@ -9,7 +9,7 @@
 struct ProgramOutcome {
     enum class End {
         NotStarted,       // verification, the power-up check or the flash dialog ended the press
-        NotPermitted,     // the kit permits no upgrade of this radio: the press ends without a message
+        NotPermitted,     // the kit permits no upgrade of this radio: a NOTE says so
         Cancelled,        // Cancel at the first bootstrap prompt: nothing was sent to the radio
         PortUnavailable,  // the serial port could not be prepared for bootstrap mode
         EngineRan,        // finalStatus holds how the last attempt ended

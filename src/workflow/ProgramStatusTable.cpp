@@ -35,6 +35,9 @@ constexpr ProgramPrompt kNotStartedRetry = {
 constexpr ProgramPrompt kFlashSizeNotDetected = {"Failed to detect FlashRom size.\n" CORVIDA_RETRY_OR_CANCEL,
                                                  "Error", MessageIcon::Stop, MessageButtons::OkCancel,
                                                  OnOk::Retry};
+// A cancel stops at a safe point, so it ends the press without the warning of a failure.
+constexpr ProgramPrompt kCancelled = {"Programming cancelled by the operator.", "NOTE", MessageIcon::Information,
+                                      MessageButtons::Ok, OnOk::Finish};
 constexpr ProgramPrompt kUpdateFailed = {
     "An error occurred while updating the radio.\n" CORVIDA_RETRY_OR_CANCEL, "Error", MessageIcon::Stop,
     MessageButtons::OkCancel, OnOk::Retry};
@@ -58,6 +61,8 @@ const ProgramPrompt& ProgramStatusTable::Reaction(UpgradeStatus status, AttemptS
             return state == AttemptState::Retry ? kNotStartedRetry : kNotStartedFirst;
         case UpgradeStatus::FlashSizeNotDetected:
             return kFlashSizeNotDetected;
+        case UpgradeStatus::Cancelled:
+            return kCancelled;
         default:
             return kUpdateFailed;
     }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "DesktopFixture.h"
+#include "app/UpgradeFormView.h"
 #include "app/ProgressWindow.h"
 #include "app/QtNotifications.h"
 #include "notify/CancelSignal.h"
@@ -60,6 +61,7 @@ TEST_F(QtNotificationsTest, CancelRaisesTheSignalOnTheNextStep) {
     Window()->CancelButton()->click();
 
     EXPECT_FALSE(Window() != nullptr && Window()->isVisible());
+    EXPECT_TRUE(Frame().centralWidget()->isEnabled()) << "the window is gone, so the main window is back";
     EXPECT_FALSE(CancelSignal::Global().Poll());
     Shown().StepProgress();
     EXPECT_TRUE(CancelSignal::Global().Poll());
@@ -70,6 +72,46 @@ TEST_F(QtNotificationsTest, CancelRaisesTheSignalOnTheNextStep) {
     EXPECT_TRUE(Frame().centralWidget()->isEnabled());
     Shown().StepProgress();
     EXPECT_FALSE(CancelSignal::Global().Poll());
+}
+
+TEST_F(QtNotificationsTest, ABlockedCancelIsOffSaysWhyAndRefusesThePressAndTheCloseBox) {
+    Shown().BlockCancel("The flash ROM is being programmed.");
+    Shown().BeginProgress(10, false);
+    QPushButton* cancel = Window()->CancelButton();
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_EQ(cancel->toolTip(), "The flash ROM is being programmed.");
+
+    cancel->click();
+    Window()->close();
+    Shown().StepProgress();
+    EXPECT_TRUE(Window()->isVisible());
+    EXPECT_FALSE(CancelSignal::Global().Poll());
+    EXPECT_FALSE(Frame().centralWidget()->isEnabled());
+
+    Shown().AllowCancel();
+    EXPECT_TRUE(cancel->isEnabled());
+    EXPECT_TRUE(cancel->toolTip().isEmpty());
+    cancel->click();
+    Shown().StepProgress();
+    EXPECT_TRUE(CancelSignal::Global().Poll());
+    Shown().EndProgress();
+}
+
+TEST_F(QtNotificationsTest, APressThatEndsWithItsDisplayOpenLeavesTheMainWindowUsable) {
+    program = [](CUpgradeForm&) {
+        Notifications::Current().BlockCancel("The codeplug is being written.");
+        Notifications::Current().BeginProgress(3, false);
+    };
+    Frame().FormView()->ProgramButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Frame().Runner().Running(); }, 10000));
+
+    EXPECT_FALSE(Window() != nullptr && Window()->isVisible());
+    EXPECT_TRUE(Frame().centralWidget()->isEnabled());
+    EXPECT_TRUE(Frame().FormView()->ProgramButton()->isEnabled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Shown().BeginProgress(3, false);
+    EXPECT_TRUE(Window()->CancelButton()->isEnabled()) << "the block ended with the display";
+    Shown().EndProgress();
 }
 
 TEST_F(QtNotificationsTest, TheWindowReopensWhereItWasClosed) {

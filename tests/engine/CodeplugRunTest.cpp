@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -9,8 +10,10 @@
 #include "SRecordWriter.h"
 #include "TestCodeplugs.h"
 #include "codeplug/CCodeplug.h"
+#include "engine/CBootstrap.h"
 #include "engine/SavedDataFile.h"
 #include "files/ProductLine.h"
+#include "notify/CancelSignal.h"
 
 namespace {
 
@@ -104,7 +107,8 @@ TEST_P(CodeplugModeRunTest, KeepsTheRadiosOwnDataAndRestartsTheRadioAfterFlashin
     EXPECT_EQ(engine_->Region().start, layout_.region.start);
     EXPECT_EQ(engine_->Region().end, layout_.region.end);
     ExpectRadioKeptItsOwnData();
-    EXPECT_EQ(notes_.Steps(), static_cast<int>(Chunks()) + (flash ? 20 : 0));
+    const auto bootcodeBlocks = CBootstrap::BlockCount(CBootstrap::kZR5, BootcodeFor(115200).size());
+    EXPECT_EQ(notes_.Steps(), static_cast<int>(Chunks() + (flash ? 20 + bootcodeBlocks : 0)));
     // After flashing the radio still runs the bootcode; the codeplug step restarts it.
     EXPECT_EQ(RequestsOf(RequestKind::Reset).size(), flash ? 1u : 0u);
     Wait(kRestartWaitNs);
@@ -152,6 +156,82 @@ TEST_F(CodeplugRunTest, AFarVarnoWrenRadioEndsWithItsRawCopiesInItsTuning) {
     EXPECT_EQ(Bytes(now.begin() + 310, now.begin() + 317),
               Bytes(layout_.radio.begin() + 303, layout_.radio.begin() + 310));
     EXPECT_NE(layout_.radio[324], layout_.radio[326]) << "the copy shows";
+}
+
+TEST_F(CodeplugRunTest, CodeplugProgrammingShowsItsMessageAndWarningFromTheStart) {
+    Prepare(1, 3, false);
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    const std::vector<std::string> calls = notes_.Calls();
+    const auto begin = std::find(calls.begin(), calls.end(), "Begin " + std::to_string(Chunks()) + " 0");
+    ASSERT_NE(begin, calls.end());
+    EXPECT_EQ(std::count_if(calls.begin(), begin, [](const std::string& c) { return c.starts_with("Message"); }), 0);
+    EXPECT_EQ(*std::next(begin), "Message Programming Codeplug...\nWARNING!! Ensure process is not interrupted");
+}
+
+// Firmware, codeplug and a patch of two checks, with the operator pressing Cancel at one Step. Only the
+// patch can stop safely: a press before it is refused and the run succeeds; a press in it stops the run
+// after the record under way, as cancelled, and the patcher still resets the radio.
+class CancelRunTest : public CodeplugRunTest, public testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        Prepare(1, 3, true);
+        options_.patchCodeplug = true;
+        patchRecords_ = {{0x10, 4, 1, '5', 0, 0}, {0x10, 4, 0, 'Z', 0, 0}, {0x99, 0, 0, 0, 0, 0}};
+    }
+    // The first Step of each phase; the bootcode has a display of its own.
+    int FirstStepOf(const std::string& phase) const {
+        const int bootcode = static_cast<int>(CBootstrap::BlockCount(CBootstrap::kZR5, BootcodeFor(115200).size()));
+        const int firmware = 20;
+        if (phase == "bootcode")
+            return 1;
+        if (phase == "firmware")
+            return bootcode + 1;
+        if (phase == "codeplug")
+            return bootcode + firmware + 1;
+        return bootcode + firmware + static_cast<int>(Chunks()) + 1;
+    }
+};
+
+TEST_P(CancelRunTest, IsRefusedWhereTheWorkCannotStopAndTakenInThePatch) {
+    const std::string phase = GetParam();
+    notes_.CancelAtStep(FirstStepOf(phase));
+    const bool taken = phase == "patch";
+
+    EXPECT_EQ(Run(), taken ? UpgradeStatus::Cancelled : UpgradeStatus::Succeeded);
+    ExpectRadioKeptItsOwnData();
+    EXPECT_EQ(LogHas("CPatcher::UpdateRadio: Operation Interrupted"), taken);
+    EXPECT_FALSE(LogHas("CRadioUpgrade::DoPatch: Patching codeplug data failed!"));
+    EXPECT_EQ(Radio().Requests().back().kind, RequestKind::Reset);
+    EXPECT_FALSE(notes_.Model().Active());
+}
+
+INSTANTIATE_TEST_SUITE_P(Phases, CancelRunTest, testing::Values("bootcode", "firmware", "codeplug", "patch"));
+
+TEST_F(CodeplugRunTest, CancelIsOffWithAReasonThroughEachStepThatCannotStop) {
+    Prepare(1, 3, true);
+    options_.patchCodeplug = true;
+    patchRecords_ = {{0x99, 0, 0, 0, 0, 0}};
+    ASSERT_EQ(Run(), UpgradeStatus::Succeeded);
+    std::vector<std::string> phases;
+    for (const std::string& call : notes_.Calls()) {
+        if (call.starts_with("Cancel") || call.starts_with("Begin") || call == "End")
+            phases.push_back(call.starts_with("Cancel off: ") ? "off" : call.substr(0, call.find(' ')));
+    }
+    // bootcode; firmware, codeplug, then on for the patch, whose own display is the one already open
+    EXPECT_EQ(phases, (std::vector<std::string>{"off", "Begin", "End", "off", "Begin", "off", "Cancel", "Begin",
+                                                "End", "End"}));
+    const std::vector<std::string> reasons = notes_.CallsOf("Cancel off: ");
+    ASSERT_EQ(reasons.size(), 3u);
+    EXPECT_NE(reasons[0], reasons[1]);
+    EXPECT_NE(reasons[1], reasons[2]);
+}
+
+TEST_F(CodeplugRunTest, ACancelLeftFromAnEarlierRunDoesNotStopThisOne) {
+    Prepare(1, 3, false);
+    options_.patchCodeplug = true;
+    patchRecords_ = {{0x10, 4, 1, '5', 0, 0}, {0x99, 0, 0, 0, 0, 0}};
+    CancelSignal::Global().Set();
+    EXPECT_EQ(Run(), UpgradeStatus::Succeeded);
 }
 
 struct StepFault {

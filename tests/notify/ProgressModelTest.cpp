@@ -28,6 +28,9 @@ public:
         if (pressCancelWhileDispatching && model != nullptr)
             model->Cancel();
     }
+    void ShowCancel(bool enabled, const std::string& whyNot) override {
+        log.push_back(enabled ? "Cancel on" : "Cancel off: " + whyNot);
+    }
     void EnableMainWindow(bool enabled) override { log.push_back(enabled ? "Main on" : "Main off"); }
     std::string StatusPaneText() const override { return pane; }
     void ShowStatusPaneText(const std::string& text) override {
@@ -42,9 +45,9 @@ public:
     ProgressModel* model = nullptr;
 };
 
-// Runs a script of "Begin N P", "Step", "End", "Cancel", "Message TEXT", "Status K" and "NoWindow"
-// (the next window cannot be created), "CancelInDispatch" (the operator presses Cancel while a Step lets
-// events through), and logs "Signal" where an action left the cancel signal set.
+// Runs a script of "Begin N P", "Step", "End", "Cancel", "Message TEXT", "Status K", "Block REASON",
+// "Allow" and "NoWindow" (the next window cannot be created), "CancelInDispatch" (the operator presses
+// Cancel while a Step lets events through), and logs "Signal" where an action left the cancel signal set.
 std::vector<std::string> RunScript(const std::vector<std::string>& script) {
     RecordingSurface surface;
     CancelSignal signal;
@@ -70,6 +73,10 @@ std::vector<std::string> RunScript(const std::vector<std::string>& script) {
             int kind = 0;
             words >> kind;
             model.StatusText(kind);
+        } else if (verb == "Block") {
+            model.BlockCancel(action.substr(std::string("Block ").size()));
+        } else if (verb == "Allow") {
+            model.AllowCancel();
         } else if (verb == "NoWindow") {
             surface.opens = false;
         } else if (verb == "CancelInDispatch") {
@@ -162,16 +169,33 @@ INSTANTIATE_TEST_SUITE_P(
                      {"Begin 4 1", "Step", "Cancel", "Step", "Step", "End"},
                      Join(kOpenPercentage4,
                           {"Caption Progress Percentage [25%]", "Bar 1 of 0..4", "Reveal", "Dispatch", "Close",
-                           "Signal", "Signal", "Main on"})},
+                           "Main on", "Signal", "Signal", "Main on"})},
         ProgressRule{"CancelPressedWhileAStepDispatchesRaisesItInThatStep",
                      {"Begin 4 1", "CancelInDispatch", "Step", "Step"},
                      Join(kOpenPercentage4, {"Caption Progress Percentage [25%]", "Bar 1 of 0..4", "Reveal",
-                                             "Dispatch", "Close", "Signal", "Signal"})},
+                                             "Dispatch", "Close", "Main on", "Signal", "Signal"})},
         ProgressRule{"EndClearsTheCancelForTheNextDisplay",
                      {"Begin 4 1", "Cancel", "End", "Begin 4 1", "Step"},
-                     Join(Join(kOpenPercentage4, {"Close", "Main on"}),
+                     Join(Join(kOpenPercentage4, {"Close", "Main on", "Main on"}),
                           Join(kOpenPercentage4, {"Caption Progress Percentage [25%]", "Bar 1 of 0..4",
                                                   "Reveal", "Dispatch"}))},
+        // Where the work cannot stop safely Cancel is off and says why; a press is not taken.
+        ProgressRule{"ABlockedCancelIsOffAndIgnoresThePress",
+                     {"Begin 4 1", "Block erasing", "Cancel", "Step", "Block erasing", "Allow", "Cancel", "Step"},
+                     Join(kOpenPercentage4,
+                          {"Cancel off: erasing", "Caption Progress Percentage [25%]", "Bar 1 of 0..4", "Reveal",
+                           "Dispatch", "Cancel on", "Close", "Main on", "Signal"})},
+        ProgressRule{"ADisplayOpensWithTheBlockSetBeforeItAndEndLiftsIt",
+                     {"Block bootcode", "Begin 4 1", "Block flashing", "End", "Begin 4 1", "Cancel"},
+                     Join(Join(kOpenPercentage4, {"Cancel off: bootcode", "Cancel off: flashing", "Message ",
+                                                  "Bar 0 of 0..4", "Close", "Main on"}),
+                          Join(kOpenPercentage4, {"Close", "Main on"}))},
+        ProgressRule{"APressWhileAStepDispatchesIsIgnoredWhileBlocked",
+                     {"Begin 4 1", "Block writing", "CancelInDispatch", "Step", "Step"},
+                     Join(kOpenPercentage4,
+                          {"Cancel off: writing", "Caption Progress Percentage [25%]", "Bar 1 of 0..4", "Reveal",
+                           "Dispatch", "Caption Progress Percentage [50%]", "Bar 2 of 0..4", "Reveal",
+                           "Dispatch"})},
         ProgressRule{"WindowThatCannotBeCreatedLeavesTheDisplayAbsent",
                      {"NoWindow", "Begin 4 1", "Step", "End"},
                      {"Open"}},
@@ -180,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "Cancel", "Message Programming Codeplug..."},
                      Join(kOpenPercentage4,
                           {"Message Erasing flash ROM...\nWARNING!! Ensure process is not interrupted",
-                           "Close"})},
+                           "Close", "Main on"})},
         ProgressRule{"StatusTextShowsTheEngineTexts",
                      {"Status 1", "Status 2"},
                      {"Pane Please Wait: Downloading bootcode ...", "Pane Please Wait: Flashing firmware ..."}},

@@ -23,5 +23,7 @@ inline constexpr const char* kNotInBootstrapMode =
 inline constexpr const char* kUpdateFailed =
     "An error occurred while updating the radio.\nPlease press the OK button to retry or press the CANCEL "
     "button to cancel the programming.\n\nWARNING!\nCanceling at this point will leave the radio inoperable.";
+inline constexpr const char* kCancelled = "Programming cancelled by the operator.";
+inline constexpr const char* kNotPermitted = "The kit permits no upgrade of this radio";
 
 }  // namespace ProgramSequenceTexts

@@ -1,8 +1,6 @@
 #include "RecordingNotifications.h"
 
-#include "notify/CancelSignal.h"
-
-RecordingNotifications::RecordingNotifications() : previous_(Notifications::Installed()) {
+RecordingNotifications::RecordingNotifications() : model_(*this), previous_(Notifications::Installed()) {
     Notifications::Install(this);
 }
 
@@ -12,17 +10,20 @@ RecordingNotifications::~RecordingNotifications() {
 
 void RecordingNotifications::BeginProgress(int total, bool percentageMode) {
     calls_.push_back("Begin " + std::to_string(total) + " " + (percentageMode ? "1" : "0"));
+    model_.Begin(total, percentageMode);
 }
 
 void RecordingNotifications::StepProgress() {
     calls_.emplace_back("Step");
     ++steps_;
-    if (cancelAtStep_ > 0 && steps_ >= cancelAtStep_)
-        CancelSignal::Global().Set();
+    if (steps_ == cancelAtStep_)
+        model_.Cancel();
+    model_.Step();
 }
 
 void RecordingNotifications::EndProgress() {
     calls_.emplace_back("End");
+    model_.End();
 }
 
 void RecordingNotifications::StatusText(int kind) {
@@ -35,6 +36,17 @@ void RecordingNotifications::SwitchView(int kind) {
 
 void RecordingNotifications::SetProgressMessage(const std::string& text) {
     calls_.push_back("Message " + text);
+    model_.SetMessage(text);
+}
+
+void RecordingNotifications::BlockCancel(const std::string& reason) {
+    calls_.push_back("Cancel off: " + reason);
+    model_.BlockCancel(reason);
+}
+
+void RecordingNotifications::AllowCancel() {
+    calls_.emplace_back("Cancel on");
+    model_.AllowCancel();
 }
 
 void RecordingNotifications::SetWaitCursor(bool busy) {

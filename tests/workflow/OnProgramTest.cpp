@@ -9,6 +9,7 @@
 #include <iterator>
 #include <utility>
 
+#include "DemoCodeplugs.h"
 #include "ProgramSequenceTexts.h"
 #include "RecordingNotifications.h"
 #include "SRecordWriter.h"
@@ -78,6 +79,13 @@ protected:
         for (const RadioRequest& request : Radio().Requests())
             count += request.kind == kind;
         return count;
+    }
+
+    // The patcher needs a codeplug of the standard layout in the radio.
+    void GiveTheRadioACodeplug() {
+        std::vector<std::uint8_t> memory = DemoCodeplugs::Build(DemoCodeplugs::Models()[0]).bytes;
+        memory.resize(4096, 0xFF);
+        Profile().codeplug = memory;
     }
 
     std::vector<std::string> RecordRows() const {
@@ -361,16 +369,58 @@ TEST_F(OnProgramTest, APortThatCannotBeLentEndsThePressWithItsText) {
     EXPECT_FALSE(form.LastOutcome().finalStatus);
 }
 
-TEST_F(OnProgramTest, ARadioTheKitMayNotUpgradeEndsThePressSilentlyButIsRecorded) {
+TEST_F(OnProgramTest, ARadioTheKitMayNotUpgradeEndsThePressWithANoteSayingWhy) {
     CUpgradeForm& form = Form("01\n*,00,01,00,00");
 
     form.OnProgram();
 
-    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kNotPermitted});
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "NOTE");
+    EXPECT_EQ(boxes_.Boxes()[0].icon, MessageIcon::Information);
     EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::NotPermitted);
+    EXPECT_EQ(RequestCount(RequestKind::Write), 0u);
     const std::vector<std::string> rows = RecordRows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_NE(rows[1].find(",0,-1,The kit permits no upgrade of this radio,"), std::string::npos) << rows[1];
+}
+
+// Cancel in the progress window stops the patching after its record under way: the press ends as
+// cancelled, with a note and no retry question.
+TEST_F(OnProgramTest, CancelWhilePatchingEndsThePressAsCancelled) {
+    TestKit kit;
+    kit.rows = "01\n*,01,00,00,01";
+    kit.patch = "10,04,00,005A,00,00\n10,04,00,005A,00,00\n99,00,00,0000,00,00";
+    WriteConfig(kit.Text());
+    CUpgradeForm& form = StartForm(kVolante);
+    GiveTheRadioACodeplug();
+    bootstrapAtPrompt_ = 0;
+    boxes_.Answer(MessageResult::Cancel);  // to a retry question, should one come
+    notes_.CancelAtStep(1);
+
+    form.OnProgram();
+
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kCancelled});
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "NOTE");
+    EXPECT_EQ(form.LastOutcome().finalStatus, UpgradeStatus::Cancelled);
+    EXPECT_EQ(form.LastOutcome().attempts, 1);
+    const std::vector<std::string> rows = RecordRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_NE(rows[1].find(",patch,1,7,Programming cancelled by the operator.,"), std::string::npos) << rows[1];
+}
+
+// A press of Cancel while the bootcode goes out is refused; the upgrade runs on to its success, the
+// patch after the flashing included.
+TEST_F(OnProgramTest, CancelWhereTheWorkCannotStopIsRefused) {
+    CUpgradeForm& form = Form("01\n*,01,01,00,01");
+    GiveTheRadioACodeplug();
+    boxes_.Answer(MessageResult::Ok);
+    boxes_.Answer(MessageResult::Cancel);  // to a retry question, should one come
+    notes_.CancelAtStep(1);
+
+    form.OnProgram();
+
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kFirstBootstrapPrompt, kSuccess}));
+    EXPECT_TRUE(form.LastOutcome().Succeeded());
 }
 
 TEST_F(OnProgramTest, APermittedRowWithoutOperationsRunsTheEngineToSuccess) {

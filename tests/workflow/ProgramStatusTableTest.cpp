@@ -40,6 +40,8 @@ TEST(ProgramStatusTableTest, EveryStatusHasItsBoxAndDecision) {
         {UpgradeStatus::FlashSizeNotDetected, AttemptState::First,
          "Failed to detect FlashRom size.\n" + kRetryOrCancel, "Error", MessageIcon::Stop,
          MessageButtons::OkCancel, OnOk::Retry},
+        {UpgradeStatus::Cancelled, AttemptState::Retry, "Programming cancelled by the operator.", "NOTE",
+         MessageIcon::Information, MessageButtons::Ok, OnOk::Finish},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -54,7 +56,7 @@ TEST(ProgramStatusTableTest, EveryStatusHasItsBoxAndDecision) {
 
 TEST(ProgramStatusTableTest, EngineFailuresAndUnknownStatusesOfferARetry) {
     const std::string text = "An error occurred while updating the radio.\n" + kRetryOrCancel;
-    for (int status : {0, 1, 2, 7, -1}) {
+    for (int status : {0, 1, 2, 8, -1}) {
         const ProgramPrompt& prompt =
             ProgramStatusTable::Reaction(static_cast<UpgradeStatus>(status), AttemptState::First);
         EXPECT_EQ(prompt.text, text) << status;

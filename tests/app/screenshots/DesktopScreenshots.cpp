@@ -1,6 +1,7 @@
 // Writes PNG pictures of the desktop application's windows for a person to look at: the start-up view,
-// the upgrade form, the progress window, the settings and flash-rate dialogs, the About box and an error
-// box. Run under a display (Xvfb in the test suite):  desktop_screenshots KIT_FOLDER OUTPUT_FOLDER
+// the upgrade form, the progress window (also during the bootcode download), the settings and flash-rate
+// dialogs, the About box and an error box. Run under a display (Xvfb in the test suite):
+//     desktop_screenshots KIT_FOLDER OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 #include "app/CZubDialog.h"
 #include "app/FlashRateDialog.h"
 #include "app/ProgressWindow.h"
+#include "engine/CRadioUpgrade.h"
 #include "notify/Notifications.h"
 #include "platform/ComPortMap.h"
 
@@ -83,6 +85,18 @@ int main(int argc, char** argv) {
         shown.StepProgress();
     camera.Take(*frame.findChild<ProgressWindow*>(), "progress-window");
     camera.Take(frame, "main-window-during-progress");
+    shown.EndProgress();
+    shown.StatusText(Notifications::kStatusRestore);
+
+    // The bootcode download: its own message and bar, and Cancel off because it cannot stop part-way.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed window
+    shown.BlockCancel(CRadioUpgrade::kBootcodeBlocksCancel);
+    shown.BeginProgress(60, false);
+    shown.SetProgressMessage(CRadioUpgrade::kBootcodeMessage);
+    shown.StatusText(Notifications::kStatusDownloadingBootcode);
+    for (int step = 0; step < 24; ++step)
+        shown.StepProgress();
+    camera.Take(*frame.findChild<ProgressWindow*>(), "progress-window-bootcode");
     shown.EndProgress();
     shown.StatusText(Notifications::kStatusRestore);
 
