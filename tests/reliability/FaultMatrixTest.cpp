@@ -143,7 +143,9 @@ const std::vector<Fault>& Faults() {
         {"silence", ScheduledFault::Kind::Silence, false, kTimeout},
         {"lose", ScheduledFault::Kind::LoseByte, false, kChecksumError},
         {"garble", ScheduledFault::Kind::GarbleByte, false, kChecksumError},
-        {"lineerror", ScheduledFault::Kind::LineError, false, kChecksumError},
+        // A line error is the port's error; the retries wait for the rest of the reply to pass, so none
+        // of them reads its tail as a reply of its own.
+        {"lineerror", ScheduledFault::Kind::LineError, false, kTimeout},
         {"break", ScheduledFault::Kind::Break, false, kChecksumError},
         {"reset", ScheduledFault::Kind::Reset, false, kTimeout},
     };
