@@ -31,7 +31,7 @@ constexpr const char* kPrecious = "another user's file\n";
 RadioSavedData Sample() {
     RadioSavedData data;
     data.Begin(1, 3, "");
-    data.SetRadioIdentity("SN00001234");
+    data.SetRadio({std::nullopt, "SN00001234"});
     data.Add({0x8000, 0, 0, 0, {0x00, 0x08, 0x1A, 0x2B}});
     return data;
 }
