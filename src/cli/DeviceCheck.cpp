@@ -15,6 +15,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/TermiosDevice.h"
+
 namespace {
 
 constexpr unsigned kGroupReadWrite = S_IRGRP | S_IWGRP;
@@ -93,6 +95,7 @@ DeviceCheck::Facts DeviceCheck::Examine(const std::string& path) const {
     }
     if (S_ISCHR(info.st_mode)) {
         facts.terminal = IsTerminal(major(info.st_rdev), minor(info.st_rdev));
+        facts.ownTerminal = TermiosDevice::IsOwnTerminal(path);
         if (facts.terminal)
             facts.holders = HoldersOf(info.st_rdev);
     }

@@ -20,8 +20,9 @@ public:
         bool exists = false;
         bool accessible = false;  // we may open it for reading and writing
         bool terminal = false;    // a character device of the terminal kind: a serial port or pseudo-terminal
-        unsigned mode = 0;        // its permission bits
-        std::string group;        // the name of the group that owns it
+        bool ownTerminal = false;     // the terminal this program runs in, which is never taken as a port
+        unsigned mode = 0;            // its permission bits
+        std::string group;            // the name of the group that owns it
         bool groupMayUse = false;     // its mode lets that group read and write it
         bool inGroup = false;         // this process has that group
         bool listedInGroup = false;   // the group database names our user, whether or not this login has it

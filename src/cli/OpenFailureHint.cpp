@@ -74,6 +74,11 @@ std::vector<std::string> For(const Target& target, const DeviceCheck::Facts& fac
         AddPresentPorts(hints, present);
     } else if (!facts.accessible) {
         hints.push_back(PermissionHint(target.path, facts));
+    } else if (facts.ownTerminal) {
+        hints.push_back(
+            FormatText("%s is the terminal corvida-cli runs in, not a radio's line; give the radio's port, "
+                       "such as a /dev/ttyUSB or /dev/ttyS device",
+                       target.path.c_str()));
     } else if (!facts.terminal) {
         hints.push_back(
             FormatText("%s is not a serial device; give the radio's port, such as a /dev/ttyUSB "

@@ -8,12 +8,15 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -26,6 +29,14 @@ constexpr std::size_t kReadChunkBytes = 256;
 constexpr std::size_t kMaxReadsPerDrain = TermiosDevice::kQueueBytes / kReadChunkBytes + 1;
 constexpr std::size_t kSlaveNameBytes = 128;
 constexpr std::uint64_t kNsPerSecond = 1'000'000'000;
+
+// On closing, what is still queued leaves before the settings found at open (another rate, perhaps)
+// come back; a device that holds its output back is given up on after this long.
+constexpr auto kCloseDrainLimit = std::chrono::milliseconds(500);
+constexpr auto kCloseDrainStep = std::chrono::milliseconds(1);
+constexpr std::array<int, 3> kStandardStreams = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+// Whoever opens it reaches their own controlling terminal.
+constexpr const char* kControllingTerminal = "/dev/tty";
 
 // Flags in the order of EventCounts: break, framing, overrun, parity, receive overflow.
 constexpr std::array<unsigned, 5> kCountedFlags = {CSerial::kBreak, CSerial::kFramingError, CSerial::kOverrun,
@@ -85,6 +96,41 @@ void DropControlLines(int fd) {
     ioctl(fd, TIOCMBIC, &lines);  // pseudo-terminals have none
 }
 
+// The terminal a descriptor reaches, whatever name opened it (/dev/tty, /dev/stdin, /dev/console):
+// nothing for a descriptor that is no terminal.
+std::optional<unsigned> TerminalOf(int fd) {
+    unsigned device = 0;
+    if (ioctl(fd, TIOCGDEV, &device) != 0)
+        return std::nullopt;
+    return device;
+}
+
+// The terminals the program talks to its user on: its controlling terminal and its standard streams'.
+bool IsOwnTerminalDevice(unsigned device) {
+    for (const int stream : kStandardStreams) {
+        if (TerminalOf(stream) == device)
+            return true;
+    }
+    const int controlling = ::open(kControllingTerminal, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (controlling < 0)
+        return false;  // the program has none
+    const bool same = TerminalOf(controlling) == device;
+    ::close(controlling);
+    return same;
+}
+
+bool IsOwnTerminalDescriptor(int fd) {
+    const std::optional<unsigned> device = TerminalOf(fd);
+    return device && IsOwnTerminalDevice(*device);
+}
+
+void WaitForOutputToLeave(int fd) {
+    const auto giveUp = std::chrono::steady_clock::now() + kCloseDrainLimit;
+    int queued = 0;
+    while (ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(kCloseDrainStep);
+}
+
 // USB adapters otherwise hold received bytes for up to 16 ms, which would dominate every turnaround.
 void RequestLowLatency(int fd) {
     serial_struct info{};
@@ -102,6 +148,7 @@ TermiosDevice::TermiosDevice(ConstructionKey, int fd, ErrorSource source, std::s
 // A pseudo-terminal's slave outlives our use of it while its master stays open, and so would the
 // exclusive flag we set: every later open by anyone but root would fail.
 TermiosDevice::~TermiosDevice() {
+    RestoreFoundLine();
     if (exclusive_)
         ioctl(fd_, TIOCNXCL);
     ::close(fd_);
@@ -114,11 +161,19 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path) {
         return nullptr;
     }
     auto device = std::make_unique<TermiosDevice>(ConstructionKey{}, fd, ErrorSource::Marks, path);
+    if (IsOwnTerminalDescriptor(fd)) {
+        ErrorLog().Log("TermiosDevice::Open: refused %s: it is the terminal this program runs in",
+                       path.c_str());
+        return nullptr;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         LogFailure("Open", "another program holds", path, errno);
         return nullptr;
     }
     device->exclusive_ = ioctl(fd, TIOCEXCL) == 0;
+    auto found = std::make_unique<termios2>();
+    if (ioctl(fd, TCGETS2, found.get()) == 0)
+        device->foundLine_ = std::move(found);
     if (const std::optional<EventCounts> counts = device->ReadCounts()) {
         device->source_ = ErrorSource::Counters;
         device->counts_ = *counts;
@@ -127,6 +182,16 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path) {
     RequestLowLatency(fd);
     device->Purge(kPurgeInput | kPurgeOutput);
     return device;
+}
+
+bool TermiosDevice::IsOwnTerminal(const std::string& path) {
+    struct stat info {};
+    struct stat controlling {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    if (::stat(kControllingTerminal, &controlling) == 0 && info.st_rdev == controlling.st_rdev)
+        return true;
+    return IsOwnTerminalDevice(static_cast<unsigned>(info.st_rdev));
 }
 
 std::optional<TermiosDevice::PseudoTerminal> TermiosDevice::OpenPseudoTerminal() {
@@ -146,6 +211,14 @@ std::optional<TermiosDevice::PseudoTerminal> TermiosDevice::OpenPseudoTerminal()
     }
     terminal.slavePath = slaveName.data();
     return terminal;
+}
+
+// Another program, or the next user of the port, finds the line as we found it.
+void TermiosDevice::RestoreFoundLine() {
+    if (!foundLine_)
+        return;
+    WaitForOutputToLeave(fd_);
+    ioctl(fd_, TCSETS2, foundLine_.get());
 }
 
 bool TermiosDevice::MakeRaw() {

@@ -10,6 +10,8 @@
 #include "platform/CommDevice.h"
 #include "platform/MarkedInput.h"
 
+struct termios2;
+
 // A real serial device or a pseudo-terminal, driven through termios2 and ioctl. The only place in the
 // system that knows the Linux terminal interface.
 //
@@ -40,9 +42,13 @@ public:
 
     // Opens a serial device or pseudo-terminal slave: non-blocking, used by us alone (TIOCEXCL, which
     // root ignores, and an flock, which it does not), DTR and RTS off, low latency where the driver
-    // offers it. Null when it cannot be opened or is held; the system's reason goes to the error log.
-    // MakeRaw then puts it in raw mode, a step of its own as the port's opening counts it.
+    // offers it. Null when it cannot be opened or is held, and for the terminal the program itself runs
+    // in (its controlling terminal or one of its standard streams, by whatever name); the reason goes to
+    // the error log. MakeRaw then puts it in raw mode, a step of its own as the port's opening counts it.
+    // The line settings found at open are put back when the device is closed.
     static std::unique_ptr<TermiosDevice> Open(const std::string& path);
+    // Whether the path names a terminal the program itself runs in, as Open refuses it; without opening it.
+    static bool IsOwnTerminal(const std::string& path);
     // The master end's GetLine reports what the program set on the slave; nothing else of the slave's
     // settings is touched from here. Nothing when the system has no pseudo-terminal to give (logged).
     static std::optional<PseudoTerminal> OpenPseudoTerminal();
@@ -73,6 +79,7 @@ public:
     static unsigned FlagsOfCountChanges(const EventCounts& before, const EventCounts& now);
 
 private:
+    void RestoreFoundLine();
     void Drain();
     void Queue(std::span<const std::uint8_t> data);
     unsigned CounterErrors();
@@ -85,6 +92,7 @@ private:
     std::string path_;        // for the log
     bool exclusive_ = false;  // we hold the device exclusively (TIOCEXCL) and give that up on closing
     bool gone_ = false;
+    std::unique_ptr<termios2> foundLine_;  // put back on closing
     EventCounts counts_{};
     MarkedInput marks_;
     unsigned errors_ = 0;

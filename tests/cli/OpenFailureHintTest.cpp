@@ -45,6 +45,8 @@ TEST(OpenFailureHintTest, EachFirstProblemOfABenchGetsItsHint) {
     notTerminal.terminal = false;
     Facts held = Usable();
     held.holders = {{4242, "minicom"}, {4300, "cat"}};
+    Facts ownTerminal = held;
+    ownTerminal.ownTerminal = true;
     const Case cases[] = {
         {"no device behind the number",
          {9, ""},
@@ -82,6 +84,11 @@ TEST(OpenFailureHintTest, EachFirstProblemOfABenchGetsItsHint) {
          held,
          {"/dev/ttyUSB1 is held by another program: minicom (pid 4242), cat (pid 4300); close it, then try "
           "again"}},
+        {"the terminal the program runs in, which its shell holds too",
+         device,
+         ownTerminal,
+         {"/dev/ttyUSB1 is the terminal corvida-cli runs in, not a radio's line; give the radio's port, such "
+          "as a /dev/ttyUSB or /dev/ttyS device"}},
         {"nothing a hint can name", device, Usable(), {}},
     };
     for (const Case& c : cases) {

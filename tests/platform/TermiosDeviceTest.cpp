@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -97,6 +102,34 @@ TEST_F(TermiosDeviceTest, APathThatIsNoTerminalIsRefusedWithTheSystemsReason) {
     EXPECT_TRUE(LogHas("TermiosDevice::MakeRaw: cannot set up /dev/null: Inappropriate ioctl for device"));
 }
 
+TEST_F(TermiosDeviceTest, TheLineSettingsFoundAtOpenComeBackWhenItCloses) {
+    program_.reset();
+    const int watcher = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    termios found{};
+    ASSERT_EQ(tcgetattr(watcher, &found), 0);
+    found.c_lflag |= ICANON | ECHO | ISIG;
+    found.c_iflag |= ICRNL | IXON;
+    found.c_oflag |= OPOST | ONLCR;
+    ASSERT_EQ(cfsetspeed(&found, B1200), 0);
+    ASSERT_EQ(tcsetattr(watcher, TCSANOW, &found), 0);
+    ASSERT_EQ(tcgetattr(watcher, &found), 0);
+    {
+        const std::unique_ptr<TermiosDevice> device = TermiosDevice::Open(slavePath_);
+        ASSERT_NE(device, nullptr);
+        ASSERT_TRUE(device->MakeRaw());
+        ASSERT_TRUE(device->SetLine({115200, 8, Parity::None, StopBits::Two}));
+    }
+    termios after{};
+    ASSERT_EQ(tcgetattr(watcher, &after), 0);
+    ::close(watcher);
+    EXPECT_EQ(after.c_iflag, found.c_iflag);
+    EXPECT_EQ(after.c_oflag, found.c_oflag);
+    EXPECT_EQ(after.c_lflag, found.c_lflag);
+    EXPECT_EQ(after.c_cflag, found.c_cflag);
+    EXPECT_EQ(cfgetospeed(&after), speed_t{B1200});
+}
+
 TEST_F(TermiosDeviceTest, TheMasterSeesTheRateTheProgramSet) {
     // This kernel's pseudo-terminals keep 8 data bits and no parity whatever is set; rate and stop
     // bits come through.
@@ -170,6 +203,59 @@ TEST_F(TermiosDeviceTest, PurgeDiscardsWhatIsWaiting) {
     EXPECT_EQ(program_->InputCount(), 0u);
     Send(*master_, {4});
     EXPECT_EQ(Receive(*program_, 1), std::vector<std::uint8_t>{4});
+}
+
+// Where a pseudo-terminal stands to the process that opens it as its port.
+enum class Role { ControllingTerminal, StandardInput, StandardError, Unrelated };
+
+constexpr int kRefused = 0;
+constexpr int kOpened = 1;
+constexpr int kSetUpFailed = 2;
+
+// Opens `path` as the port in a child process of a session of its own, in which the terminal behind
+// `slavePath` plays `role`; the child's exit status tells kRefused or kOpened.
+int OpenInChild(const std::string& slavePath, Role role, const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setsid() < 0)
+            _exit(kSetUpFailed);
+        const int fd = ::open(slavePath.c_str(), O_RDWR | (role == Role::ControllingTerminal ? 0 : O_NOCTTY));
+        if (fd < 0 || (role == Role::ControllingTerminal && ioctl(fd, TIOCSCTTY, 0) != 0))
+            _exit(kSetUpFailed);
+        if ((role == Role::StandardInput && dup2(fd, STDIN_FILENO) < 0) ||
+            (role == Role::StandardError && dup2(fd, STDERR_FILENO) < 0))
+            _exit(kSetUpFailed);
+        _exit(TermiosDevice::Open(path) == nullptr ? kRefused : kOpened);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class TermiosDeviceOwnTerminalTest : public VirtualTimeTest {};
+
+// Raw mode at another rate on the terminal the operator types in would leave it unusable.
+TEST_F(TermiosDeviceOwnTerminalTest, TheTerminalTheProgramRunsInIsRefusedByAnyName) {
+    struct Case {
+        const char* what;
+        Role role;
+        const char* path;  // null: the terminal's own name
+        int outcome;
+    };
+    const Case cases[] = {
+        {"its controlling terminal as /dev/tty", Role::ControllingTerminal, "/dev/tty", kRefused},
+        {"its controlling terminal by name", Role::ControllingTerminal, nullptr, kRefused},
+        {"its standard input as /dev/stdin", Role::StandardInput, "/dev/stdin", kRefused},
+        {"its standard error by name", Role::StandardError, nullptr, kRefused},
+        {"a terminal it does not use", Role::Unrelated, nullptr, kOpened},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::optional<TermiosDevice::PseudoTerminal> terminal = TermiosDevice::OpenPseudoTerminal();
+        ASSERT_TRUE(terminal);
+        EXPECT_EQ(OpenInChild(terminal->slavePath, c.role, c.path != nullptr ? c.path : terminal->slavePath),
+                  c.outcome);
+    }
 }
 
 }  // namespace
