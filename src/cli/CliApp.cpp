@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "app/PortOverrides.h"
 #include "cli/CodeplugCommands.h"
 #include "cli/ConsoleTrace.h"
 #include "cli/FailureReport.h"
@@ -14,6 +15,7 @@
 #include "errors/ByteText.h"
 #include "errors/CError.h"
 #include "errors/CErrorLog.h"
+#include "platform/PortDeviceHold.h"
 
 namespace {
 
@@ -32,12 +34,18 @@ constexpr const char* kFooter =
 }  // namespace
 
 CliApp::CliApp(CPosixPlatform& platform, std::istream& in, std::ostream& out, std::ostream& err)
-    : out_(out), err_(err), clock_(platform.GetClock()), console_(in, err), link_(platform.ComPorts()) {
+    : platform_(platform),
+      out_(out),
+      err_(err),
+      clock_(platform.GetClock()),
+      console_(in, err),
+      ports_(platform.ComPorts()),
+      link_(ports_) {
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
     groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
-    groups_.push_back(std::make_unique<UpgradeCommands>(link_, platform.ComPorts(), console_, out_, err_));
-    groups_.push_back(std::make_unique<PortCommands>(platform.ComPorts(), out_));
+    groups_.push_back(std::make_unique<UpgradeCommands>(link_, ports_, console_, out_, err_));
+    groups_.push_back(std::make_unique<PortCommands>(ports_, out_));
 }
 
 int CliApp::Run(int argc, const char* const* argv) {
@@ -60,6 +68,9 @@ int CliApp::Run(int argc, const char* const* argv) {
     } catch (const CLI::ParseError& error) {
         return app.exit(error, out_, err_) == 0 ? kSucceeded : kUsageError;
     }
+    // Whichever command opens a port, COM n is the device the bench mapped it to: the same radio as in
+    // the desktop application.
+    PortOverrides::LoadInto(ports_);
     RunLog log(logDirectory_);
     std::optional<ConsoleTrace> trace;
     if (verbose_)
@@ -72,6 +83,9 @@ int CliApp::Run(int argc, const char* const* argv) {
 }
 
 int CliApp::Execute(const CLI::App& app, const CommandGroup::Command& command, FailureReport& report) {
+    // A command that opens the port more than once (identify, program, a codeplug restore) keeps the
+    // radio from other programs between its openings.
+    const PortDeviceHold hold(platform_);
     try {
         command();
         link_.Close();

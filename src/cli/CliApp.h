@@ -16,7 +16,7 @@ class FailureReport;
 // corvida-cli: the command line, its command groups and the radio link they share. Run reads the line,
 // runs the command it names and returns the exit status. A failure is logged and shown on the console
 // with the error log's lines that explain it; the error log goes to a file only with --log, and
-// --verbose traces the line.
+// --verbose traces the line. Every command finds the bench's port overrides in the COM numbering.
 class CliApp {
 public:
     static constexpr int kSucceeded = 0;
@@ -33,10 +33,12 @@ public:
 private:
     int Execute(const CLI::App& app, const CommandGroup::Command& command, FailureReport& report);
 
+    CPlatform& platform_;
     std::ostream& out_;
     std::ostream& err_;
     Clock& clock_;
     ConsoleMessageBox console_;
+    ComPortMap& ports_;
     RadioLink link_;
     std::vector<std::unique_ptr<CommandGroup>> groups_;
     std::string logDirectory_;

@@ -32,8 +32,10 @@ void PortCommands::List() {
         }
         PortOverrides::Store(*port, path);
     }
-    if (unmap_ != 0)
+    if (unmap_ != 0) {
         PortOverrides::Store(unmap_, "");
+        ports_.RemoveOverride(unmap_);
+    }
     PortOverrides::LoadInto(ports_);
 
     const std::vector<ComPortInfo> present = ports_.ListPorts();

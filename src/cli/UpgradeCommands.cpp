@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "app/CCorvidaDoc.h"
-#include "app/PortOverrides.h"
 #include "app/ProductLineLookup.h"
 #include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleProgress.h"
@@ -76,7 +75,6 @@ void UpgradeCommands::ApplyLine(CCorvidaDoc& document) {
     if (Given(root_, "--echo") && noEcho_)
         throw CLI::ValidationError("--no-echo", "--echo and --no-echo exclude each other");
     document.SetEchoSettingName("--echo/--no-echo");
-    PortOverrides::LoadInto(ports_);
     if (Given(root_, "--port") || Given(root_, "--device") || Set(RadioLink::kPortVariable) ||
         Set(RadioLink::kDeviceVariable)) {
         const unsigned port = link_.Port();

@@ -23,6 +23,10 @@ public:
     virtual CTimerCtrl* GetSpareTimer() = 0;
     // Gives the port back and closes it.
     virtual void ReleaseSerial() = 0;
+    // The serial port's HoldDevice and ReleaseDevice, for whoever runs a sequence of borrows of the port
+    // that must stay with one radio (PortDeviceHold); the port need not be borrowed.
+    virtual void HoldPortDevice() {}
+    virtual void ReleasePortDevice() {}
     virtual void ReleaseSpareTimer() = 0;
 
     virtual void Sleep(unsigned milliseconds) = 0;

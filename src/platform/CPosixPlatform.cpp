@@ -78,6 +78,16 @@ void CPosixPlatform::ReleaseSerial() {
         serial_->Close();
 }
 
+void CPosixPlatform::HoldPortDevice() {
+    if (serial_)
+        serial_->HoldDevice();
+}
+
+void CPosixPlatform::ReleasePortDevice() {
+    if (serial_)
+        serial_->ReleaseDevice();
+}
+
 CTimerCtrl* CPosixPlatform::GetSpareTimer() {
     if (spareTimerLent_ != 0)
         return nullptr;

@@ -26,6 +26,8 @@ public:
     CSerial* GetSerial() override;
     CTimerCtrl* GetSpareTimer() override;
     void ReleaseSerial() override;
+    void HoldPortDevice() override;
+    void ReleasePortDevice() override;
     void ReleaseSpareTimer() override;
     void Sleep(unsigned milliseconds) override;
 

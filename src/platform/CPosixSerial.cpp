@@ -114,7 +114,7 @@ void CPosixSerial::Open(unsigned port) {
     if (port_ != 0)
         Close();
     port_ = static_cast<int>(port);
-    device_ = opener_ ? opener_(port) : nullptr;
+    device_ = DeviceFor(port);
     if (!device_)
         throw CCommError(1, "CWinSerial::Open: Unable to open com%u", port);
     if (!device_->MakeRaw())
@@ -127,6 +127,18 @@ void CPosixSerial::Open(unsigned port) {
     device_->Purge(kPurgeBoth);
 }
 
+std::unique_ptr<CommDevice> CPosixSerial::DeviceFor(unsigned port) {
+    std::unique_ptr<CommDevice> kept = std::move(keptDevice_);
+    // A kept device that can no longer tell its line has gone (the cable pulled, the adapter unplugged):
+    // the port's device is opened anew, as it may be back.
+    if (kept && keptPort_ == port && kept->GetLine()) {
+        kept->ClearErrors();  // what the line did while the port was closed is no concern of this opening
+        return kept;
+    }
+    kept.reset();  // another port's device goes before this one is opened
+    return opener_ ? opener_(port) : nullptr;
+}
+
 void CPosixSerial::RaiseOpenFailure(const char* text) {
     // A port whose line could not be set is not left half open; the number stays until Close.
     device_.reset();
@@ -134,8 +146,17 @@ void CPosixSerial::RaiseOpenFailure(const char* text) {
 }
 
 void CPosixSerial::Close() {
+    if (holds_ > 0 && device_) {
+        keptDevice_ = std::move(device_);
+        keptPort_ = static_cast<unsigned>(port_);
+    }
     device_.reset();
     port_ = 0;
+}
+
+void CPosixSerial::ReleaseDevice() {
+    if (holds_ > 0 && --holds_ == 0)
+        keptDevice_.reset();
 }
 
 void CPosixSerial::SetParams(unsigned baud, int parity, int stopBits, int charSize) {

@@ -29,6 +29,8 @@ public:
     void Open(unsigned port) override;
     void Close() override;
     int GetPort() const override { return port_; }
+    void HoldDevice() override { ++holds_; }
+    void ReleaseDevice() override;
 
     void Read(std::span<std::uint8_t> destination, unsigned timeoutMs) override;
     // With the echo flag 1 the echo is compared in pieces of kEchoBufferBytes, so any length is safe.
@@ -62,6 +64,7 @@ public:
 private:
     CommDevice& Device();
     void RaiseIfGone();
+    std::unique_ptr<CommDevice> DeviceFor(unsigned port);
     std::size_t InputCount();
     unsigned ToByteTimes(double seconds);
     bool WaitForErrorClear(unsigned mask, unsigned timeoutMs);
@@ -83,4 +86,7 @@ private:
     LineSettings line_;
     std::unique_ptr<CommDevice> device_;
     int port_ = 0;
+    int holds_ = 0;
+    std::unique_ptr<CommDevice> keptDevice_;  // the device of a held port while it is closed
+    unsigned keptPort_ = 0;
 };

@@ -41,6 +41,11 @@ public:
     virtual void Close() = 0;
     // The open port number, 0 when closed.
     virtual int GetPort() const = 0;
+    // While held, Close leaves the device open and ours underneath, so that no other program takes the
+    // radio before the next Open of the same port takes the device up again; when the last hold is
+    // released, a closed port lets its device go. Holds nest. A port without devices to keep ignores them.
+    virtual void HoldDevice() {}
+    virtual void ReleaseDevice() {}
 
     // Reads exactly destination.size() bytes or raises.
     virtual void Read(std::span<std::uint8_t> destination, unsigned timeoutMs) = 0;

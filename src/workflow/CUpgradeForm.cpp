@@ -6,6 +6,7 @@
 #include "errors/MessageBoxService.h"
 #include "errors/TextFormat.h"
 #include "files/ProductLine.h"
+#include "platform/PortDeviceHold.h"
 #include "workflow/FlashDialog.h"
 #include "workflow/ProgramSequence.h"
 #include "workflow/RadioGroupRegion.h"
@@ -159,6 +160,8 @@ bool CUpgradeForm::PrepareFlashing() {
 }
 
 void CUpgradeForm::OnProgram() {
+    // Verification, the power-up check and each attempt open the port anew; the radio stays ours between.
+    const PortDeviceHold hold(*CPlatform::Instance());
     const auto started = std::chrono::system_clock::now();
     const auto startedSteady = std::chrono::steady_clock::now();
     lastOutcome_ = Program();

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -84,6 +86,19 @@ std::vector<std::string> FilesIn(const TempDir& folder) {
     return names;
 }
 
+// The programs' settings (the bench's port overrides) in a folder of the test's while it lives.
+class SettingsHome {
+public:
+    SettingsHome() { setenv(kVariable, folder_.Path().c_str(), 1); }
+    ~SettingsHome() { unsetenv(kVariable); }
+    SettingsHome(const SettingsHome&) = delete;
+    SettingsHome& operator=(const SettingsHome&) = delete;
+
+private:
+    static constexpr const char* kVariable = "XDG_CONFIG_HOME";
+    TempDir folder_;
+};
+
 // The program itself, on a pseudo-terminal whose far end a responder thread plays.
 class CliTerminalTest : public ::testing::Test {
 protected:
@@ -133,6 +148,61 @@ TEST_F(CliTerminalTest, APortThatCannotBeOpenedPrintsWhyAndWhatToDoAndLeavesNoFi
         EXPECT_EQ(outcome.out, "");
         EXPECT_EQ(outcome.err.rfind("Unable to open communication port\n" + c.says, 0), 0u) << outcome.err;
         EXPECT_EQ(FilesIn(workingDir_), std::vector<std::string>{});
+    }
+}
+
+TEST_F(CliTerminalTest, TheTerminalItRunsInIsNotTakenForTheRadioAndIsLeftAsItWas) {
+    const std::string own = radio_.SlavePath();
+    const int watcher = ::open(own.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    termios before{};
+    ASSERT_EQ(tcgetattr(watcher, &before), 0);
+    const Outcome outcome =
+        RunProgram("--device " + own + " radio info <" + own, folder_, workingDir_.Path().string());
+    termios after{};
+    ASSERT_EQ(tcgetattr(watcher, &after), 0);
+    ::close(watcher);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err,
+              "Unable to open communication port\n"
+              "  TermiosDevice::Open: refused " +
+                  own +
+                  ": it is the terminal this program runs in\n"
+                  "  CWinSerial::Open: Unable to open com256\n"
+                  "hint: " +
+                  own +
+                  " is the terminal corvida-cli runs in, not a radio's line; give the radio's "
+                  "port, such as a /dev/ttyUSB or /dev/ttyS device\n");
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+}
+
+// A number the bench mapped to another device must never reach the conventional one: that may be
+// another radio.
+TEST_F(CliTerminalTest, EveryCommandOpensTheDeviceTheBenchMappedItsPortTo) {
+    const SettingsHome settings;
+    struct Case {
+        const char* command;
+        std::vector<std::uint8_t> request;
+        std::vector<std::uint8_t> answer;
+    };
+    const Case cases[] = {
+        {"kwip read 1234 2",
+         {0xF5, 0x11, 0x02, 0x00, 0x12, 0x34, 0xB1},
+         Acked({0xF6, 0x80, 0x00, 0x12, 0x34, 0x5A, 0xA5, 0x44})},
+        {"kwip status 5", {0xF2, 0x23, 0x05, 0xE5}, Acked(KwipFrame(0x8B, {0x05, 'O', 'K'}))},
+        {"kwip reset", {0xF1, 0x10, 0xFE}, {kPositiveAck}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        TerminalResponder radio;
+        ASSERT_EQ(RunProgram("ports --map 3 " + radio.SlavePath(), folder_).status, 0);
+        radio.Answer(c.request, c.answer);
+        radio.Start();
+        const Outcome outcome = RunProgram(std::string("--port 3 ") + c.command, folder_);
+        EXPECT_EQ(radio.Stop(), "");
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
     }
 }
 

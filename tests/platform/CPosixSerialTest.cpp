@@ -43,6 +43,32 @@ TEST_F(CPosixSerialTest, OpenAppliesTheStoredParametersAndAReopenForgetsLaterCha
     EXPECT_EQ(Serial().GetCharSize(), 7);
 }
 
+TEST_F(CPosixSerialTest, AHeldPortKeepsItsDeviceWhileClosedAndForgetsWhatTheLineDidMeanwhile) {
+    Serial().HoldDevice();
+    OpenAt9600();
+    Serial().Close();
+    EXPECT_EQ(Serial().GetPort(), 0);
+    EXPECT_EQ(Line().OpenProgramEnd(), nullptr) << "no other program takes the device while it is held";
+
+    Line().InjectErrors(CSerial::kFramingError, NowNs());
+    OpenAt9600();
+    EXPECT_EQ(Serial().GetPort(), static_cast<int>(kPort));
+    EXPECT_FALSE(Serial().WaitForCommError(CSerial::kFramingError, 5));
+    Serial().Close();
+
+    Serial().ReleaseDevice();
+    EXPECT_NE(Line().OpenProgramEnd(), nullptr) << "let go with the last hold";
+}
+
+TEST_F(CPosixSerialTest, AHeldPortOpenedAtAnotherNumberLetsItsDeviceGo) {
+    Serial().HoldDevice();
+    OpenAt9600();
+    Serial().Close();
+    EXPECT_NE(RaisedBy([&] { Serial().Open(kPort + 1); }), kNothingRaised);
+    EXPECT_NE(Line().OpenProgramEnd(), nullptr);
+    Serial().ReleaseDevice();
+}
+
 TEST_F(CPosixSerialTest, ParameterValuesMapToTheLineAsTheDriverTakesThem) {
     struct Case {
         int parity;

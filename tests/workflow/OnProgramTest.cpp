@@ -145,6 +145,21 @@ TEST_F(OnProgramTest, AFirmwareUpgradeRunsFromTheButtonToItsSuccessMessage) {
     EXPECT_NE(rows[1].find(",firmware,1,5,Radio Update is successful,"), std::string::npos) << rows[1];
 }
 
+TEST_F(OnProgramTest, NoOtherProgramTakesTheRadioBetweenThePressesStepsNorAfterThePress) {
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+    std::vector<bool> takenByAnother;
+    view_.whileChoosing = [&] {
+        ASSERT_EQ(Serial().GetPort(), 0) << "the port is closed while the flash rate is chosen";
+        takenByAnother.push_back(Line().OpenProgramEnd() != nullptr);
+    };
+
+    form.OnProgram();
+
+    EXPECT_TRUE(form.LastOutcome().Succeeded());
+    EXPECT_EQ(takenByAnother, std::vector<bool>{false});
+    EXPECT_NE(Line().OpenProgramEnd(), nullptr) << "let go when the press ends";
+}
+
 TEST_F(OnProgramTest, CancelAtTheFirstBootstrapPromptSendsNothingAndGivesThePortBack) {
     boxes_.Answer(MessageResult::Cancel);
     CUpgradeForm& form = Form("01\n*,01,01,00,00");
