@@ -212,8 +212,8 @@ constexpr int kRefused = 0;
 constexpr int kOpened = 1;
 constexpr int kSetUpFailed = 2;
 
-// Opens `path` as the port in a child process of a session of its own, in which the terminal behind
-// `slavePath` plays `role`; the child's exit status tells kRefused or kOpened.
+// Opens `path` as the port in a child process that has left our terminal (setsid) and in which the
+// terminal behind `slavePath` plays `role`; the child's exit status tells kRefused or kOpened.
 int OpenInChild(const std::string& slavePath, Role role, const std::string& path) {
     const pid_t child = fork();
     if (child == 0) {
