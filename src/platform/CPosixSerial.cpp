@@ -131,7 +131,7 @@ std::unique_ptr<CommDevice> CPosixSerial::DeviceFor(unsigned port) {
     std::unique_ptr<CommDevice> kept = std::move(keptDevice_);
     // A kept device that can no longer tell its line has gone (the cable pulled, the adapter unplugged):
     // the port's device is opened anew, as it may be back.
-    if (kept && keptPort_ == port && kept->GetLine()) {
+    if (kept && keptPort_ == port && !kept->Gone() && kept->GetLine()) {
         kept->ClearErrors();  // what the line did while the port was closed is no concern of this opening
         return kept;
     }
