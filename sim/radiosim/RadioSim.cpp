@@ -81,7 +81,13 @@ void RadioSim::Run() {
     }
 }
 
+void RadioSim::Inspect(const std::function<void(const SimRadio&)>& look) {
+    const std::lock_guard lock(passMutex_);
+    look(*radio_);
+}
+
 void RadioSim::Pass() {
+    const std::lock_guard lock(passMutex_);
     std::deque<std::string> commands;
     {
         const std::lock_guard lock(commandsMutex_);

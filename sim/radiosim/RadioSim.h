@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -63,6 +64,8 @@ public:
     void Stop() { stop_ = true; }
     void Command(const std::string& command);
 
+    // Calls `look` with the radio between two passes, from any thread: for a test that watches it run.
+    void Inspect(const std::function<void(const SimRadio&)>& look);
     // For a test, once Run has returned.
     const SimRadio& Radio() const { return *radio_; }
 
@@ -85,6 +88,7 @@ private:
     LineSettings programLine_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::atomic<bool> stop_ = false;
+    std::mutex passMutex_;
     std::mutex commandsMutex_;
     std::deque<std::string> commands_;
     std::optional<RadioStateFile> stateFile_;

@@ -16,7 +16,7 @@ TerminalBridge::TerminalBridge(std::unique_ptr<TermiosDevice> master, std::share
 }
 
 void TerminalBridge::Pass(std::uint64_t nowNs) {
-    TakeFromProgram();
+    TakeFromProgram(nowNs);
     Transmit(ClockTarget(nowNs));
 }
 
@@ -24,28 +24,30 @@ void TerminalBridge::Pass(std::uint64_t nowNs) {
 // while we read comes before the bytes it then writes, and it discards what the program wrote before it
 // and we had not read yet (the port purges, the terminal flushes), so the bytes read belong to the
 // settings seen after them. Looking first would tag a change and a write in between with the old rate.
-void TerminalBridge::TakeFromProgram() {
+void TerminalBridge::TakeFromProgram(std::uint64_t nowNs) {
     std::vector<std::uint8_t> bytes(master_->InputCount());
     if (!bytes.empty() && !master_->Read(bytes))
         bytes.clear();
     const std::optional<LineSettings> line = master_->GetLine();
     if (line && IsSupported(*line) && *line != seen_) {
         seen_ = *line;
-        outgoing_.push_back({std::nullopt, seen_});
+        outgoing_.push_back({std::nullopt, seen_, nowNs});
     }
     for (const std::uint8_t byte : bytes)
-        outgoing_.push_back({byte, seen_});
+        outgoing_.push_back({byte, seen_, nowNs});
 }
 
-// Each byte goes when the simulated transmitter is free; the clock steps to that moment, never past
-// the pass's target.
+// Each byte goes when the simulated transmitter is free, and never before the bridge took it: after a
+// late pass the line's clock lags the machine's, and a byte sent at the clock's time would reach the
+// radio before the program wrote it, so that a block written while the loader's answer was still going
+// out would arrive after that answer. The clock steps to each byte's moment, never past the target.
 void TerminalBridge::Transmit(std::uint64_t targetNs) {
     while (!outgoing_.empty()) {
-        const std::uint64_t startNs = std::max(clock_->Peek(), transmitterFreeNs_);
+        const Outgoing& next = outgoing_.front();
+        const std::uint64_t startNs = std::max({clock_->Peek(), transmitterFreeNs_, next.takenNs});
         if (startNs > targetNs)
             break;
         AdvanceTo(startNs);
-        const Outgoing& next = outgoing_.front();
         if (line_->ProgramLine() != next.line)
             programEnd_->SetLine(next.line);
         if (next.byte) {

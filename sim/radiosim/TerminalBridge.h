@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -12,9 +13,10 @@
 
 // Plays the program end of a SimLine on a pseudo-terminal, in real time: what the program writes to the
 // terminal is transmitted on the line at the settings the program had set on it when it wrote, paced
-// as a UART paces it, and what the line brings to the program end is written back to the terminal.
-// The line's clock is moved along with the machine's by each pass, by kMaxPassNs at most, so that a
-// late pass does not run the radio ahead of the program; it makes up the rest in the next passes.
+// as a UART paces it from the moment the bridge took it, and what the line brings to the program end is
+// written back to the terminal. The line's clock is moved along with the machine's by each pass, by
+// kMaxPassNs at most, so that a late pass does not run the radio ahead of the program; it makes up the
+// rest in the next passes.
 //
 // A pseudo-terminal carries no breaks and no line errors: a break, or a pulse that the program's rate
 // does not read as a character, reaches the program as nothing, and a line error as a good character.
@@ -29,9 +31,12 @@ public:
     TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
                    std::shared_ptr<VirtualClock> clock);
 
-    // Transmits what the program wrote and brings the line towards nowNs (the line clock's time, which
-    // only moves forward; kMaxPassNs at most).
+    // Takes what the program wrote, as written at nowNs (the machine's time on the line clock's scale),
+    // transmits what is due and brings the line towards nowNs (the clock only moves forward, kMaxPassNs
+    // at most).
     void Pass(std::uint64_t nowNs);
+    // Sleeps until the program writes, or the time-out has passed.
+    void AwaitProgram(std::chrono::nanoseconds timeout) { master_->AwaitInput(timeout); }
     // Writes what the line brought to the program end to the terminal: after a Pass, once whatever must
     // not come after the radio's answers is done.
     void DeliverToProgram();
@@ -39,13 +44,15 @@ public:
     const LineSettings& ProgramLine() const { return seen_; }
 
 private:
-    // A byte the program wrote, with the settings it was written at; no byte: a change of settings.
+    // A byte the program wrote, with the settings it was written at and the time the bridge took it; no
+    // byte: a change of settings.
     struct Outgoing {
         std::optional<std::uint8_t> byte;
         LineSettings line;
+        std::uint64_t takenNs = 0;
     };
 
-    void TakeFromProgram();
+    void TakeFromProgram(std::uint64_t nowNs);
     void Transmit(std::uint64_t targetNs);
     // The line clock's time that this pass moves to.
     std::uint64_t ClockTarget(std::uint64_t nowNs) const;

@@ -337,6 +337,16 @@ void TermiosDevice::WaitForInput(std::size_t moreThan, std::uint64_t deadline, C
     }
 }
 
+void TermiosDevice::AwaitInput(std::chrono::nanoseconds timeout) {
+    if (!received_.empty() || timeout.count() <= 0)
+        return;
+    const auto ns = static_cast<std::uint64_t>(timeout.count());
+    const timespec interval{static_cast<time_t>(ns / kNsPerSecond), static_cast<long>(ns % kNsPerSecond)};
+    pollfd input{fd_, POLLIN, 0};
+    if (ppoll(&input, 1, &interval, nullptr) > 0 && (input.revents & POLLIN) == 0)
+        ppoll(nullptr, 0, &interval, nullptr);  // hung up, or an error that poll would report at once
+}
+
 bool TermiosDevice::Read(std::span<std::uint8_t> destination) {
     Drain();
     if (received_.size() < destination.size())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -68,6 +69,9 @@ public:
     std::size_t InputCount() override;
     // Sleeps in poll(2) on the descriptor for the time that remains to the deadline.
     void WaitForInput(std::size_t moreThan, std::uint64_t deadline, Clock& clock) override;
+    // Sleeps in ppoll(2) until input comes or the time-out has passed. A hang-up counts as no input: a
+    // pseudo-terminal's master whose slave no program holds open is slept on for the whole time-out.
+    void AwaitInput(std::chrono::nanoseconds timeout);
     bool Read(std::span<std::uint8_t> destination) override;
     Status ClearErrors() override;
     void Purge(unsigned directions) override;
