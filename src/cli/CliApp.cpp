@@ -44,7 +44,9 @@ CliApp::CliApp(CPosixPlatform& platform, std::istream& in, std::ostream& out, st
     groups_.push_back(std::make_unique<RadioCommands>(link_, out_));
     groups_.push_back(std::make_unique<KwipCommands>(link_, out_));
     groups_.push_back(std::make_unique<CodeplugCommands>(link_, out_));
-    groups_.push_back(std::make_unique<UpgradeCommands>(link_, ports_, console_, out_, err_));
+    auto upgrades = std::make_unique<UpgradeCommands>(link_, ports_, console_, in, out_, err_);
+    upgrades_ = upgrades.get();
+    groups_.push_back(std::move(upgrades));
     groups_.push_back(std::make_unique<PortCommands>(ports_, out_));
 }
 
@@ -71,7 +73,8 @@ int CliApp::Run(int argc, const char* const* argv) {
     // Whichever command opens a port, COM n is the device the bench mapped it to: the same radio as in
     // the desktop application.
     PortOverrides::LoadInto(ports_);
-    RunLog log(logDirectory_);
+    const std::string logName = upgrades_->ErrorLogName();
+    RunLog log(logName.empty() ? std::string() : logDirectory_, logName);
     std::optional<ConsoleTrace> trace;
     if (verbose_)
         trace.emplace(clock_, err_);

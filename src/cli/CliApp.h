@@ -12,6 +12,7 @@
 #include "platform/CPosixPlatform.h"
 
 class FailureReport;
+class UpgradeCommands;
 
 // corvida-cli: the command line, its command groups and the radio link they share. Run reads the line,
 // runs the command it names and returns the exit status. A failure is logged and shown on the console
@@ -41,6 +42,7 @@ private:
     ComPortMap& ports_;
     RadioLink link_;
     std::vector<std::unique_ptr<CommandGroup>> groups_;
+    UpgradeCommands* upgrades_ = nullptr;
     std::string logDirectory_;
     bool verbose_ = false;
 };

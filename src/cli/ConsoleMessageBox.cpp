@@ -1,39 +1,8 @@
 #include "cli/ConsoleMessageBox.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "errors/ByteText.h"
-
-namespace {
-
-struct Choice {
-    const char* prompt;
-    const char* yesWord;
-    const char* noWord;
-    MessageResult yes;
-    MessageResult no;
-};
-
-Choice ChoiceOf(MessageButtons buttons) {
-    if (buttons == MessageButtons::YesNo) {
-        return {"[yes/no]", "yes", "no", MessageResult::Yes, MessageResult::No};
-    }
-    return {"[ok/cancel]", "ok", "cancel", MessageResult::Ok, MessageResult::Cancel};
-}
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-// A word or its first letter.
-bool Means(const std::string& answer, const std::string& word) {
-    return answer == word || (answer.size() == 1 && answer[0] == word[0]);
-}
-
-}  // namespace
 
 ConsoleMessageBox::ConsoleMessageBox(std::istream& in, std::ostream& out)
     : in_(in), out_(out), previous_(MessageBoxService::Installed()) {
@@ -54,33 +23,24 @@ MessageResult ConsoleMessageBox::Show(const std::string& text, const std::string
         explainer_(text);
     if (buttons == MessageButtons::Ok)
         return MessageResult::Ok;
-    return answerUnasked_ ? AnswerUnasked(icon, buttons) : Ask(buttons);
-}
-
-void ConsoleMessageBox::AnswerForTheOperator(int retryLimit) {
-    answerUnasked_ = true;
-    retriesLeft_ = retryLimit;
+    return unasked_ ? AnswerUnasked(icon, buttons) : Ask(buttons);
 }
 
 MessageResult ConsoleMessageBox::AnswerUnasked(MessageIcon icon, MessageButtons buttons) {
-    const Choice choice = ChoiceOf(buttons);
-    const bool retryOffer = icon == MessageIcon::Stop;
-    const bool yes = !retryOffer || retriesLeft_-- > 0;
-    out_ << choice.prompt << ' ' << (yes ? choice.yesWord : choice.noWord) << " (--yes)\n";
-    return yes ? choice.yes : choice.no;
+    const QuestionChoice choice = QuestionChoice::Of(buttons);
+    const MessageResult answer = unasked_->Answer(icon, buttons);
+    out_ << choice.prompt << ' ' << choice.WordOf(answer) << " (--yes)\n";
+    return answer;
 }
 
 MessageResult ConsoleMessageBox::Ask(MessageButtons buttons) {
-    const Choice choice = ChoiceOf(buttons);
-    std::string answer;
+    const QuestionChoice choice = QuestionChoice::Of(buttons);
+    std::string line;
     for (;;) {
         out_ << choice.prompt << ' ' << std::flush;
-        if (!std::getline(in_, answer))
+        if (!std::getline(in_, line))
             return choice.no;
-        answer = Lowered(answer);
-        if (Means(answer, choice.yesWord))
-            return choice.yes;
-        if (Means(answer, choice.noWord))
-            return choice.no;
+        if (const std::optional<MessageResult> answer = choice.Read(line))
+            return *answer;
     }
 }

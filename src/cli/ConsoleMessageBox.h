@@ -2,9 +2,11 @@
 
 #include <functional>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 
+#include "cli/QuestionChoice.h"
 #include "errors/MessageBoxService.h"
 
 // corvida-cli's message box: the caption and text on the console. A question (OK/Cancel, Yes/No) waits
@@ -25,11 +27,10 @@ public:
                        MessageButtons buttons) override;
 
     void ExplainErrorsWith(Explainer explainer) { explainer_ = std::move(explainer); }
+    const Explainer& ErrorExplainer() const { return explainer_; }
 
-    // --yes: questions are answered OK (or Yes) without asking, except that retry offers (the program
-    // sequence's questions with the stop icon) beyond the first `retryLimit` are answered Cancel, so a
-    // script never loops on a radio that keeps failing.
-    void AnswerForTheOperator(int retryLimit);
+    // --yes, as UnaskedAnswers gives the answers.
+    void AnswerForTheOperator(int retryLimit) { unasked_.emplace(retryLimit); }
 
 private:
     MessageResult Ask(MessageButtons buttons);
@@ -39,6 +40,5 @@ private:
     std::ostream& out_;
     MessageBoxService* previous_;
     Explainer explainer_;
-    bool answerUnasked_ = false;
-    int retriesLeft_ = 0;
+    std::optional<UnaskedAnswers> unasked_;
 };

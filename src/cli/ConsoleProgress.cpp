@@ -8,12 +8,6 @@ namespace {
 
 constexpr int kBarWidth = 40;
 
-// The caption without the model's " [n%]" suffix; the bar shows the percentage itself.
-std::string BareCaption(const std::string& caption) {
-    const std::size_t bracket = caption.rfind(" [");
-    return bracket == std::string::npos ? caption : caption.substr(0, bracket);
-}
-
 // A message's lines joined on one, for the bar line and for logs; escaped, as texts may carry what the
 // radio said.
 std::string OneLine(const std::string& text) {
@@ -38,6 +32,11 @@ ConsoleProgress::~ConsoleProgress() {
 
 bool ConsoleProgress::ErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+std::string ConsoleProgress::BareCaption(const std::string& caption) {
+    const std::size_t bracket = caption.rfind(" [");
+    return bracket == std::string::npos ? caption : caption.substr(0, bracket);
 }
 
 bool ConsoleProgress::OpenWindow() {

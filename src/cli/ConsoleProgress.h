@@ -21,6 +21,8 @@ public:
 
     // Whether standard error is a terminal.
     static bool ErrorIsTerminal();
+    // The caption without the model's " [n%]" suffix; a bar shows the percentage itself.
+    static std::string BareCaption(const std::string& caption);
 
     void BeginProgress(int total, bool percentageMode) override { model_.Begin(total, percentageMode); }
     void StepProgress() override { model_.Step(); }

@@ -15,17 +15,27 @@ std::string Variable(const char* name) {
 
 void RadioLink::AddOptions(CLI::App& app) {
     CLI::Option* port =
-        app.add_option("--port", port_, "COM port number of the radio's line (COM1 is /dev/ttyS0)")
+        app.add_option("--port", portsGiven_,
+                       "COM port number of the radio's line (COM1 is /dev/ttyS0); program takes several, "
+                       "one radio on each")
             ->type_name("N")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
             ->check(CliArgument::NumberIn(1, CliArgument::kMaxPort));
     CLI::Option* device =
-        app.add_option("--device", device_, "Device path of the radio's line, in place of --port")
-            ->type_name("PATH");
+        app.add_option("--device", devicesGiven_,
+                       "Device path of the radio's line, in place of --port; program takes several")
+            ->type_name("PATH")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     port->excludes(device);
     app.add_flag("--echo", echo_, "The line runs through the ZUB interface box, which echoes every byte");
 }
 
 unsigned RadioLink::Port() {
+    if (portsGiven_.size() + devicesGiven_.size() > 1)
+        throw CLI::ValidationError(devicesGiven_.empty() ? "--port" : "--device",
+                                   "only program takes several lines to radios");
     TakeEnvironment();
     if (port_.empty() && device_.empty()) {
         throw CLI::RequiredError("A line to the radio (--port N or --device PATH)");
@@ -55,7 +65,27 @@ void RadioLink::Close() {
     broker_.reset();
 }
 
+std::vector<std::string> RadioLink::Lines() const {
+    std::vector<std::string> lines = devicesGiven_;
+    for (const std::string& port : portsGiven_)
+        lines.push_back("COM" + std::to_string(CliArgument::Number(port).value_or(0)));
+    return lines;
+}
+
+std::vector<std::vector<std::string>> RadioLink::LineArguments() const {
+    std::vector<std::vector<std::string>> lines;
+    for (const std::string& device : devicesGiven_)
+        lines.push_back({"--device", device});
+    for (const std::string& port : portsGiven_)
+        lines.push_back({"--port", port});
+    return lines;
+}
+
 void RadioLink::TakeEnvironment() {
+    if (!portsGiven_.empty())
+        port_ = portsGiven_.front();
+    if (!devicesGiven_.empty())
+        device_ = devicesGiven_.front();
     if (!port_.empty() || !device_.empty())
         return;
     const std::string device = Variable(kDeviceVariable);

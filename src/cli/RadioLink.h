@@ -13,6 +13,7 @@
 // The line to the radio that commands share: --port N (COM numbering) or --device PATH, and --echo for
 // the ZUB interface box that echoes every byte. When the command line names neither, CORVIDA_DEVICE or
 // CORVIDA_PORT in the environment stands for it. The broker is opened on first use and closed by Close.
+// Only `program` takes several lines (a lane each); every other use raises for more than one.
 class RadioLink {
 public:
     // The COM number a --device path is given, one that no conventional device has.
@@ -39,6 +40,12 @@ public:
     CKwipBroker& Broker();
     void Close();
 
+    // The lines the command line names, as given: device paths, or "COMn" for ports; none when it names
+    // none (the environment is not read).
+    std::vector<std::string> Lines() const;
+    // The lines as command-line arguments: {"--device", PATH} or {"--port", N} for each.
+    std::vector<std::vector<std::string>> LineArguments() const;
+
     // The port and device named, once Port() has taken them; nothing before.
     std::optional<OpenFailureHint::Target> Target() const;
     // The ports the machine offers, as the port list has them.
@@ -48,6 +55,8 @@ private:
     void TakeEnvironment();
 
     ComPortMap& ports_;
+    std::vector<std::string> portsGiven_;
+    std::vector<std::string> devicesGiven_;
     std::string port_;
     std::string device_;
     bool echo_ = false;

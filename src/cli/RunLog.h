@@ -6,13 +6,16 @@
 #include <vector>
 
 #include "cli/CauseLog.h"
+#include "errors/CwFileLog.h"
 
 // The error log while corvida-cli runs a command. Every line is kept as a cause to show under a
-// failure; with a folder (--log DIR) the lines also go to DIR/cvErrlog.txt, written as the desktop
-// application writes it. Without one, no file is written anywhere. At the end the log is as before.
+// failure; with a folder (--log DIR) the lines also go to DIR/cvErrlog.txt (or the file named), written
+// as the desktop application writes it. Without one, no file is written anywhere. At the end the log is
+// as before.
 class RunLog {
 public:
-    explicit RunLog(const std::filesystem::path& fileFolder);
+    explicit RunLog(const std::filesystem::path& fileFolder,
+                    const std::string& fileName = CwFileLog::kDefaultFileName);
     ~RunLog();
     RunLog(const RunLog&) = delete;
     RunLog& operator=(const RunLog&) = delete;

@@ -1,6 +1,9 @@
 #include "cli/UpgradeCommands.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <stdexcept>
 
 #include "app/CCorvidaDoc.h"
@@ -8,7 +11,15 @@
 #include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/ConsoleUpgradeView.h"
+#include "cli/LaneChannel.h"
+#include "cli/LaneMessageBox.h"
+#include "cli/LaneProgress.h"
+#include "cli/LaneSupervisor.h"
+#include "cli/LaneTable.h"
+#include "cli/LaneUpgradeView.h"
 #include "errors/ByteText.h"
+#include "errors/CError.h"
+#include "errors/CwFileLog.h"
 #include "errors/TextFormat.h"
 #include "workflow/CUpgradeForm.h"
 #include "workflow/UpgradeRecord.h"
@@ -19,10 +30,22 @@ bool Given(const CLI::App* app, const char* option) {
     return app->get_option(option)->count() > 0;
 }
 
+std::string Value(const CLI::App* app, const char* option) {
+    const CLI::Option* given = app->get_option(option);
+    return given->count() > 0 ? given->as<std::string>() : std::string();
+}
+
+bool Cancelled(const ProgramOutcome& outcome) {
+    return outcome.end == ProgramOutcome::End::Cancelled || outcome.finalStatus == UpgradeStatus::Cancelled;
+}
+
 bool Set(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
 }
+
+constexpr int kLaneFailed = 1;
+constexpr int kLaneUsageError = 2;
 
 // A codeplug file is named only where the kit would write it into this radio.
 bool CodeplugProgrammed(const VerifiedRadio& radio) {
@@ -39,7 +62,7 @@ void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
     identify->add_flag("--yes", yes_, "Answer every question OK without asking");
     OnChosen(identify, chosen, [this] { Identify(); });
 
-    CLI::App* program = app.add_subcommand(
+    CLI::App* program = program_ = app.add_subcommand(
         "program",
         "Upgrade the radio with a kit, as the Program button does; exit status 0 when it succeeded");
     AddKitOptions(program);
@@ -60,6 +83,9 @@ void UpgradeCommands::Register(CLI::App& app, Command& chosen) {
                      "instructions, in seconds (default 60)")
         ->type_name("SECONDS")
         ->check(CLI::Range(0u, kMaxBootstrapWaitSeconds));
+    program->add_flag("--lane-protocol", laneProtocol_,
+                      "Speak the lane protocol (JSON lines) on the standard streams, as a lane of several "
+                      "radios does; see the README");
     OnChosen(program, chosen, [this] { Program(); });
 }
 
@@ -129,34 +155,165 @@ void UpgradeCommands::PrintRadio(const CUpgradeForm& form) {
 }
 
 void UpgradeCommands::Program() {
-    CCorvidaDoc document(kit_);
-    ApplyLine(document);
+    if (link_.Lines().size() > 1)
+        ProgramLanes();
+    else if (laneProtocol_)
+        ProgramAsLane();
+    else
+        ProgramOnTheConsole();
+}
+
+void UpgradeCommands::ProgramOnTheConsole() {
     ConsoleUpgradeView view(out_, rate_);
     ConsoleProgress progress(progress_, ConsoleProgress::ErrorIsTerminal());
-    if (yes_) {
+    if (yes_)
         console_.AnswerForTheOperator(retries_);
-        // Nobody is at the radio before the instructions are answered: it is put in bootstrap mode now.
-        document.SetBootstrapWaitMs(bootstrapWaitSeconds_ * kMsPerSecond);
+    ProgramOutcome outcome;
+    if (const std::optional<std::string> failure = Press(view, outcome))
+        throw std::runtime_error(*failure);
+}
+
+void UpgradeCommands::ProgramAsLane() {
+    LaneChannel channel(in_, out_);
+    LaneMessageBox box(channel, console_.ErrorExplainer());
+    LaneProgress progress(channel);
+    LaneUpgradeView view(channel, progress_, rate_);
+    if (yes_)
+        box.AnswerForTheOperator(retries_);
+    const auto end = [&channel](const char* result, const std::string& text, int exit) {
+        LaneProtocol::Event outcome;
+        outcome.kind = LaneProtocol::Event::Kind::Outcome;
+        outcome.result = result;
+        outcome.text = text;
+        outcome.exit = exit;
+        channel.Send(outcome);
+    };
+    ProgramOutcome outcome;
+    std::optional<std::string> failure;
+    try {
+        failure = Press(view, outcome);
+    } catch (const CError& error) {
+        end("failed", error.GetText(), kLaneFailed);
+        throw;
+    } catch (const CLI::ParseError& error) {
+        end("failed", error.what(), kLaneUsageError);
+        throw;
+    } catch (const std::exception& error) {
+        end("failed", error.what(), kLaneFailed);
+        throw;
     }
+    if (!failure) {
+        end("success", outcome.finalText, 0);
+        return;
+    }
+    const std::string text = outcome.finalText.empty() ? *failure : *failure + ": " + outcome.finalText;
+    end(Cancelled(outcome) ? "cancelled" : "failed", text, kLaneFailed);
+    throw std::runtime_error(*failure);
+}
+
+std::optional<std::string> UpgradeCommands::Press(ConsoleUpgradeView& view, ProgramOutcome& outcome) {
+    CCorvidaDoc document(kit_);
+    ApplyLine(document);
+    // Nobody is at the radio before the instructions are answered: it is put in bootstrap mode now.
+    if (yes_)
+        document.SetBootstrapWaitMs(bootstrapWaitSeconds_ * kMsPerSecond);
     CUpgradeForm form(document, view, LookUpProductLine(kit_));
     StartForm(form, view);
     form.OnProgram();
-    const ProgramOutcome& outcome = form.LastOutcome();
+    outcome = form.LastOutcome();
     if (outcome.Succeeded())
-        return;
+        return std::nullopt;
     if (view.QuitStatus())
-        throw std::runtime_error("the kit's boot code is missing; the desktop application would end here");
+        return "the kit's boot code is missing; the desktop application would end here";
     switch (outcome.end) {
         case ProgramOutcome::End::NotPermitted:
-            throw std::runtime_error("the kit permits no upgrade of this radio");
+            return "the kit permits no upgrade of this radio";
         case ProgramOutcome::End::Cancelled:
-            throw std::runtime_error("cancelled before anything was sent to the radio");
+            return "cancelled before anything was sent to the radio";
         case ProgramOutcome::End::EngineRan:
-            throw std::runtime_error(FormatText("the upgrade did not succeed after %d attempt%s",
-                                                outcome.attempts, outcome.attempts == 1 ? "" : "s"));
+            return FormatText("the upgrade did not succeed after %d attempt%s", outcome.attempts,
+                              outcome.attempts == 1 ? "" : "s");
         case ProgramOutcome::End::NotStarted:
         case ProgramOutcome::End::PortUnavailable:
             break;
     }
-    throw std::runtime_error("the radio was not programmed");
+    return "the radio was not programmed";
+}
+
+void UpgradeCommands::ProgramLanes() {
+    if (laneProtocol_)
+        throw CLI::ValidationError("--lane-protocol", "a lane takes one line to a radio");
+    const std::vector<std::string> lines = link_.Lines();
+    const std::vector<std::vector<std::string>> lineArguments = link_.LineArguments();
+    std::set<std::string> names;
+    std::vector<LaneSupervisor::Lane> lanes;
+    for (std::size_t lane = 0; lane < lines.size(); ++lane) {
+        // Two lanes on one line would fight over it; their log files would be one.
+        if (!names.insert(FileSafe(lines[lane])).second)
+            throw CLI::ValidationError("--device", "two lanes would share the line " + lines[lane]);
+        std::vector<std::string> arguments = lineArguments[lane];
+        for (std::string& argument : LaneArguments())
+            arguments.push_back(std::move(argument));
+        lanes.push_back({lines[lane], std::move(arguments)});
+    }
+    LaneConsole console(progress_, ConsoleProgress::ErrorIsTerminal());
+    OperatorInput input(in_);
+    LaneSupervisor supervisor(std::filesystem::read_symlink("/proc/self/exe").string(), lanes, console, input,
+                              yes_);
+    const std::vector<LaneState>& states = supervisor.Run();
+    for (const std::string& row : LaneTable::Summary(states, LaneState::Clock::now()))
+        out_ << row << '\n';
+    std::string failed;
+    for (const LaneState& state : states) {
+        if (state.result == LaneState::Result::Succeeded)
+            continue;
+        failed += (failed.empty() ? "" : ", ") + state.line;
+        if (!state.errorTail.empty())
+            progress_ << "[" << state.line << "] its last lines of standard error:\n";
+        for (const std::string& line : state.errorTail)
+            progress_ << "[" << state.line << "]   " << line << '\n';
+    }
+    if (!failed.empty())
+        throw std::runtime_error("lanes that did not succeed: " + failed);
+}
+
+std::vector<std::string> UpgradeCommands::LaneArguments() const {
+    std::vector<std::string> arguments;
+    if (const std::string folder = Value(root_, "--log"); !folder.empty())
+        arguments.insert(arguments.end(), {"--log", std::filesystem::absolute(folder).string()});
+    if (root_->get_option("--verbose")->count() > 0)
+        arguments.push_back("--verbose");
+    if (Given(root_, "--echo"))
+        arguments.push_back("--echo");
+    arguments.insert(arguments.end(),
+                     {"program", "--lane-protocol", "--kit", std::filesystem::absolute(kit_).string()});
+    if (noEcho_)
+        arguments.push_back("--no-echo");
+    if (rate_)
+        arguments.insert(arguments.end(), {"--rate", std::to_string(*rate_)});
+    if (yes_) {
+        arguments.insert(arguments.end(), {"--yes", "--retries", std::to_string(retries_), "--bootstrap-wait",
+                                           std::to_string(bootstrapWaitSeconds_)});
+    }
+    return arguments;
+}
+
+std::string UpgradeCommands::ErrorLogName() const {
+    const bool programChosen = program_ != nullptr && program_->parsed();
+    const std::vector<std::string> lines = link_.Lines();
+    if (programChosen && lines.size() > 1)
+        return "";
+    if (programChosen && laneProtocol_ && lines.size() == 1)
+        return "cvErrlog-" + FileSafe(lines.front()) + ".txt";
+    return CwFileLog::kDefaultFileName;
+}
+
+std::string UpgradeCommands::FileSafe(const std::string& line) {
+    std::string name;
+    for (const char c : line) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-';
+        name += plain ? c : '_';
+    }
+    name.erase(0, name.find_first_not_of("._"));
+    return name.empty() ? "line" : name;
 }

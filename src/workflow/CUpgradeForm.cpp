@@ -175,6 +175,7 @@ ProgramOutcome CUpgradeForm::Program() {
         outcome.finalText = "Radio verification failed";
         return outcome;
     }
+    view_.ShowRadio(radio_);
     if (!radio_.options.upgradePermitted) {
         outcome.end = ProgramOutcome::End::NotPermitted;
         outcome.finalText = kNotPermitted;
