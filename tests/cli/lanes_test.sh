@@ -112,11 +112,17 @@ for lane in "ab":
     assert ports[sys.argv[2] + "/radio-" + lane][9] == "Radio Update is successful", ports
 assert ports[sys.argv[2] + "/radio-c"][9] != "Radio Update is successful", ports
 PY
-for i in 0 1 2; do
-    serial=$(( ${serials[$i]} + 10 * (i + 1) ))
-    ls "$work/kit/backup/"*"-$serial"*.radiodata >/dev/null 2>&1 || [ "${profiles[$i]}" = kx600 ] ||
-        fail "no backup of radio ${lanes[$i]}'s own data"
+# Each radio whose codeplug was written has its own backup; the killed radio's stays unrestored.
+backup_of() {
+    local i=$1
+    ls "$work/kit/backup/"*"-$(( ${serials[$i]} + 10 * (i + 1) ))".radiodata 2>/dev/null
+}
+for i in 0 1; do
+    [ "${profiles[$i]}" = kx600 ] || backup_of "$i" >/dev/null || fail "no backup of radio ${lanes[$i]}'s own data"
 done
+if [ "$moment" = codeplug ]; then
+    grep -q '^restored no' "$(backup_of 2)" || fail "the killed radio's data are not kept as unrestored"
+fi
 
 # Each lane logged to a file of its own; nobody wrote cvErrlog.txt.
 [ ! -e "$work/logs/cvErrlog.txt" ] || fail "cvErrlog.txt was written"
