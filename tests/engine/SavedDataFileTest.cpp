@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "RaisedError.h"
 #include "TempDir.h"
@@ -163,6 +167,49 @@ TEST(SavedDataFileTest, IsNamedByDateTimeAndIdentityAndNeverOverwritesAnother) {
     EXPECT_EQ(SavedDataFile::FileName(unknown, when), "20261210-143501-etcx.radiodata");
     unknown.SetRadio({});
     EXPECT_EQ(SavedDataFile::FileName(unknown, when), "20261210-143501-radio.radiodata");
+}
+
+// Lanes of one bench save radios' data into one backup folder, at the same second: two radios with one
+// serial text, or attempts of one radio, still get a file each, whole.
+TEST(SavedDataFileTest, ParallelProcessesSavingInTheSameSecondEachKeepAFile) {
+    constexpr int kProcesses = 8;
+    TempDir folder;
+    const auto when = At(2026, 12, 10, 14, 35, 1);
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    std::vector<pid_t> children;
+    for (int n = 0; n < kProcesses; ++n) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(start[1]);
+            char go;
+            [[maybe_unused]] const ssize_t ignored = ::read(start[0], &go, 1);  // all begin together
+            try {
+                SavedDataFile::Write(folder.Path() / "backup", Sample(), when);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    ::close(start[0]);
+    ::close(start[1]);
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path() / "backup")) {
+        names.push_back(entry.path().filename().string());
+        EXPECT_EQ(SavedDataFile::Read(entry.path()).Pieces(), Sample().Pieces()) << names.back();
+    }
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(kProcesses));
+    EXPECT_EQ(names.front(), "20261210-143501-SN00001234-2.radiodata");
+    EXPECT_EQ(names.back(), "20261210-143501-SN00001234.radiodata");
 }
 
 TEST(SavedDataFileTest, AFolderThatCannotBeWrittenIsRefused) {

@@ -132,7 +132,7 @@ TEST_F(UpgradeRecordTest, APressOnAFullDiskLeavesNoFileWhoseLaterRowsLackTheHead
 
 // Several radios upgraded at once by parallel corvida-cli processes share the kit's record.
 TEST_F(UpgradeRecordTest, ParallelProcessesWriteOneHeaderAndWholeRows) {
-    constexpr int kProcesses = 4;
+    constexpr int kProcesses = 8;  // a bench of eight lanes
     constexpr int kRowsEach = 25;
     int start[2];
     ASSERT_EQ(::pipe(start), 0);
