@@ -180,7 +180,7 @@ void UpgradeCommands::ProgramAsLane() {
     LaneUpgradeView view(channel, progress_, rate_);
     if (yes_)
         box.AnswerForTheOperator(retries_);
-    const auto end = [&channel](const char* result, const std::string& text, int exit) {
+    const auto sendOutcome = [&channel](const char* result, const std::string& text, int exit) {
         LaneProtocol::Event outcome;
         outcome.kind = LaneProtocol::Event::Kind::Outcome;
         outcome.result = result;
@@ -193,21 +193,21 @@ void UpgradeCommands::ProgramAsLane() {
     try {
         failure = Press(view, outcome);
     } catch (const CError& error) {
-        end("failed", error.GetText(), kLaneFailed);
+        sendOutcome("failed", error.GetText(), kLaneFailed);
         throw;
     } catch (const CLI::ParseError& error) {
-        end("failed", error.what(), kLaneUsageError);
+        sendOutcome("failed", error.what(), kLaneUsageError);
         throw;
     } catch (const std::exception& error) {
-        end("failed", error.what(), kLaneFailed);
+        sendOutcome("failed", error.what(), kLaneFailed);
         throw;
     }
     if (!failure) {
-        end("success", outcome.finalText, 0);
+        sendOutcome("success", outcome.finalText, 0);
         return;
     }
     const std::string text = outcome.finalText.empty() ? *failure : *failure + ": " + outcome.finalText;
-    end(Cancelled(outcome) ? "cancelled" : "failed", text, kLaneFailed);
+    sendOutcome(Cancelled(outcome) ? "cancelled" : "failed", text, kLaneFailed);
     throw std::runtime_error(*failure);
 }
 

@@ -18,15 +18,6 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kRadioStartLimit = std::chrono::seconds(5);
 constexpr auto kLinkPoll = std::chrono::milliseconds(10);
 
-void WaitForLink(const std::filesystem::path& link) {
-    const Clock::time_point limit = Clock::now() + kRadioStartLimit;
-    while (!std::filesystem::exists(link)) {
-        if (Clock::now() > limit)
-            throw std::runtime_error("radiosim made no terminal at " + link.string());
-        std::this_thread::sleep_for(kLinkPoll);
-    }
-}
-
 // The profile's radio answering at once, as the virtual rows' radio does: what the run takes beyond the
 // wire is then the program's and the pseudo-terminal's. The radio's files are still found in the kit's.
 std::filesystem::path ProfileWithoutLatencies(const std::filesystem::path& profile,
@@ -44,6 +35,15 @@ double Seconds(Clock::duration duration) {
 }
 
 }  // namespace
+
+void WaitForLink(const std::filesystem::path& link) {
+    const Clock::time_point limit = Clock::now() + kRadioStartLimit;
+    while (!std::filesystem::exists(link)) {
+        if (Clock::now() > limit)
+            throw std::runtime_error("radiosim made no terminal at " + link.string());
+        std::this_thread::sleep_for(kLinkPoll);
+    }
+}
 
 RealTimeUpgradeResult RunRealTimeUpgrade(const BenchPrograms& programs, unsigned flashRate,
                                          const std::filesystem::path& workFolder) {

@@ -16,6 +16,9 @@ struct RealTimeUpgradeResult {
     std::optional<FirmwareTraceMeter::Figures> firmware;
 };
 
+// Waits until radiosim has made its terminal's link; throws when it has not within a few seconds.
+void WaitForLink(const std::filesystem::path& link);
+
 // Runs in `workFolder`, on a copy of the kit. `flashRate` answers the flash-rate dialog.
 RealTimeUpgradeResult RunRealTimeUpgrade(const BenchPrograms& programs, unsigned flashRate,
                                          const std::filesystem::path& workFolder);

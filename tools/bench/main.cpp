@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
@@ -16,6 +17,7 @@
 #include "BenchPrograms.h"
 #include "FirstRequestBench.h"
 #include "KitLoadBench.h"
+#include "LanesRun.h"
 #include "RealTimeUpgrade.h"
 #include "VirtualUpgrade.h"
 
@@ -28,6 +30,8 @@ constexpr unsigned kRealTimeFlashRate = 115200;
 // On a loaded machine radiosim can fall behind the line during the bootcode download, and the run
 // fails there; the figures are of the first run that succeeds.
 constexpr int kRealTimeTries = 3;
+// Radios upgraded at once, a lane each, by one corvida-cli.
+constexpr std::array<int, 4> kLaneCounts = {1, 3, 4, 8};
 
 double Seconds(std::uint64_t ns) {
     return static_cast<double>(ns) / 1e9;
@@ -120,6 +124,34 @@ bool PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::
     return result.succeeded && result.firmware.has_value();
 }
 
+// 1, 3, 4 and 8 radios at once: what a bench of N adapters gains, and what corvida-cli costs per lane.
+void PrintLanes(const BenchPrograms& programs, const std::filesystem::path& work) {
+    std::printf("\nIn real time, lanes: corvida-cli program with a --device per radio, each radio a radiosim %s\n",
+                programs.profile.filename().c_str());
+    std::printf("%5s %6s %8s %12s %9s %14s %18s\n", "lanes", "ok", "wall s", "radios/hour", "vs one",
+                "CPU % per lane", "firmware ratio");
+    double oneLane = 0;
+    for (const int lanes : kLaneCounts) {
+        const LanesRunResult result = RunLanes(programs, lanes, kRealTimeFlashRate, work);
+        if (lanes == 1)
+            oneLane = result.wallSeconds;
+        double lowest = 0;
+        double highest = 0;
+        for (const auto& firmware : result.firmware) {
+            if (!firmware)
+                continue;
+            const double ratio = firmware->measuredSeconds / firmware->boundSeconds;
+            lowest = lowest == 0 ? ratio : std::min(lowest, ratio);
+            highest = std::max(highest, ratio);
+        }
+        std::printf("%5d %3d/%-2d %8.2f %12.1f %9.2f %14.2f %8.3f to %.3f\n", lanes, result.succeeded, lanes,
+                    result.wallSeconds, 3600.0 * result.succeeded / result.wallSeconds,
+                    oneLane > 0 ? result.wallSeconds / oneLane : 0,
+                    100 * result.cliCpuSeconds / result.wallSeconds / lanes, lowest, highest);
+        std::fflush(stdout);
+    }
+}
+
 // The programs beside corvida-bench in the build tree; the radio from the demo kit's sources.
 BenchPrograms ProgramsBeside(const std::filesystem::path& bench) {
     const std::filesystem::path build = bench.parent_path().parent_path().parent_path();
@@ -145,7 +177,7 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     app.add_option("--profile", programs.profile, "The radio radiosim plays")->capture_default_str();
     app.add_option("--rows", rows, "Which rows to measure")
-        ->check(CLI::IsMember({"all", "virtual", "real-time"}))
+        ->check(CLI::IsMember({"all", "virtual", "real-time", "lanes"}))
         ->capture_default_str();
     app.allow_extras();
     CLI11_PARSE(app, argc, argv);
@@ -163,9 +195,11 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(work);
     bool keepWork = false;
     try {
-        if (rows != "real-time")
+        if (rows == "all" || rows == "virtual")
             PrintVirtualTable(work);
-        if (rows != "virtual") {
+        if (rows == "all" || rows == "lanes")
+            PrintLanes(programs, work);
+        if (rows == "all" || rows == "real-time") {
             keepWork = !PrintRealTimeUpgrade(programs, work);
             std::printf("\nIn real time, Google Benchmark\n");
             RegisterKitLoadBench(work);
