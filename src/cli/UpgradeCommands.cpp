@@ -1,6 +1,7 @@
 #include "cli/UpgradeCommands.h"
 
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -174,6 +175,9 @@ void UpgradeCommands::ProgramOnTheConsole() {
 }
 
 void UpgradeCommands::ProgramAsLane() {
+    // A lane whose supervisor has gone goes on to a safe end instead of dying mid-flash on its closed
+    // output: its events are lost, and the end of its input answers the next question Cancel.
+    std::signal(SIGPIPE, SIG_IGN);
     LaneChannel channel(in_, out_);
     LaneMessageBox box(channel, console_.ErrorExplainer());
     LaneProgress progress(channel);

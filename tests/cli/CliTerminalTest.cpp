@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -77,6 +78,29 @@ Outcome RunProgramAsNobody(const std::vector<std::string>& arguments, const std:
     waitpid(child, &status, 0);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
+}
+
+// Runs the program with its standard output a pipe nobody reads any more; the wait status.
+int RunWithOutputClosed(const std::vector<std::string>& arguments) {
+    std::vector<const char*> argv = {CORVIDA_CLI_PROGRAM};
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
+    std::array<int, 2> pipeEnds{};
+    if (pipe(pipeEnds.data()) != 0)
+        return -1;
+    close(pipeEnds[0]);
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGPIPE, SIG_DFL);  // as a shell or a supervisor starts it
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        execv(argv[0], const_cast<char* const*>(argv.data()));
+        _exit(kCannotRunAsNobody);
+    }
+    close(pipeEnds[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
 }
 
 std::vector<std::string> FilesIn(const TempDir& folder) {
@@ -250,6 +274,20 @@ TEST_F(CliTerminalTest, ARefusedRequestExitsWithItsErrorAndLogsWhereAsked) {
     const std::string file = folder_.ReadFile("cvErrlog.txt");
     EXPECT_NE(file.find("CKwipComm::SendCommand: Request failed! Retry number = 3\r\n"), std::string::npos)
         << file;
+}
+
+}  // namespace
+
+namespace {
+
+// A lane whose supervisor has died must not die on its next event in turn: mid-flash that would leave
+// the radio half written. It ends as a press ends (here: no configuration in the kit folder).
+TEST(CliLaneTest, ALaneWhoseOutputIsGoneIsNotKilledByIt) {
+    TempDir emptyKit;
+    const int status = RunWithOutputClosed({"--device", "/nonexistent/radio", "program", "--lane-protocol",
+                                            "--kit", emptyKit.Path().string(), "--no-echo"});
+    EXPECT_FALSE(WIFSIGNALED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
 }
 
 }  // namespace
