@@ -138,6 +138,16 @@ TEST_F(LaneSupervisorTest, QuestionsTheLanesAnsweredThemselvesAreShownWithTheirA
         << Shown();
 }
 
+TEST_F(LaneSupervisorTest, ALaneThatCannotStartFailsWithTheReason) {
+    console_.emplace(shown_, false);
+    input_.emplace(in_);
+    supervisor_.emplace("/nonexistent/corvida-cli", std::vector<LaneSupervisor::Lane>{{"COM3", {}}}, *console_,
+                        *input_, true);
+    const std::vector<LaneState>& lanes = supervisor_->Run();
+    EXPECT_EQ(lanes[0].result, Result::Failed);
+    EXPECT_EQ(lanes[0].text.rfind("the lane could not be started: ", 0), 0u) << lanes[0].text;
+}
+
 TEST(LaneTableTest, CellsAreCutOnCharactersAndTheTableHasARowALane) {
     EXPECT_EQ(LaneTable::Cell("abc", 5), "abc  ");
     EXPECT_EQ(LaneTable::Cell("abcdef", 4), "abcd");
