@@ -253,9 +253,14 @@ void SimLine::ReceiveAtProgram(std::uint64_t untilNs) {
 
 // The earliest moment at which catching up could change anything.
 std::uint64_t SimLine::NextEventNs() const {
-    std::uint64_t next = kNever;
+    std::uint64_t next = NextProgramEventNs();
     if (const auto frame = peerUart_.Peek(toPeer_, kNever))
         next = std::min(next, frame->character.timeNs);
+    return next;
+}
+
+std::uint64_t SimLine::NextProgramEventNs() const {
+    std::uint64_t next = kNever;
     if (const auto frame = programUart_.Peek(toProgram_, kNever))
         next = std::min(next, frame->character.timeNs);
     if (!wakes_.empty())

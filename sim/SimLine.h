@@ -61,6 +61,10 @@ public:
     void WakePeerAt(std::uint64_t atNs);
     // Inside a peer call the moment of its event, else the clock's time.
     std::uint64_t PeerNowNs() const;
+    // The earliest moment after the last catch-up at which the line brings the program end something (a
+    // character, a break, an error, the cable pulled) or wakes the peer. Characters on their way to the
+    // peer are left out: the peer hears each at its own time whenever the line next catches up.
+    std::uint64_t NextProgramEventNs() const;
 
     // Holds the program's receive line low: a break over [fromNs, untilNs), or a pulse.
     void InjectBreak(std::uint64_t fromNs, std::uint64_t untilNs);

@@ -77,8 +77,16 @@ void RadioSim::Command(const std::string& command) {
 void RadioSim::Run() {
     while (!stop_) {
         Pass();
-        std::this_thread::sleep_for(kPassInterval);
+        bridge_->AwaitProgram(UntilNextPass());
     }
+}
+
+std::chrono::nanoseconds RadioSim::UntilNextPass() const {
+    const std::uint64_t dueNs = bridge_->NextPassNs();
+    const std::uint64_t nowNs = ElapsedNs();
+    const auto look = static_cast<std::uint64_t>(std::chrono::nanoseconds(kLookInterval).count());
+    const std::uint64_t waitNs = dueNs > nowNs ? std::min(dueNs - nowNs, look) : 0;
+    return std::chrono::nanoseconds(waitNs);
 }
 
 void RadioSim::Inspect(const std::function<void(const SimRadio&)>& look) {

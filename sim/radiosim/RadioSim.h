@@ -47,7 +47,9 @@ public:
         std::filesystem::path state;  // the radio's memory, kept across runs; none when empty
     };
 
-    static constexpr std::chrono::microseconds kPassInterval{100};
+    // The longest radiosim sleeps: the program's settings and the operator's commands wake it for
+    // nothing, and are looked at this often.
+    static constexpr std::chrono::milliseconds kLookInterval{5};
 
     // Throws std::runtime_error when the system gives no pseudo-terminal, the link cannot be made or the
     // state file cannot be read or written, and std::invalid_argument for a profile that describes no
@@ -58,7 +60,8 @@ public:
     RadioSim& operator=(const RadioSim&) = delete;
 
     const std::string& SlavePath() const { return slavePath_; }
-    // Passes until Stop or "quit", each kPassInterval apart.
+    // Passes until Stop or "quit": one as soon as the program writes or the line has something due
+    // (TerminalBridge::NextPassNs), and one every kLookInterval at least; in between it sleeps.
     void Run();
     // Both may be called from any thread.
     void Stop() { stop_ = true; }
@@ -71,6 +74,7 @@ public:
 
 private:
     void Pass();
+    std::chrono::nanoseconds UntilNextPass() const;
     void Execute(const std::string& command);
     void FollowProgram();
     void RestoreState();

@@ -16,8 +16,29 @@ TerminalBridge::TerminalBridge(std::unique_ptr<TermiosDevice> master, std::share
 }
 
 void TerminalBridge::Pass(std::uint64_t nowNs) {
+    passedNs_ = std::max(passedNs_, nowNs);
     TakeFromProgram(nowNs);
     Transmit(ClockTarget(nowNs));
+}
+
+std::uint64_t TerminalBridge::NextPassNs() const {
+    const std::uint64_t nowNs = clock_->Peek();
+    if (nowNs < passedNs_)
+        return nowNs;
+    const std::uint64_t heardNs = LastByteHeardNs();
+    const std::uint64_t lineNs = line_->NextProgramEventNs();
+    return heardNs > nowNs ? std::min(lineNs, heardNs) : lineNs;
+}
+
+// The end of the last byte's frame, once every byte still held has followed the one on the line.
+std::uint64_t TerminalBridge::LastByteHeardNs() const {
+    std::uint64_t endNs = transmitterFreeNs_;
+    for (const Outgoing& next : outgoing_) {
+        endNs = std::max({endNs, clock_->Peek(), next.takenNs});
+        if (next.byte)
+            endNs += SimUart::FrameNs(next.line);
+    }
+    return endNs;
 }
 
 // The bytes are read before the settings are looked at. A change of settings that the program makes

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -27,6 +28,7 @@ public:
     static constexpr std::size_t kMaxHeldBytes = 4096;
     // How far one pass moves the line's clock at most.
     static constexpr std::uint64_t kMaxPassNs = 20'000'000;
+    static constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
     TerminalBridge(std::unique_ptr<TermiosDevice> master, std::shared_ptr<SimLine> line,
                    std::shared_ptr<VirtualClock> clock);
@@ -37,6 +39,11 @@ public:
     void Pass(std::uint64_t nowNs);
     // Sleeps until the program writes, or the time-out has passed.
     void AwaitProgram(std::chrono::nanoseconds timeout) { master_->AwaitInput(timeout); }
+    // When the next pass has work, on the line clock's scale: at once while the clock still makes up a
+    // late pass; else when the line brings the program something or wakes the radio, or the radio has
+    // heard the last byte the program wrote (the moment it may answer); kNever when nothing is under way.
+    // The bytes on their way need no pass of their own: the next pass sends each at its time.
+    std::uint64_t NextPassNs() const;
     // Writes what the line brought to the program end to the terminal: after a Pass, once whatever must
     // not come after the radio's answers is done.
     void DeliverToProgram();
@@ -57,6 +64,7 @@ private:
     // The line clock's time that this pass moves to.
     std::uint64_t ClockTarget(std::uint64_t nowNs) const;
     void AdvanceTo(std::uint64_t ns);
+    std::uint64_t LastByteHeardNs() const;
 
     std::unique_ptr<TermiosDevice> master_;
     std::shared_ptr<SimLine> line_;
@@ -66,4 +74,5 @@ private:
     std::deque<Outgoing> outgoing_;
     std::deque<std::uint8_t> held_;  // for the program, not yet taken by the terminal
     std::uint64_t transmitterFreeNs_ = 0;
+    std::uint64_t passedNs_ = 0;  // the time of the last pass
 };

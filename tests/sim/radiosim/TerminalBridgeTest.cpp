@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "SimLine.h"
+#include "SimUart.h"
 #include "SmallRadio.h"
 #include "TempDir.h"
 #include "VirtualClock.h"
@@ -45,7 +46,6 @@ protected:
         ASSERT_TRUE(client_->MakeRaw());
         ASSERT_TRUE(client_->SetLine({2400, 8, Parity::None, StopBits::One}));
         radio_->AttachTo(line_);
-        radio_->EnterBootstrapMode(0);
         bridge_.emplace(std::move(terminal->master), line_, clock_);
     }
 
@@ -54,8 +54,17 @@ protected:
             Pass();
     }
 
-    void Pass() {
-        nowNs_ += kPassNs;
+    void Pass() { PassAt(nowNs_ + kPassNs); }
+
+    // Passes kPassNs apart, the last one at atNs.
+    void PassesUntil(std::uint64_t atNs) {
+        while (nowNs_ + kPassNs < atNs)
+            Pass();
+        PassAt(atNs);
+    }
+
+    void PassAt(std::uint64_t atNs) {
+        nowNs_ = atNs;
         bridge_->Pass(nowNs_);
         bridge_->DeliverToProgram();
     }
@@ -82,6 +91,7 @@ protected:
 
     // The pulse at the start of bootstrap mode lasts 10 ms; the sync goes after it.
     void Synchronise() {
+        radio_->EnterBootstrapMode(nowNs_);
         Passes(20 * kMs);
         Write({kSyncAt2400});
         Passes(20 * kMs);
@@ -149,6 +159,44 @@ TEST_F(TerminalBridgeTest, AClientThatReadsEachAnswerLoadsTheBootcodeThroughLate
 
     EXPECT_FALSE(Logged(RequestOutcome::Overrun));
     EXPECT_EQ(radio_->State(), RadioState::Bootcode);
+}
+
+// Between passes radiosim sleeps until the next one has work. The bytes of a block need no pass of
+// their own: the next is due when the loader has heard the last of them and may answer, then when each
+// character of its answer reaches the program.
+TEST_F(TerminalBridgeTest, TheNextPassIsDueWhenTheRadioMayAnswerAndWhenItsAnswerArrives) {
+    constexpr std::uint64_t kRoundingNs = 1000;
+    const std::uint64_t characterNs = SimUart::FrameNs({2400, 8, Parity::None, StopBits::One});
+    Synchronise();
+    Write(Blocks()[0]);
+    const std::uint64_t heardNs = nowNs_ + 8 * characterNs;
+    EXPECT_NEAR(bridge_->NextPassNs(), heardNs, kRoundingNs);
+
+    PassesUntil(bridge_->NextPassNs());
+    const std::uint64_t firstAnswerNs = heardNs + SmallRadio::Profile().latencies.loaderAnswerNs + characterNs;
+    EXPECT_NEAR(bridge_->NextPassNs(), firstAnswerNs, kRoundingNs);
+    PassesUntil(bridge_->NextPassNs());
+    EXPECT_NEAR(bridge_->NextPassNs(), firstAnswerNs + characterNs, kRoundingNs);
+}
+
+// A late pass moves the line's clock kMaxPassNs at most: the next pass is due at once, until the clock
+// has made up the machine's time.
+TEST_F(TerminalBridgeTest, AfterALatePassTheNextIsDueAtOnce) {
+    Pass();
+    Busy(3 * TerminalBridge::kMaxPassNs);
+    Pass();
+    EXPECT_LT(clock_->Peek(), nowNs_);
+    EXPECT_LE(bridge_->NextPassNs(), clock_->Peek());
+    for (int pass = 0; pass < 3; ++pass)
+        PassAt(nowNs_);
+    EXPECT_EQ(clock_->Peek(), nowNs_);
+    EXPECT_GT(bridge_->NextPassNs(), nowNs_);
+}
+
+// A radio that runs its firmware with nothing to answer gives a pass nothing to do.
+TEST_F(TerminalBridgeTest, AnIdleRadioNeedsNoPass) {
+    Pass();
+    EXPECT_EQ(bridge_->NextPassNs(), TerminalBridge::kNever);
 }
 
 }  // namespace
