@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 
 #include "SimUart.h"
 #include "platform/TermiosDevice.h"

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -26,6 +27,13 @@ bool Eventually(const std::function<bool()>& condition) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;
+}
+
+// How often the calling thread has blocked so far: each sleep that ends in a wake-up counts one.
+long VoluntarySwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
 }
 
 // The program end opened on a fresh pseudo-terminal, and its master as the far end. Virtual time only
@@ -203,6 +211,24 @@ TEST_F(TermiosDeviceTest, PurgeDiscardsWhatIsWaiting) {
     EXPECT_EQ(program_->InputCount(), 0u);
     Send(*master_, {4});
     EXPECT_EQ(Receive(*program_, 1), std::vector<std::uint8_t>{4});
+}
+
+// radiosim sleeps on its terminal's master between passes: it wakes for what the program writes, and a
+// master whose slave the program has closed, which reports a hang-up at once, is slept on, not spun on.
+TEST_F(TermiosDeviceTest, AwaitInputWakesForInputAndSleepsOnAHungUpMaster) {
+    constexpr auto kGenerous = std::chrono::seconds(5);
+    Send(*program_, {0x42});
+    master_->AwaitInput(kGenerous);
+    std::vector<std::uint8_t> received(1);
+    EXPECT_TRUE(master_->Read(received));
+    EXPECT_EQ(received[0], 0x42);
+
+    program_.reset();
+    constexpr int kAwaits = 20;
+    const long switchesBefore = VoluntarySwitches();
+    for (int await = 0; await < kAwaits; ++await)
+        master_->AwaitInput(std::chrono::microseconds(200));
+    EXPECT_GE(VoluntarySwitches() - switchesBefore, kAwaits);
 }
 
 // Where a pseudo-terminal stands to the process that opens it as its port.
