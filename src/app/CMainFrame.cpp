@@ -9,6 +9,7 @@
 #include <QToolBar>
 
 #include "app/AboutBox.h"
+#include "app/BenchWindow.h"
 #include "app/CCommDialog.h"
 #include "app/CCorvidaDoc.h"
 #include "app/CCorvidaView.h"
@@ -22,6 +23,8 @@ namespace {
 constexpr const char* kCloseDuringPressText =
     "A radio is being programmed. Closing the program now could leave the radio unusable.\n\n"
     "Press OK to close the program as soon as the programming has ended, or Cancel to keep it open.";
+constexpr const char* kCloseDuringLanesText =
+    "Radios are being programmed on the bench. Close the program when their lanes have ended.";
 
 }  // namespace
 
@@ -77,6 +80,8 @@ void CMainFrame::CreateMenusAndToolBar() {
     statusBarToggle->setCheckable(true);
     statusBarToggle->setChecked(true);
     connect(statusBarToggle, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    QAction* bench = AddCommand(QStringLiteral("bench"), QStringLiteral("&Bench"), &CMainFrame::OnBench);
+    view->addAction(bench);
     QAction* optionList = view->addAction(QStringLiteral("&Option List"));
     optionList->setObjectName(QStringLiteral("optionList"));
     optionList->setEnabled(false);
@@ -188,7 +193,25 @@ void CMainFrame::OnAbout() {
     AboutBox(look_.aboutTitle, this).exec();
 }
 
+void CMainFrame::OnBench() {
+    if (bench_ == nullptr) {
+        BenchWindow::Setup setup{BenchWindow::LaneProgramBesideThisOne(), document_.WorkingDirectory(),
+                                 document_.EchoType() != 0};
+        bench_ = new BenchWindow(std::move(setup), this);
+    }
+    bench_->show();
+    bench_->raise();
+    bench_->activateWindow();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // A lane flashing a radio must not be cut off; its process is not ours to end.
+    if (bench_ != nullptr && bench_->AnyLaneRunning()) {
+        event->ignore();
+        MessageBoxService::ShowMessage(kCloseDuringLanesText, "Warning", MessageIcon::Exclamation,
+                                       MessageButtons::Ok);
+        return;
+    }
     if (!runner_.Running()) {
         event->accept();
         return;

@@ -8,6 +8,7 @@
 #include "app/ProductLineLook.h"
 #include "app/UpgradeFormView.h"
 
+class BenchWindow;
 class CCorvidaDoc;
 class CCorvidaView;
 class ComPortMap;
@@ -54,6 +55,9 @@ public:
     void OnCommSetting();
     void OnZubSetting();
     void OnAbout();
+    // View › Bench: the Bench window, made on first use.
+    void OnBench();
+    BenchWindow* Bench() const { return bench_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,4 +82,5 @@ private:
     QList<QAction*> commands_;
     bool closeWhenPressEnds_ = false;
     std::optional<int> quitStatus_;
+    BenchWindow* bench_ = nullptr;
 };

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "cli/LaneProtocol.h"
+#include "app/LaneProtocol.h"
 
 // A lane's end of the lane protocol: events out, one line each and flushed at once so that the
 // supervisor sees every step as it happens; answers in.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/LaneConsole.h"
-#include "cli/LaneProtocol.h"
+#include "app/LaneProtocol.h"
 #include "cli/LaneState.h"
 #include "cli/OperatorInput.h"
 

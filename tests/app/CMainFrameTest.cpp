@@ -7,6 +7,9 @@
 #include <atomic>
 
 #include "DesktopFixture.h"
+#include "app/BenchPorts.h"
+#include "app/BenchWindow.h"
+#include "app/LaneRow.h"
 #include "app/UpgradeFormView.h"
 #include "errors/CErrorLog.h"
 
@@ -108,7 +111,8 @@ TEST(CCorvidaViewTest, OnlyTheFirstTickRequestsTheSwitch) {
 TEST_F(CMainFrameTest, MenusAndToolBarCarryTheCommands) {
     WriteKit("VOLANTE");
     Start();
-    for (const char* name : {"commSetting", "zubSetting", "exit", "about", "toolBarToggle", "statusBarToggle"})
+    for (const char* name :
+         {"commSetting", "zubSetting", "exit", "about", "toolBarToggle", "statusBarToggle", "bench"})
         EXPECT_TRUE(Frame().Command(name)->isEnabled()) << name;
     EXPECT_FALSE(Frame().Command("optionList")->isEnabled());
 
@@ -116,6 +120,24 @@ TEST_F(CMainFrameTest, MenusAndToolBarCarryTheCommands) {
     for (QAction* action : Frame().findChild<QToolBar*>("toolBar")->actions())
         toolTexts << (action->isSeparator() ? QStringLiteral("|") : action->text());
     EXPECT_EQ(toolTexts.join(QLatin1Char(',')).toStdString(), "Comm Setting,ZUB Setting,|,&About");
+}
+
+TEST_F(CMainFrameTest, ViewBenchOpensOneBenchWindowWithTheBenchPortsOnTheKit) {
+    WriteKit("VOLANTE");
+    BenchPorts::Store({"/dev/ttyUSB0", "COM3"});
+    Start();
+
+    Frame().Command("bench")->trigger();
+    Frame().Command("bench")->trigger();
+
+    ASSERT_EQ(Frame().findChildren<BenchWindow*>().size(), 1);
+    BenchWindow& bench = *Frame().Bench();
+    EXPECT_TRUE(bench.isVisible());
+    ASSERT_EQ(bench.Rows().size(), 2u);
+    EXPECT_EQ(bench.Rows()[1]->Port(), "COM3");
+    EXPECT_EQ(bench.LaneArguments("COM3").mid(2, 2),
+              QStringList({"--kit", QString::fromStdString(kit_.Path().string())}));
+    EXPECT_TRUE(bench.LaneArguments("COM3").contains("--echo"));  // a first run's ZUB setting
 }
 
 // A press the test holds in the middle until it lets go.

@@ -10,7 +10,7 @@
 #include "SimRadioTest.h"
 #include "TestKit.h"
 #include "cli/CliApp.h"
-#include "cli/LaneProtocol.h"
+#include "app/LaneProtocol.h"
 #include "cli/UpgradeCommands.h"
 #include "files/ProgramKey.h"
 

@@ -1,6 +1,6 @@
 // Writes PNG pictures of the desktop application's windows for a person to look at: the start-up view,
 // the upgrade form, the progress window (also during the bootcode download), the settings and flash-rate
-// dialogs, the About box and an error box. Run under a display (Xvfb in the test suite):
+// dialogs, the About box, an error box, and the Bench window with four lanes in different phases. Run under a display (Xvfb in the test suite):
 //     desktop_screenshots KIT_FOLDER OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
@@ -12,12 +12,15 @@
 #include <filesystem>
 
 #include "app/AboutBox.h"
+#include "app/BenchPortsDialog.h"
+#include "app/BenchWindow.h"
 #include "app/CCommDialog.h"
 #include "app/CCorvidaApp.h"
 #include "app/CCorvidaView.h"
 #include "app/CMainFrame.h"
 #include "app/CZubDialog.h"
 #include "app/FlashRateDialog.h"
+#include "app/LaneRow.h"
 #include "app/ProgressWindow.h"
 #include "engine/CRadioUpgrade.h"
 #include "notify/Notifications.h"
@@ -48,6 +51,63 @@ private:
     QString folder_;
     bool failed_ = false;
 };
+
+using Kind = LaneProtocol::Event::Kind;
+
+LaneProtocol::Event Said(Kind kind, const char* text) {
+    LaneProtocol::Event event;
+    event.kind = kind;
+    event.text = text;
+    return event;
+}
+
+LaneProtocol::Event Radio(const char* serial, const char* release) {
+    LaneProtocol::Event event = Said(Kind::Radio, "");
+    event.serial = serial;
+    event.release = release;
+    return event;
+}
+
+LaneProtocol::Event Progress(int done, int total) {
+    LaneProtocol::Event event = Said(Kind::Progress, "Please Wait");
+    event.done = done;
+    event.total = total;
+    return event;
+}
+
+LaneProtocol::Event Outcome(const char* result, const char* text) {
+    LaneProtocol::Event event = Said(Kind::Outcome, text);
+    event.result = result;
+    return event;
+}
+
+// Four lanes as a bench sees them: one flashing, one waiting on its question, one failed, one done.
+void PoseBench(BenchWindow& bench) {
+    bench.SetPorts({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"});
+    const std::vector<LaneRow*>& rows = bench.Rows();
+    for (LaneRow* row : rows)
+        row->ShowStarted();
+    rows[0]->Apply(Radio("4000206", "R04.03"));
+    rows[0]->Apply(Said(Kind::Phase, "Programming flash ROM... WARNING!! Ensure process is not interrupted"));
+    rows[0]->Apply(Progress(23, 38));
+    rows[1]->Apply(Radio("4000311", "R05.01"));
+    LaneProtocol::Event question = Said(Kind::Question, "Set radio in bootstrap mode.");
+    question.caption = "NOTE";
+    question.id = 1;
+    question.choices = {"ok", "cancel"};
+    rows[1]->Apply(question);
+    rows[2]->Apply(Radio("4000398", "R04.02"));
+    rows[2]->Apply(Said(Kind::Phase, "Please Wait: Downloading bootcode ..."));
+    LaneProtocol::Event box = Said(Kind::Box, "Initialization Error: Flashing operation could not be started.");
+    box.icon = "error";
+    rows[2]->Apply(box);
+    rows[2]->Apply(Outcome("failed", "the upgrade did not succeed after 1 attempt"));
+    rows[2]->ShowEnded(1, true, "");
+    rows[3]->Apply(Radio("6000456", "R05.20"));
+    rows[3]->Apply(Progress(38, 38));
+    rows[3]->Apply(Outcome("success", "Radio Update is successful"));
+    rows[3]->ShowEnded(0, true, "");
+}
 
 }  // namespace
 
@@ -114,6 +174,13 @@ int main(int argc, char** argv) {
                       "Verification of radio failed. The current radio is not of the supported radio series",
                       QMessageBox::Ok, &frame);
     camera.Take(error, "message-box");
+
+    BenchWindow bench({BenchWindow::LaneProgramBesideThisOne(), argv[1], false}, &frame);
+    PoseBench(bench);
+    camera.Take(bench, "bench-window");
+    BenchPortsDialog benchPorts({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/serial/by-id/usb-ZUB_A12-if00", "COM3"},
+                                &frame);
+    camera.Take(benchPorts, "bench-ports-dialog");
 
     corvida.ExitInstance();
     return camera.Failed() ? 1 : 0;

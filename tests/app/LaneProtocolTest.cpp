@@ -4,7 +4,7 @@
 #include <QJsonObject>
 #include <string>
 
-#include "cli/LaneProtocol.h"
+#include "app/LaneProtocol.h"
 #include "errors/ByteText.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/LaneProtocol.h"
+#include "app/LaneProtocol.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
