@@ -28,8 +28,8 @@ const char* LaneMessageBox::IconName(MessageIcon icon) {
 MessageResult LaneMessageBox::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                                    MessageButtons buttons) {
     LaneProtocol::Event event;
-    event.kind = buttons == MessageButtons::Ok ? LaneProtocol::Event::Kind::Box
-                                               : LaneProtocol::Event::Kind::Question;
+    event.kind =
+        buttons == MessageButtons::Ok ? LaneProtocol::Event::Kind::Box : LaneProtocol::Event::Kind::Question;
     event.text = text;
     event.caption = caption;
     event.icon = IconName(icon);

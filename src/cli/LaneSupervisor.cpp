@@ -128,16 +128,19 @@ void LaneSupervisor::Start(std::size_t lane) {
         arguments << QString::fromStdString(argument);
     process->setProgram(QString::fromStdString(program_));
     process->setArguments(arguments);
-    QObject::connect(process, &QProcess::readyReadStandardOutput, process, [this, lane] { ReadOutput(lane); });
+    QObject::connect(process, &QProcess::readyReadStandardOutput, process,
+                     [this, lane] { ReadOutput(lane); });
     QObject::connect(process, &QProcess::readyReadStandardError, process, [this, lane] { ReadErrors(lane); });
-    QObject::connect(process, &QProcess::finished, process,
-                     [this, lane](int exitCode, QProcess::ExitStatus status) { Finished(lane, exitCode, status); });
-    QObject::connect(process, &QProcess::errorOccurred, process, [this, lane, process](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        states_[lane].text = "the lane could not be started: " + process->errorString().toStdString();
-        End(lane, LaneState::Result::Failed);
-    });
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [this, lane](int exitCode, QProcess::ExitStatus status) { Finished(lane, exitCode, status); });
+    QObject::connect(
+        process, &QProcess::errorOccurred, process, [this, lane, process](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return;
+            states_[lane].text = "the lane could not be started: " + process->errorString().toStdString();
+            End(lane, LaneState::Result::Failed);
+        });
     states_[lane].started = Clock::now();
     process->start();
     if (lanesAnswer_)
@@ -203,7 +206,8 @@ void LaneSupervisor::Handle(std::size_t lane, const Event& event) {
             state.phase = FirstLine(event.text);
             console_.Print(state, BoxLine(event));
             if (!event.answered.empty())
-                console_.Print(state, std::string(ChoiceOf(IsYesNo(event)).prompt) + " " + event.answered + " (--yes)");
+                console_.Print(
+                    state, std::string(ChoiceOf(IsYesNo(event)).prompt) + " " + event.answered + " (--yes)");
             else
                 AskOperator(lane, event);
             break;

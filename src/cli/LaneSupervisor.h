@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/LaneConsole.h"
 #include "app/LaneProtocol.h"
+#include "cli/LaneConsole.h"
 #include "cli/LaneState.h"
 #include "cli/OperatorInput.h"
 

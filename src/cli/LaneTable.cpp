@@ -49,8 +49,8 @@ std::string Start(const LaneState& lane, std::size_t lineWidth) {
 }
 
 std::string HeaderStart(std::size_t lineWidth) {
-    return Cell("device", lineWidth) + kGap + Cell("serial", kSerialWidth) + kGap + Cell("release", kReleaseWidth) +
-           kGap;
+    return Cell("device", lineWidth) + kGap + Cell("serial", kSerialWidth) + kGap +
+           Cell("release", kReleaseWidth) + kGap;
 }
 
 std::string FirstLine(const std::string& text) {
@@ -84,8 +84,8 @@ std::string Elapsed(double seconds) {
 
 std::vector<std::string> Live(const std::vector<LaneState>& lanes, LaneState::Clock::time_point now) {
     std::vector<std::string> rows = {HeaderStart(kLineWidth) + Cell("phase", kPhaseWidth) + kGap +
-                                     Cell("progress", kBarWidth + kPercentWidth) + kGap + Cell("elapsed", kElapsedWidth) +
-                                     kGap + "result"};
+                                     Cell("progress", kBarWidth + kPercentWidth) + kGap +
+                                     Cell("elapsed", kElapsedWidth) + kGap + "result"};
     for (const LaneState& lane : lanes) {
         rows.push_back(Start(lane, kLineWidth) + Cell(lane.phase, kPhaseWidth) + kGap + Bar(lane) + kGap +
                        Cell(Elapsed(lane.ElapsedSeconds(now)), kElapsedWidth) + kGap +
@@ -103,8 +103,9 @@ std::vector<std::string> Summary(const std::vector<LaneState>& lanes, LaneState:
     std::vector<std::string> rows = {HeaderStart(lineWidth) + Cell("result", kResultWidth) + kGap +
                                      Cell("elapsed", kElapsedWidth + 2) + kGap + "how it ended"};
     for (const LaneState& lane : lanes) {
-        rows.push_back(Start(lane, lineWidth) + Cell(LaneState::ResultName(lane.result), kResultWidth) + kGap +
-                       Cell(Elapsed(lane.ElapsedSeconds(now)), kElapsedWidth + 2) + kGap + FirstLine(lane.text));
+        rows.push_back(Start(lane, lineWidth) + Cell(LaneState::ResultName(lane.result), kResultWidth) +
+                       kGap + Cell(Elapsed(lane.ElapsedSeconds(now)), kElapsedWidth + 2) + kGap +
+                       FirstLine(lane.text));
     }
     return rows;
 }

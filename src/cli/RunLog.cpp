@@ -29,7 +29,8 @@ std::unique_ptr<CLog> FileSink(const std::filesystem::path& folder, const std::s
 RunLog::RunLog(const std::filesystem::path& fileFolder, const std::string& fileName)
     : fileSwitchBefore_(ErrorLog().IsFileLogging()), auxSwitchBefore_(ErrorLog().IsAuxLogging()) {
     std::unique_ptr<CLog> platformSink = Started(CPlatform::Instance()->CreateLog(kAuxiliarySinkKind));
-    ErrorLog().UseSinks(FileSink(fileFolder, fileName), std::make_unique<CauseLog>(lines_, std::move(platformSink)));
+    ErrorLog().UseSinks(FileSink(fileFolder, fileName),
+                        std::make_unique<CauseLog>(lines_, std::move(platformSink)));
     ErrorLog().SetFileLogging(!fileFolder.empty());
     ErrorLog().SetAuxLogging(true);
 }

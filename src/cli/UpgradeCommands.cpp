@@ -315,7 +315,8 @@ std::string UpgradeCommands::ErrorLogName() const {
 std::string UpgradeCommands::FileSafe(const std::string& line) {
     std::string name;
     for (const char c : line) {
-        const bool plain = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-';
+        const bool plain =
+            std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-';
         name += plain ? c : '_';
     }
     name.erase(0, name.find_first_not_of("._"));

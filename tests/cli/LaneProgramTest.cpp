@@ -9,8 +9,8 @@
 #include "SettingsFolder.h"
 #include "SimRadioTest.h"
 #include "TestKit.h"
-#include "cli/CliApp.h"
 #include "app/LaneProtocol.h"
+#include "cli/CliApp.h"
 #include "cli/UpgradeCommands.h"
 #include "files/ProgramKey.h"
 
@@ -26,8 +26,9 @@ protected:
 
     int Program(const std::string& answers, std::vector<std::string> options = {}) {
         kitFolder_.WriteFile("patcher.dat", EncipherForKit(kit_.Text(), kProgramKey));
-        std::vector<std::string> args = {"corvida-cli", "--port", "1", "program", "--lane-protocol",
-                                         "--kit", kitFolder_.Path().string(), "--no-echo"};
+        std::vector<std::string> args = {
+            "corvida-cli", "--port", "1", "program", "--lane-protocol", "--kit", kitFolder_.Path().string(),
+            "--no-echo"};
         args.insert(args.end(), options.begin(), options.end());
         std::vector<const char*> argv;
         for (const std::string& arg : args)
@@ -87,7 +88,8 @@ TEST_F(LaneProgramTest, EverythingThePressShowsIsAnEventAndTheOutcomeComesLast) 
     EXPECT_EQ(outcome.kind, Event::Kind::Outcome);
     EXPECT_EQ(outcome.result, "failed");
     EXPECT_EQ(outcome.exit, 1);
-    EXPECT_NE(outcome.text.find("The kit permits no upgrade of this radio"), std::string::npos) << outcome.text;
+    EXPECT_NE(outcome.text.find("The kit permits no upgrade of this radio"), std::string::npos)
+        << outcome.text;
     EXPECT_NE(err_.str().find("the kit permits no upgrade of this radio"), std::string::npos);
 }
 
@@ -115,7 +117,8 @@ TEST_F(LaneProgramTest, AQuestionIsAnsweredByTheLineWithItsIdAndTheEndOfInputCan
     };
     const Case cases[] = {
         {"{\"id\":1,\"answer\":\"ok\"}\n", true},
-        {"ok\n{\"id\":9,\"answer\":\"ok\"}\n{\"id\":1,\"answer\":\"maybe\"}\n{\"id\":1,\"answer\":\"ok\"}\n", true},
+        {"ok\n{\"id\":9,\"answer\":\"ok\"}\n{\"id\":1,\"answer\":\"maybe\"}\n{\"id\":1,\"answer\":\"ok\"}\n",
+         true},
         {"{\"id\":1,\"answer\":\"cancel\"}\n", false},
         {"{\"id\":9,\"answer\":\"ok\"}\n", false},  // the end of the input
     };
@@ -152,8 +155,9 @@ namespace {
 TEST_F(LaneProgramTest, ALaneLogsToAFileOfItsLinesName) {
     TempDir logs;
     kitFolder_.WriteFile("patcher.dat", EncipherForKit(kit_.Text(), kProgramKey));
-    const std::vector<std::string> args = {"corvida-cli", "--log", logs.Path().string(), "--port", "1", "program",
-                                           "--lane-protocol", "--kit", kitFolder_.Path().string(), "--no-echo"};
+    const std::vector<std::string> args = {
+        "corvida-cli",     "--log", logs.Path().string(),       "--port",   "1", "program",
+        "--lane-protocol", "--kit", kitFolder_.Path().string(), "--no-echo"};
     std::vector<const char*> argv;
     for (const std::string& arg : args)
         argv.push_back(arg.c_str());
@@ -166,15 +170,17 @@ TEST_F(LaneProgramTest, ALaneLogsToAFileOfItsLinesName) {
 
 TEST_F(LaneProgramTest, TwoLanesOnOneLineAreRefusedBeforeAnyStarts) {
     kitFolder_.WriteFile("patcher.dat", EncipherForKit(kit_.Text(), kProgramKey));
-    const std::vector<std::string> args = {"corvida-cli", "--device", "/tmp/a/radio", "--device", "/tmp/a_radio",
-                                           "program",     "--kit",    kitFolder_.Path().string()};
+    const std::vector<std::string> args = {
+        "corvida-cli",  "--device", "/tmp/a/radio", "--device",
+        "/tmp/a_radio", "program",  "--kit",        kitFolder_.Path().string()};
     std::vector<const char*> argv;
     for (const std::string& arg : args)
         argv.push_back(arg.c_str());
     std::istringstream in;
     EXPECT_EQ(CliApp(Platform(), in, out_, err_).Run(static_cast<int>(argv.size()), argv.data()),
               CliApp::kUsageError);
-    EXPECT_NE(err_.str().find("two lanes would share the line /tmp/a_radio"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("two lanes would share the line /tmp/a_radio"), std::string::npos)
+        << err_.str();
 }
 
 TEST(LaneLogNameTest, ALineBecomesAPlainFileName) {

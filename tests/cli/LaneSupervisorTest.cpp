@@ -83,7 +83,8 @@ TEST_F(LaneSupervisorTest, ALaneThatCrashesOrSaysNothingFailsAloneAndTheOthersFi
     EXPECT_EQ(lanes[4].text, "the lane said success but ended with exit status 3");
 
     const std::string shown = Shown();
-    EXPECT_NE(shown.find("[/dev/ttyUSB0] radio serial 4000203, release R05.03, model 02\n"), std::string::npos);
+    EXPECT_NE(shown.find("[/dev/ttyUSB0] radio serial 4000203, release R05.03, model 02\n"),
+              std::string::npos);
     EXPECT_NE(shown.find("[/dev/ttyUSB0] Please Wait: 50%\n"), std::string::npos);
     EXPECT_NE(shown.find("[/dev/ttyUSB1] Programming flash ROM...\n"), std::string::npos);
     EXPECT_NE(shown.find("[/dev/ttyUSB1] FAILED: the lane crashed (signal 9)\n"), std::string::npos);
@@ -134,15 +135,16 @@ TEST_F(LaneSupervisorTest, QuestionsTheLanesAnsweredThemselvesAreShownWithTheirA
            '{"event":"outcome","result":"success","text":"done","exit":0}')";
     const std::vector<LaneState>& lanes = Run({{"B", answered}}, "", false, true);
     EXPECT_EQ(lanes[0].result, Result::Succeeded);
-    EXPECT_NE(Shown().find("[B] NOTE: Put it in bootstrap mode\n[B] [ok/cancel] ok (--yes)\n"), std::string::npos)
+    EXPECT_NE(Shown().find("[B] NOTE: Put it in bootstrap mode\n[B] [ok/cancel] ok (--yes)\n"),
+              std::string::npos)
         << Shown();
 }
 
 TEST_F(LaneSupervisorTest, ALaneThatCannotStartFailsWithTheReason) {
     console_.emplace(shown_, false);
     input_.emplace(in_);
-    supervisor_.emplace("/nonexistent/corvida-cli", std::vector<LaneSupervisor::Lane>{{"COM3", {}}}, *console_,
-                        *input_, true);
+    supervisor_.emplace("/nonexistent/corvida-cli", std::vector<LaneSupervisor::Lane>{{"COM3", {}}},
+                        *console_, *input_, true);
     const std::vector<LaneState>& lanes = supervisor_->Run();
     EXPECT_EQ(lanes[0].result, Result::Failed);
     EXPECT_EQ(lanes[0].text.rfind("the lane could not be started: ", 0), 0u) << lanes[0].text;
@@ -162,7 +164,8 @@ TEST(LaneTableTest, CellsAreCutOnCharactersAndTheTableHasARowALane) {
     lane.done = 19;
     lane.total = 38;
     lane.started = LaneState::Clock::now();
-    const std::vector<std::string> rows = LaneTable::Live({lane, lane}, lane.started + std::chrono::seconds(61));
+    const std::vector<std::string> rows =
+        LaneTable::Live({lane, lane}, lane.started + std::chrono::seconds(61));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].rfind("device ", 0), 0u);
     EXPECT_NE(rows[1].find("[#####.....]  50%"), std::string::npos) << rows[1];
@@ -172,8 +175,10 @@ TEST(LaneTableTest, CellsAreCutOnCharactersAndTheTableHasARowALane) {
         EXPECT_LE(row.size(), 80u) << row;
 
     lane.line = "/tmp/tmp.qrBBeb59LL/radio-a";
-    EXPECT_EQ(LaneTable::Live({lane}, lane.started)[1].rfind("~9LL/radio-a ", 0), 0u) << "the end tells lanes apart";
-    EXPECT_EQ(LaneTable::Summary({lane}, lane.started)[1].rfind("/tmp/tmp.qrBBeb59LL/radio-a 4000203 ", 0), 0u);
+    EXPECT_EQ(LaneTable::Live({lane}, lane.started)[1].rfind("~9LL/radio-a ", 0), 0u)
+        << "the end tells lanes apart";
+    EXPECT_EQ(LaneTable::Summary({lane}, lane.started)[1].rfind("/tmp/tmp.qrBBeb59LL/radio-a 4000203 ", 0),
+              0u);
 }
 
 }  // namespace

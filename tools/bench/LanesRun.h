@@ -13,7 +13,7 @@
 struct LanesRunResult {
     int lanes = 0;
     int succeeded = 0;
-    double wallSeconds = 0;  // corvida-cli's start to its end
+    double wallSeconds = 0;    // corvida-cli's start to its end
     double cliCpuSeconds = 0;  // corvida-cli and its lanes, user and system
     std::vector<std::optional<FirmwareTraceMeter::Figures>> firmware;  // per lane, from its trace
 };

@@ -126,8 +126,9 @@ bool PrintRealTimeUpgrade(const BenchPrograms& programs, const std::filesystem::
 
 // 1, 3, 4 and 8 radios at once: what a bench of N adapters gains, and what corvida-cli costs per lane.
 void PrintLanes(const BenchPrograms& programs, const std::filesystem::path& work) {
-    std::printf("\nIn real time, lanes: corvida-cli program with a --device per radio, each radio a radiosim %s\n",
-                programs.profile.filename().c_str());
+    std::printf(
+        "\nIn real time, lanes: corvida-cli program with a --device per radio, each radio a radiosim %s\n",
+        programs.profile.filename().c_str());
     std::printf("%5s %6s %8s %12s %9s %14s %18s\n", "lanes", "ok", "wall s", "radios/hour", "vs one",
                 "CPU % per lane", "firmware ratio");
     double oneLane = 0;
