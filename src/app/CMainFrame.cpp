@@ -50,6 +50,8 @@ CMainFrame::~CMainFrame() = default;
 void CMainFrame::CreateMenusAndToolBar() {
     QAction* comm = AddCommand(QStringLiteral("commSetting"), QStringLiteral("Comm Setting"), &CMainFrame::OnCommSetting);
     QAction* zub = AddCommand(QStringLiteral("zubSetting"), QStringLiteral("ZUB Setting"), &CMainFrame::OnZubSetting);
+    QAction* flashRate =
+        AddCommand(QStringLiteral("flashRate"), QStringLiteral("Flash Rate"), &CMainFrame::OnFlashRate);
     QAction* exit = AddCommand(QStringLiteral("exit"), QStringLiteral("E&xit"), nullptr);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     QAction* about = AddCommand(QStringLiteral("about"), QStringLiteral("&About"), &CMainFrame::OnAbout);
@@ -57,6 +59,7 @@ void CMainFrame::CreateMenusAndToolBar() {
     QMenu* config = menuBar()->addMenu(QStringLiteral("&Config"));
     config->addAction(comm);
     config->addAction(zub);
+    config->addAction(flashRate);
     config->addSeparator();
     config->addAction(exit);
 
@@ -187,6 +190,11 @@ void CMainFrame::OnZubSetting() {
     CZubDialog dialog(document_.EchoType(), this);
     if (dialog.exec() == QDialog::Accepted)
         document_.SetEcho(dialog.EchoType());
+}
+
+void CMainFrame::OnFlashRate() {
+    if (UpgradeFormView* form = FormView())
+        form->Form().ChangeFlashRate();
 }
 
 void CMainFrame::OnAbout() {

@@ -54,6 +54,8 @@ public:
 
     void OnCommSetting();
     void OnZubSetting();
+    // The flash-rate dialog, so that a rate the adapter cannot carry can be changed between presses.
+    void OnFlashRate();
     void OnAbout();
     // View › Bench: the Bench window, made on first use.
     void OnBench();

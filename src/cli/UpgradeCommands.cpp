@@ -234,6 +234,8 @@ std::optional<std::string> UpgradeCommands::Press(ConsoleUpgradeView& view, Prog
             return "the kit permits no upgrade of this radio";
         case ProgramOutcome::End::Cancelled:
             return "cancelled before anything was sent to the radio";
+        case ProgramOutcome::End::KitFileRefused:
+            return "a kit file failed its check";  // the box has named it
         case ProgramOutcome::End::EngineRan:
             return FormatText("the upgrade did not succeed after %d attempt%s", outcome.attempts,
                               outcome.attempts == 1 ? "" : "s");

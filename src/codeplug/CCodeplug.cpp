@@ -79,19 +79,22 @@ void CCodeplug::StartCpAccess(int flag) {
     accessStarted_ = true;
 }
 
-void CCodeplug::StopCpAccess(int reset) {
+bool CCodeplug::StopCpAccess(int reset) {
     CKwipBroker& broker = memory_.Broker();
+    bool resetTaken = true;
     if (accessStarted_ && reset == 1) {
         try {
             broker.ResetRequest();
         } catch (const CError& error) {
             ErrorLog().Log("%s", error.GetText());
             ErrorLog().Log("CCodeplug::StopCpAccess: Reset radio command failed");
+            resetTaken = false;
         }
     }
     broker.Comm().Close();
     broker.PortOpen = false;
     accessStarted_ = false;
+    return resetTaken;
 }
 
 // --- settings and pointers ---------------------------------------------------------------------------

@@ -78,9 +78,9 @@ public:
     // when access has started already or `flag` is not 0. Raises CGenError 3 "Unable to open
     // communication port".
     void StartCpAccess(int flag = 0);
-    // Ends radio access: with `reset` 1 the radio is first told to reset (a failure is only logged).
-    // Closes the port in any case.
-    void StopCpAccess(int reset);
+    // Ends radio access: with `reset` 1 the radio is first told to reset (a failure is logged). Closes
+    // the port in any case. False when the reset was asked for and the radio did not take it.
+    bool StopCpAccess(int reset);
 
     // Loads a raw image (a backup of a radio's codeplug) as the file image, sized as ReadCpFile sizes
     // one, and selects it as the source; derives the pointers unless the format is the plain one.

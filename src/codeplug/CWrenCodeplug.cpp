@@ -68,6 +68,33 @@ std::size_t CWrenCodeplug::WriteCpBlock(std::span<std::uint8_t> buffer, std::uin
                         });
 }
 
+std::optional<std::size_t> CWrenCodeplug::BlockBytes(std::uint16_t id) {
+    const std::uint32_t address = GetBlockVector(id);
+    if (address == 0)
+        return std::nullopt;
+    return CheckedBlockSize(id, address);
+}
+
+std::size_t CWrenCodeplug::WriteSavedBlock(std::span<std::uint8_t> block, std::uint16_t id) {
+    const std::uint32_t address = GetBlockVector(id);
+    if (address == 0)
+        RefuseMissingBlock(id);
+    const std::size_t room = CheckedBlockSize(id, address);
+    const WrenBlockRules::Group group = WrenBlockRules::GroupOf(id);
+    const std::size_t headerBytes = WrenBlockRules::HeaderBytes(group);
+    if (block.size() < headerBytes || WrenBlockRules::TypeByte(group, block.first(headerBytes)) != id ||
+        WrenBlockRules::BlockSize(group, block.first(headerBytes)) != block.size())
+        throw CGenError(3, "%s", kUnexpectedTypeText);
+    if (block.size() > room) {
+        ErrorLog().Log("CWrenCodeplug::WriteSavedBlock: Block %d of %u bytes has only %u bytes in the codeplug",
+                       id, static_cast<unsigned>(block.size()), static_cast<unsigned>(room));
+        throw CGenError(3, "Block %d does not fit the codeplug", id);
+    }
+    return WriteBlockAt(block, id, address, block.size(), [group](std::span<std::uint8_t> whole) {
+        WrenBlockRules::StoreChecksum(group, whole);
+    });
+}
+
 std::size_t CWrenCodeplug::ReadCpField(std::span<std::uint8_t> field, std::span<const std::uint8_t> block,
                                        std::uint32_t /*list*/, std::uint32_t /*entry*/,
                                        std::uint32_t offset) {

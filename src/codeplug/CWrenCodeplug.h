@@ -30,6 +30,15 @@ public:
     bool InitRdkPtrs() override;
     bool ParseBlockHeader(std::span<const std::uint8_t> /*buffer*/) override { return true; }
 
+    // The length of block `id` as its header gives it (its type byte checked), or none when the
+    // codeplug has no such block. Reads only the header.
+    std::optional<std::size_t> BlockBytes(std::uint16_t id);
+    // Writes `block`, a whole block of `id` as a radio held it, with the size its own header gives, into
+    // the place of the codeplug's block `id`, which must be at least as long. Where the codeplug's block
+    // is longer its remaining bytes stay as they are. Raises "Unexpected Block Type" when `block` is no
+    // whole block of `id`, and refuses a place too short.
+    std::size_t WriteSavedBlock(std::span<std::uint8_t> block, std::uint16_t id);
+
 private:
     std::uint32_t Resolve(std::uint16_t id, std::size_t depth);
     // The block's length from its header; raises "Unexpected Block Type" when its type byte is not its id.

@@ -33,15 +33,29 @@ std::size_t CPatcher::CountRecords(std::span<const PatchRecord> records) {
 
 bool CPatcher::UpdateRadio(std::span<const PatchRecord> records, int port, std::uint8_t echo, unsigned baud) {
     const std::size_t count = CountRecords(records);
-    if (!StartAccess(port, echo, baud) || !codeplug_->InitRdkPtrs())
+    if (!KnowsEveryOperation(records.first(count)) || !StartAccess(port, echo, baud) ||
+        !codeplug_->InitRdkPtrs())
         return false;
     workingBlock_.assign(kWorkingBlockBytes, 0);
     Notifications::Current().BeginProgress(static_cast<int>(count), true);
     const bool result = RunRecords(records.first(count));
     workingBlock_.clear();
     Notifications::Current().EndProgress();
-    codeplug_->StopCpAccess(1);
+    restartFailed_ = !codeplug_->StopCpAccess(1);
     return result;
+}
+
+// A record this patcher cannot run would end the script half done, with the operator told it succeeded:
+// such a script is refused before the radio is touched.
+bool CPatcher::KnowsEveryOperation(std::span<const PatchRecord> records) {
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        if (PatchOpcodeName(records[index].opcode).empty()) {
+            ErrorLog().Log("CPatcher::UpdateRadio: Patch record %u has the unknown operation %X",
+                           static_cast<unsigned>(index + 1), records[index].opcode);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CPatcher::StartAccess(int port, std::uint8_t echo, unsigned baud) {
@@ -73,8 +87,6 @@ bool CPatcher::RunRecords(std::span<const PatchRecord> records) {
                 interrupted_ = result;  // a record that failed stays a failure
                 result = false;
             }
-            if (outcome == Outcome::kEndRun)
-                break;
         }
     } catch (const CError& error) {
         ErrorLog().Log("%s", error.GetText());
@@ -98,9 +110,10 @@ CPatcher::Outcome CPatcher::Execute(std::span<const PatchRecord> records, std::s
         case PatchOpcode::kWriteBlock:
             WriteBlock(record);
             return Outcome::kContinue;
-        default:
-            return Outcome::kEndRun;
+        case PatchOpcode::kEnd:  // the records end before it
+            break;
     }
+    return Outcome::kContinue;
 }
 
 CPatcher::Outcome CPatcher::CheckRadioType(const PatchRecord& record) {

@@ -14,7 +14,7 @@ class CCodeplug;
 // Changes single codeplug fields in the radio as a model's patch records direct: check a byte of a
 // status reply (0x10), load a block into the working block (0x20), change bits of one field byte in it
 // (0x30), write it back (0x50). The records run up to the first 0x99 record (or the end of the span);
-// any other opcode ends the run successfully after itself. A patcher serves one run.
+// a script holding any other opcode fails without running. A patcher serves one run.
 class CPatcher {
 public:
     static constexpr std::size_t kWorkingBlockBytes = 2048;
@@ -37,11 +37,14 @@ public:
     bool UpdateRadio(std::span<const PatchRecord> records, int port, std::uint8_t echo, unsigned baud);
     // Whether UpdateRadio stopped for the operator's Cancel rather than for a failure.
     bool Interrupted() const { return interrupted_; }
+    // The radio did not take the reset at the end of the run: it has not restarted.
+    bool RestartFailed() const { return restartFailed_; }
 
 private:
-    enum class Outcome { kContinue, kEndRun, kFailed };
+    enum class Outcome { kContinue, kFailed };
 
     static std::size_t CountRecords(std::span<const PatchRecord> records);
+    static bool KnowsEveryOperation(std::span<const PatchRecord> records);
     bool StartAccess(int port, std::uint8_t echo, unsigned baud);
     // The records from the first; true unless a record failed or the operator cancelled.
     bool RunRecords(std::span<const PatchRecord> records);
@@ -61,4 +64,5 @@ private:
     std::array<char, kStatusReplyBytes> statusReply_{};
     bool statusRead_ = false;
     bool interrupted_ = false;
+    bool restartFailed_ = false;
 };

@@ -98,6 +98,7 @@ bool CRadioUpgrade::FlashSelected() const {
 
 UpgradeStatus CRadioUpgrade::UpgradeRadio() {
     status_ = UpgradeStatus::BootcodeFailed;
+    restartFailed_ = false;
     ErrorLog().ClearAuxLog();
     CancelSignal::Global().Poll();  // a Cancel of an earlier run is no request to stop this one
     WaitCursor busy;

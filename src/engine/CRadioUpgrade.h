@@ -66,6 +66,9 @@ public:
     const std::filesystem::path& BackupFile() const { return backupFile_; }
     // The text of the error that ended the run's steps, or empty.
     const std::string& FailureText() const { return failureText_; }
+    // The run's steps succeeded but the radio did not take the reset at its end: it has not restarted
+    // (after a flash it still runs the bootcode) until it is switched off and on.
+    bool RestartFailed() const { return restartFailed_; }
 
 private:
     static constexpr const char* kProgrammingMessage =
@@ -89,6 +92,7 @@ private:
     void FlashFirmware();
     void ProgramFlash(CKwipBroker& broker);
     void WriteFirmwareRecords(CKwipBroker& broker, SRecord& reader);
+    void RestartRadio(CKwipBroker& broker);
     void DoProgCp();
     // False when the operator cancelled the patching.
     bool DoPatch();
@@ -114,6 +118,7 @@ private:
     UpgradeStatus status_ = UpgradeStatus::BootcodeFailed;
     bool firmwareChosen_ = false;
     std::size_t flashBytes_ = 0;  // the size the probe found
+    bool restartFailed_ = false;
 
     std::int32_t productLine_ = 0;
     RadioSavedData* savedData_ = nullptr;

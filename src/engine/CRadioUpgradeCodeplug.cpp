@@ -56,6 +56,7 @@ void CRadioUpgrade::DoProgCp() {
         throw;
     }
     backupFile_ = programmer->BackupFile();
+    restartFailed_ = programmer->RestartFailed();
 }
 
 bool CRadioUpgrade::DoPatch() {
@@ -65,7 +66,9 @@ bool CRadioUpgrade::DoPatch() {
     const unsigned baud = BootcodeBaud().value_or(CKwipComm::kBaud);
     const std::span<const PatchRecord> records =
         patchRecords_ != nullptr ? std::span<const PatchRecord>(*patchRecords_) : std::span<const PatchRecord>();
-    if (patcher.UpdateRadio(records, portNumber_, echo_, baud))
+    const bool patched = patcher.UpdateRadio(records, portNumber_, echo_, baud);
+    restartFailed_ = patcher.RestartFailed();
+    if (patched)
         return true;
     if (patcher.Interrupted())
         return false;

@@ -1,8 +1,9 @@
 // The flashing half of the engine: bootcode download, erase and size probe, the firmware file and its
 // records.
-#include <array>
 #include <optional>
+#include <vector>
 
+#include "engine/BootcodeImage.h"
 #include "engine/CBootstrap.h"
 #include "engine/CRadioUpgrade.h"
 #include "engine/FlashLayout.h"
@@ -76,24 +77,20 @@ void CRadioUpgrade::DownloadBootcode() {
 }
 
 void CRadioUpgrade::SendBootcodeAndStartIt() {
-    std::array<std::uint8_t, CBootstrap::kMaxImageBytes> image{};
-    std::size_t length = 0;
-    SRecord reader;
-    reader.AttachText(settings_->bootCodeText);
-    if (!reader.CheckFirstRecord() || !reader.ReadAllData(image, length))
+    const std::optional<std::vector<std::uint8_t>> image = BootcodeImage(settings_->bootCodeText);
+    if (!image)
         throw CGenError(3, "Read bootcode S-Record file failed");
-    reader.Detach();
     if (!bootstrapPort_)
         throw CGenError(3, "Com Port was not opened");
     if (!settings_->flashRate)
         throw CGenError(3, "No flash rate has been chosen");  // refused before the radio is touched
-    ShowBootcodeProgress(static_cast<int>(CBootstrap::BlockCount(settings_->bootVariant, length)));
+    ShowBootcodeProgress(static_cast<int>(CBootstrap::BlockCount(settings_->bootVariant, image->size())));
     try {
         CBootstrap bootstrap(bootstrapPort_);
         bootstrap.SetVariant(settings_->bootVariant);
         bootstrap.SetAnnouncementWait(settings_->announcementWaitMs);
         bootstrap.OnBlockSent([] { Notify().StepProgress(); });
-        bootstrap.SendBootcode(std::span(image).first(length));
+        bootstrap.SendBootcode(*image);
         bootstrapPort_->SetBaud(FlashRate());
         std::uint8_t firstCharacter = 0;  // the running bootcode's hello; its value means nothing
         bootstrapPort_->Read(std::span(&firstCharacter, 1), kBootcodeHelloTimeoutMs);
@@ -210,7 +207,7 @@ void CRadioUpgrade::ProgramFlash(CKwipBroker& broker) {
         WriteFirmwareRecords(broker, reader);
         reader.Detach();
         if (options_->codeplugMode == 0 && !options_->patchCodeplug)
-            broker.ResetRequest();  // nothing else will talk to the bootcode: start the new firmware
+            RestartRadio(broker);  // nothing else will talk to the bootcode: start the new firmware
         CloseExchange(broker);
     } catch (const CGenError&) {
         reader.Detach();
@@ -234,11 +231,23 @@ void CRadioUpgrade::WriteFirmwareRecords(CKwipBroker& broker, SRecord& reader) {
         reader.ReadNextRecord(record);
         if (record.type == 0)
             return;
-        if (record.type == '1' || record.type == '2') {
+        if (SRecord::IsDataRecord(record.type)) {
             broker.WriteRequest(FlashLayout::FlashAddress(record.address),
                                 std::span(record.data).first(record.length));
         }
         if (progressShown_)
             Notify().StepProgress();
+    }
+}
+
+// The firmware is in place: a radio that misses the reset needs only switching off and on, so the run
+// goes on to its success and the operator is told.
+void CRadioUpgrade::RestartRadio(CKwipBroker& broker) {
+    try {
+        broker.ResetRequest();
+    } catch (const CError& error) {
+        ErrorLog().Log("%s", error.GetText());
+        ErrorLog().Log("CRadioUpgrade::ProgramFlash: Reset radio command failed");
+        restartFailed_ = true;
     }
 }

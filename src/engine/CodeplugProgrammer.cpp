@@ -37,25 +37,28 @@ CodeplugProgrammer::~CodeplugProgrammer() = default;
 void CodeplugProgrammer::Program() {
     if (job_.region.end == 0)
         throw CGenError(3, "%s", kNoRegionText);
-    // Everything that can refuse the kit's image does so before the radio is touched.
-    const std::vector<std::uint8_t> image = ReadImage();
-    CheckRegion(image.size());
+    // Everything that can refuse the kit's image does so before the radio is touched, and everything
+    // that can refuse the restore does so before the first codeplug write.
+    image_ = ReadImage();
+    CheckRegion(image_.size());
     StartAccess();
     TakeUpEarlierPress();
     if (saved_.AtRisk())
         CheckCarriedData();
+    CheckBeforeChanging(saved_);
     Prepare();
     if (!saved_.AtRisk()) {
         saved_.Begin(job_.type, job_.mode, job_.variantCode);
         Save(saved_);
     }
+    CheckBeforeWriting(saved_);
     saved_.MarkAtRisk();
     KeepBackup();
-    WriteChunks(image);
+    WriteChunks(image_);
     CheckWrittenCodeplug();
     PutBack(saved_);
     Settle();
-    codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
+    EndAccess();
 }
 
 void CodeplugProgrammer::Restore(bool anyRadio) {
@@ -72,7 +75,28 @@ void CodeplugProgrammer::Restore(bool anyRadio) {
         Settle();
     else
         saved_.Restored();
-    codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
+    EndAccess();
+}
+
+CCodeplug& CodeplugProgrammer::KitCodeplug() {
+    if (!kitCodeplug_) {
+        kitCodeplug_ = MakeCodeplug(job_.type);
+        kitCodeplug_->SetCpFormat(job_.type, 0);
+        if (job_.type == CCodeplug::kKdsFormat && job_.codeplugText != nullptr)
+            kitCodeplug_->SetExternalCodeplug(*job_.codeplugText, job_.variantCode);
+        if (!kitCodeplug_->ReadCpImage(image_))
+            RefuseRestore("its image has no valid pointers");
+    }
+    return *kitCodeplug_;
+}
+
+void CodeplugProgrammer::RefuseRestore(const std::string& why) {
+    ErrorLog().Log("CRadioUpgrade::DoProgCp: %s", why.c_str());
+    throw CGenError(3, "The kit's codeplug cannot take back the radio's own data: %s", why.c_str());
+}
+
+void CodeplugProgrammer::EndAccess() {
+    restartFailed_ = !codeplug_->StopCpAccess(job_.resetAtEnd ? 1 : 0);
 }
 
 const std::filesystem::path& CodeplugProgrammer::BackupFile() const {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "engine/CodeplugJob.h"
@@ -52,6 +53,8 @@ public:
 
     // The backup file that holds the saved data (written by this run or an earlier one), or empty.
     const std::filesystem::path& BackupFile() const;
+    // The job asked for the reset at the end and the radio did not take it: it still runs its bootcode.
+    bool RestartFailed() const { return restartFailed_; }
 
 protected:
     static bool KeepsTuning(int mode) { return mode == 1 || mode == 3; }
@@ -62,12 +65,21 @@ protected:
     virtual void PutBack(const RadioSavedData& saved) = 0;
     // What happens once the radio access has started, before anything is saved.
     virtual void Prepare() {}
+    // Checks that refuse the run before Prepare changes anything in the radio, and after the save, before
+    // the first codeplug write: that the saved data will go back whole into the kit's codeplug. `saved`
+    // holds data carried over from a failed attempt (AtRisk) or, after the save, this run's.
+    virtual void CheckBeforeChanging(const RadioSavedData& /*saved*/) {}
+    virtual void CheckBeforeWriting(const RadioSavedData& /*saved*/) {}
     // The image the chunk write takes its bytes from.
     virtual std::size_t ImageBytes() const { return kImageBytes; }
     virtual bool ChecksWrittenCodeplug() const { return true; }
     virtual const char* ChunkFailureLine() const = 0;
 
     CCodeplug& Codeplug() { return *codeplug_; }
+    // The kit's codeplug image the chunk write writes, as a codeplug of the job's layout; Program only.
+    CCodeplug& KitCodeplug();
+    // Logs why and raises: the restore would fail once the radio holds the kit's values.
+    [[noreturn]] static void RefuseRestore(const std::string& why);
     const CodeplugJob& Job() const { return job_; }
     // The piece of `saved` from `block` at `offset`; raises when the saved data lack it.
     static const SavedPiece& Piece(const RadioSavedData& saved, std::uint16_t block, std::uint32_t offset);
@@ -88,11 +100,15 @@ private:
     void Settle();
     void WriteChunks(std::span<const std::uint8_t> image);
     void CheckWrittenCodeplug();
+    void EndAccess();
 
     CodeplugJob job_;
     RadioSavedData& saved_;
     std::unique_ptr<CCodeplug> codeplug_;
     RadioIdentity onLine_;
+    std::vector<std::uint8_t> image_;
+    std::unique_ptr<CCodeplug> kitCodeplug_;
+    bool restartFailed_ = false;
 };
 
 // The programmer of the job's codeplug type: 2 Wren, 3 KDS, any other the standard layout.

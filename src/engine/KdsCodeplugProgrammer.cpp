@@ -1,7 +1,10 @@
 #include "engine/KdsCodeplugProgrammer.h"
 
+#include <algorithm>
+
 #include "codeplug/CCodeplug.h"
 #include "errors/CGenError.h"
+#include "errors/TextFormat.h"
 #include "notify/Notifications.h"
 
 void KdsCodeplugProgrammer::Prepare() {
@@ -14,6 +17,29 @@ void KdsCodeplugProgrammer::Prepare() {
 
 bool KdsCodeplugProgrammer::TuningMoved() const {
     return Job().variantCode.size() >= 2 && Job().variantCode[1] == kMovedTuningCode;
+}
+
+void KdsCodeplugProgrammer::CheckBeforeWriting(const RadioSavedData& saved) {
+    if (!KeepsTuning(Job().mode))
+        return;
+    const std::size_t savedBytes = Piece(saved, kTuningBlock, 0).bytes.size();
+    std::size_t savedNeeds = 0;
+    std::size_t kitNeeds = savedBytes;
+    if (TuningMoved()) {
+        kitNeeds = 0;
+        for (const Move& move : kTuningMoves) {
+            savedNeeds = std::max<std::size_t>(savedNeeds, move.from + move.length);
+            kitNeeds = std::max<std::size_t>(kitNeeds, move.to + move.length);
+        }
+    }
+    if (savedBytes < savedNeeds)
+        RefuseRestore(FormatText("the radio's tuning entry has %u bytes, the moved fields need %u",
+                                 static_cast<unsigned>(savedBytes), static_cast<unsigned>(savedNeeds)));
+    std::vector<std::uint8_t> entry(kBlockBufferBytes);
+    const std::size_t kitBytes = KitCodeplug().ReadCpEntry(entry, kTuningBlock, 0, 0);
+    if (kitBytes < kitNeeds)
+        RefuseRestore(FormatText("the kit's tuning entry has %u bytes, the radio's tuning needs %u",
+                                 static_cast<unsigned>(kitBytes), static_cast<unsigned>(kitNeeds)));
 }
 
 void KdsCodeplugProgrammer::Save(RadioSavedData& saved) {

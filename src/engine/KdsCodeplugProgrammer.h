@@ -7,7 +7,8 @@
 // The KDS layout keeps tuning only: the tuning entry (block 0x8000) and three fields of block 0x8B,
 // which is read where the KDS codeplug's mode 1 places it. Radios whose variant code has "1" as its
 // second character moved their tuning fields: the saved entry is migrated into the new one instead of
-// being written back as it was. No pointer check follows the chunk write.
+// being written back as it was. No pointer check follows the chunk write, so the saved entry and the
+// kit's tuning entry are checked against each other before it.
 class KdsCodeplugProgrammer : public CodeplugProgrammer {
 public:
     static constexpr std::size_t kImageBytes = 16384;
@@ -36,6 +37,7 @@ public:
 
 protected:
     void Prepare() override;
+    void CheckBeforeWriting(const RadioSavedData& saved) override;
     void Save(RadioSavedData& saved) override;
     void PutBack(const RadioSavedData& saved) override;
     std::size_t ImageBytes() const override { return kImageBytes; }

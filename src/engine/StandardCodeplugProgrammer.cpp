@@ -4,6 +4,31 @@
 
 #include "codeplug/CCodeplug.h"
 #include "errors/CGenError.h"
+#include "errors/TextFormat.h"
+
+void StandardCodeplugProgrammer::CheckBeforeWriting(const RadioSavedData& saved) {
+    if (KeepsTuning(Job().mode)) {
+        const std::size_t savedBytes = Piece(saved, kTuningBlock, 0).bytes.size();
+        const std::size_t kitBytes = KitEntryBytes(kTuningBlock);
+        if (kitBytes < savedBytes)
+            RefuseRestore(FormatText("the radio's tuning entry of %u bytes does not fit the kit's of %u bytes",
+                                     static_cast<unsigned>(savedBytes), static_cast<unsigned>(kitBytes)));
+    }
+    if (KeepsSerial(Job().mode)) {
+        if (Piece(saved, kIdentityBlock, 0).bytes.size() != kSerialNumberBytes ||
+            Piece(saved, kIdentityBlock, kRegionalIdOffset).bytes.size() != 1)
+            RefuseRestore("the saved serial number and regional id are damaged");
+        const std::size_t kitBytes = KitEntryBytes(kIdentityBlock);
+        if (kitBytes <= kRegionalIdOffset)
+            RefuseRestore(FormatText("the kit's block 0 entry of %u bytes holds no regional id",
+                                     static_cast<unsigned>(kitBytes)));
+    }
+}
+
+std::size_t StandardCodeplugProgrammer::KitEntryBytes(std::uint16_t block) {
+    std::vector<std::uint8_t> entry(kBlockBufferBytes);
+    return KitCodeplug().ReadCpEntry(entry, block, 0, 0);
+}
 
 void StandardCodeplugProgrammer::Save(RadioSavedData& saved) {
     if (KeepsSerial(Job().mode)) {

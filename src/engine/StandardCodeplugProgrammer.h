@@ -16,6 +16,7 @@ public:
     using CodeplugProgrammer::CodeplugProgrammer;
 
 protected:
+    void CheckBeforeWriting(const RadioSavedData& saved) override;
     void Save(RadioSavedData& saved) override;
     void PutBack(const RadioSavedData& saved) override;
     const char* ChunkFailureLine() const override { return "CRadioUpgrade::DoProgCp: Programming Codeplug"; }
@@ -23,4 +24,6 @@ protected:
 private:
     // Block 0's first entry; raises when it is too short to hold the regional id.
     std::vector<std::uint8_t> ReadIdentityEntry();
+    // The length of the kit's first entry of `block`.
+    std::size_t KitEntryBytes(std::uint16_t block);
 };

@@ -19,9 +19,16 @@ std::size_t RecordChars(std::uint8_t count) {
     return 2 * std::size_t{count} + 4;
 }
 
-// Address bytes of a record type: S1 has 2; every other type is read with 3.
+// Address bytes of a record type: S1 has 2, S3 4; every other type is read with 3.
 std::size_t AddressBytes(char type) {
-    return type == '1' ? 2 : 3;
+    switch (type) {
+        case '1':
+            return 2;
+        case '3':
+            return 4;
+        default:
+            return 3;
+    }
 }
 
 std::optional<std::uint8_t> HexByte(std::string_view chars, std::size_t offset) {
@@ -99,11 +106,11 @@ SRecord::Decoded SRecord::Decode(const RecordLine& line, SRecordData& record) {
         return Decoded::kMalformed;
     record.length = static_cast<std::uint32_t>(dataLength);
     record.address = address;
-    return *checksum == Checksum(record, type == '1' ? 1 : 2) ? Decoded::kGood : Decoded::kBadChecksum;
+    return *checksum == Checksum(record, type - '0') ? Decoded::kGood : Decoded::kBadChecksum;
 }
 
 bool SRecord::IsDataRecord(char type) {
-    return type == '1' || type == '2';
+    return type == '1' || type == '2' || type == '3';
 }
 
 std::uint32_t SRecord::CountRecords() {
@@ -169,7 +176,7 @@ bool SRecord::ReadAllData(std::span<std::uint8_t> image, std::size_t& length) {
 }
 
 std::uint8_t SRecord::Checksum(const SRecordData& record, int type) {
-    const std::size_t addressBytes = type == 1 ? 2 : 3;
+    const std::size_t addressBytes = AddressBytes(static_cast<char>('0' + type));
     const std::size_t dataLength = std::min<std::size_t>(record.length, record.data.size());
     unsigned sum = static_cast<unsigned>(dataLength + addressBytes + 1);
     for (std::size_t i = 0; i < addressBytes; ++i)

@@ -141,22 +141,32 @@ bool CUpgradeForm::PrepareFlashing() {
     if (!options.flashFirmware && options.codeplugMode == 0 && !options.patchCodeplug)
         return true;
     flash_.bootVariant = FlashSettings::kVariantZR5;
-    if (!options.flashFirmware || flashDialogShown_)
+    if (!options.flashFirmware)
         return true;
+    // The highest rate depends on the radio series and its cable, so a radio of another group is asked
+    // for again, unless the operator has just chosen the rate from the menu.
+    if (rateGroup_ != radio_.group && !rateChosenFromMenu_)
+        FlashDialog::AskRate(flash_, view_);
     FlashDialog dialog(flash_, config_, radio_.group, version_.key, document_.WorkingDirectory());
-    switch (dialog.Show(view_)) {
+    switch (dialog.LoadBootCode()) {
         case FlashDialog::Outcome::BootCodeMissing:
             view_.RequestQuit(kBootCodeMissingExit);
             return false;
         case FlashDialog::Outcome::BootCodeTooLarge:
+        case FlashDialog::Outcome::BootCodeCorrupt:
         case FlashDialog::Outcome::BootCodeNameRefused:
             return false;
-        case FlashDialog::Outcome::Confirmed:
-        case FlashDialog::Outcome::ClosedWithoutOk:
+        case FlashDialog::Outcome::Loaded:
             break;
     }
-    flashDialogShown_ = true;
+    rateGroup_ = radio_.group;
+    rateChosenFromMenu_ = false;
     return true;
+}
+
+void CUpgradeForm::ChangeFlashRate() {
+    if (FlashDialog::AskRate(flash_, view_))
+        rateChosenFromMenu_ = true;
 }
 
 void CUpgradeForm::OnProgram() {

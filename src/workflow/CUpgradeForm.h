@@ -32,11 +32,15 @@ public:
     // The power-up check before codeplug programming or patching: false, after its message, when the
     // status cannot be read or shows a hardware problem. A firmware-only upgrade asks nothing.
     bool PowerUpCheckPasses();
-    // The boot variant for the engine and, once per form lifetime when firmware is flashed, the flash
-    // dialog with its boot code. False when the press must end (a missing boot-code file also asks the
-    // application to quit with kBootCodeMissingExit).
+    // The boot variant for the engine and, when firmware is flashed, the boot code of the radio's group
+    // at the chosen flash rate, loaded and checked on every press. The flash dialog asks for the rate at
+    // the first press and again for a radio of another group. False when the press must end (a missing
+    // boot-code file also asks the application to quit with kBootCodeMissingExit).
     bool PrepareFlashing();
     static constexpr int kBootCodeMissingExit = -1;
+    // The operator's menu command: the flash dialog now; a confirmed rate serves the next press whatever
+    // its radio's group.
+    void ChangeFlashRate();
 
     // The Program button: verification, the power-up check, the flash dialog, then engine attempts until
     // one succeeds or the operator gives up. Every ending has been shown to the operator when it returns.
@@ -67,6 +71,7 @@ private:
     CKwipBroker broker_;
     VerifiedRadio radio_;
     FlashSettings flash_;
-    bool flashDialogShown_ = false;
+    std::optional<std::uint32_t> rateGroup_;  // the radio group the flash rate was last asked for
+    bool rateChosenFromMenu_ = false;
     ProgramOutcome lastOutcome_;
 };

@@ -4,6 +4,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/BootcodeImage.h"
+#include "engine/CBootstrap.h"
 #include "errors/CErrorLog.h"
 #include "errors/MessageBoxService.h"
 #include "errors/TextFormat.h"
@@ -17,6 +19,9 @@
 namespace {
 
 constexpr const char* kBootCodeMissing = "Boot code file is non-existent or corrupt !!: Terminating program";
+constexpr const char* kBootCodeCorrupt =
+    "Upgrade operation detected an invalid data file.\nPlease reinstall the application!\n\nThe boot code "
+    "file %s cannot be used.";
 constexpr const char* kBootCodeTooLarge =
     "Boot code file %s is larger than 10000 bytes and cannot be used.\nPlease reinstall the application!";
 
@@ -35,17 +40,20 @@ unsigned FlashDialog::RateChoice(std::optional<unsigned> flashRate) {
     return rate == kRates.end() ? 0 : static_cast<unsigned>(rate - kRates.begin());
 }
 
-FlashDialog::Outcome FlashDialog::Show(UpgradeView& view) {
-    const std::optional<unsigned> chosen = view.ChooseFlashRate(settings_.flashRate);
+bool FlashDialog::AskRate(FlashSettings& settings, UpgradeView& view) {
+    const std::optional<unsigned> chosen = view.ChooseFlashRate(settings.flashRate);
     const bool confirmed = chosen && std::find(kRates.begin(), kRates.end(), *chosen) != kRates.end();
-    const unsigned choice = confirmed ? RateChoice(chosen) : 0;
-    Outcome failure = Outcome::Confirmed;
-    std::optional<std::string> bootCode = ReadBootCode(choice, failure);
+    settings.flashRate = kRates[RateChoice(confirmed ? chosen : settings.flashRate)];
+    return confirmed;
+}
+
+FlashDialog::Outcome FlashDialog::LoadBootCode() {
+    Outcome failure = Outcome::Loaded;
+    std::optional<std::string> bootCode = ReadBootCode(RateChoice(settings_.flashRate), failure);
     if (!bootCode)
         return failure;
-    settings_.flashRate = kRates[choice];
     settings_.bootCodeText = std::move(*bootCode);
-    return confirmed ? Outcome::Confirmed : Outcome::ClosedWithoutOk;
+    return Outcome::Loaded;
 }
 
 std::optional<std::string> FlashDialog::ReadBootCode(unsigned rateChoice, Outcome& failure) const {
@@ -78,7 +86,17 @@ std::optional<std::string> FlashDialog::ReadBootCode(unsigned rateChoice, Outcom
     BlowfishCipher(kitKey_).DecryptBuffer(
         std::span(reinterpret_cast<std::uint8_t*>(content.data()), content.size()));
     const auto zero = std::find(content.begin(), content.end(), '\0');
-    return std::string(content.begin(), zero);
+    std::string text(content.begin(), zero);
+    // Found now rather than at the download, when the radio has already left its firmware.
+    if (!BootcodeImage(text)) {
+        ErrorLog().Log("FlashDialog::OnOK: Boot code file %s holds no boot code of at most %u bytes", name.c_str(),
+                       static_cast<unsigned>(CBootstrap::kMaxImageBytes));
+        MessageBoxService::ShowMessage(FormatText(kBootCodeCorrupt, name.c_str()), "Invalid Operation",
+                                       MessageIcon::Stop, MessageButtons::Ok);
+        failure = Outcome::BootCodeCorrupt;
+        return std::nullopt;
+    }
+    return text;
 }
 
 // The name stays inside the kit folder, or the kit is at fault and the operator is told so.

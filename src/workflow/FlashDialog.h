@@ -13,25 +13,28 @@
 class FileManager;
 class UpgradeView;
 
-// The flash-rate dialog ("Configuration"): the operator picks the flash rate through the view, and the
-// boot-code file of the radio group for that rate is read from the kit folder, deciphered with the kit
-// key and kept in the flash settings. A dialog closed without OK keeps 19,200 Bd, the preselected rate,
-// so a later flash never runs without boot code.
+// The flash-rate dialog ("Configuration") and the boot code it loads: the operator picks the flash rate
+// through the view, and the boot-code file of the radio group for the rate in effect is read from the
+// kit folder, deciphered with the kit key, checked as the download would send it and kept in the flash
+// settings.
 class FlashDialog {
 public:
     static constexpr std::array<unsigned, 3> kRates = {19200, 38400, 115200};
     // The boot-code file must fit the form's buffer of this size.
     static constexpr std::size_t kBootCodeBufferBytes = kMaxBootCodeFileBytes;
 
-    enum class Outcome { Confirmed, ClosedWithoutOk, BootCodeMissing, BootCodeTooLarge, BootCodeNameRefused };
+    enum class Outcome { Loaded, BootCodeMissing, BootCodeTooLarge, BootCodeCorrupt, BootCodeNameRefused };
 
     FlashDialog(FlashSettings& settings, FileManager& config, std::uint32_t group, std::string kitKey,
                 std::filesystem::path workingDirectory);
 
-    // Shows the dialog and loads the boot code. BootCodeMissing, BootCodeTooLarge and BootCodeNameRefused
-    // (a name that would leave the kit folder) have been shown to the operator; the settings are then
-    // unchanged.
-    Outcome Show(UpgradeView& view);
+    // Shows the dialog; true when it was confirmed. A dialog closed without OK keeps the rate in effect,
+    // 19,200 Bd (the preselected rate) before any choice, so a flash never runs without a rate.
+    static bool AskRate(FlashSettings& settings, UpgradeView& view);
+    // Loads the group's boot code for the rate in effect. Every outcome but Loaded has been shown to the
+    // operator (BootCodeMissing as the box that ends the program, BootCodeNameRefused as a name that would
+    // leave the kit folder); the settings are then unchanged.
+    Outcome LoadBootCode();
 
     // The radio button preselected for a flash rate: 2 for 115200, 1 for 38400, else 0.
     static unsigned RateChoice(std::optional<unsigned> flashRate);

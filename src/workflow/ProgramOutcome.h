@@ -12,6 +12,7 @@ struct ProgramOutcome {
         NotPermitted,     // the kit permits no upgrade of this radio: a NOTE says so
         Cancelled,        // Cancel at the first bootstrap prompt: nothing was sent to the radio
         PortUnavailable,  // the serial port could not be prepared for bootstrap mode
+        KitFileRefused,   // a firmware file failed its check before the radio left its firmware
         EngineRan,        // finalStatus holds how the last attempt ended
     };
 

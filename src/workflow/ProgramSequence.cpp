@@ -1,9 +1,12 @@
 #include "workflow/ProgramSequence.h"
 
 #include "engine/CRadioUpgrade.h"
+#include "engine/FirmwareRecordCheck.h"
 #include "engine/FlashSettings.h"
+#include "engine/KitVersion.h"
 #include "engine/RadioSavedData.h"
 #include "errors/CError.h"
+#include "errors/CErrorLog.h"
 #include "errors/CGenError.h"
 #include "errors/MessageBoxService.h"
 #include "platform/CPlatform.h"
@@ -39,6 +42,8 @@ ProgramOutcome ProgramSequence::Run() {
     savedData.SetRadio({radio_.identity, radio_.serialText});
     AttemptState state = AttemptState::First;
     while (state != AttemptState::Finished) {
+        if (radio_.options.flashFirmware && !FirmwareFilesSound(outcome))
+            break;
         CRadioUpgrade engine;
         engine.SetSavedData(&savedData);
         flash_.bootstrapBaud = kBootstrapBaud;
@@ -59,9 +64,24 @@ ProgramOutcome ProgramSequence::Run() {
         outcome.finalStatus = status;
         if (!engine.BackupFile().empty())
             outcome.backupFile = engine.BackupFile().string();
-        state = React(status, state, Details(status, engine, savedData), outcome);
+        state = React(status, engine.RestartFailed(), state, Details(status, engine, savedData), outcome);
     }
     return outcome;
+}
+
+// Every firmware file the size probe may choose is checked whole while the radio still runs its own
+// firmware: a kit file that would be refused after the erase would leave the radio without one.
+bool ProgramSequence::FirmwareFilesSound(ProgramOutcome& outcome) {
+    const std::optional<std::string> fault = FirmwareFileFault(document_.WorkingDirectory(), version_.key);
+    if (!fault)
+        return true;
+    ErrorLog().Log("ProgramSequence::Run: %s", fault->c_str());
+    const ProgramPrompt& prompt = ProgramStatusTable::Reaction(UpgradeStatus::InvalidDataFile, AttemptState::First);
+    const std::string text = std::string(prompt.text) + "\n\n" + *fault;
+    MessageBoxService::ShowMessage(text, prompt.caption, prompt.icon, prompt.buttons);
+    outcome.end = ProgramOutcome::End::KitFileRefused;
+    outcome.finalText = *fault;
+    return false;
 }
 
 // The platform's port at the bootstrap rate, after the operator has put the radio in bootstrap mode.
@@ -149,9 +169,11 @@ std::string ProgramSequence::Shown(const std::filesystem::path& file) const {
     return relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
 }
 
-AttemptState ProgramSequence::React(UpgradeStatus status, AttemptState state, const std::string& details,
-                                    ProgramOutcome& outcome) {
-    const ProgramPrompt& prompt = ProgramStatusTable::Reaction(status, state);
+AttemptState ProgramSequence::React(UpgradeStatus status, bool restartFailed, AttemptState state,
+                                    const std::string& details, ProgramOutcome& outcome) {
+    const ProgramPrompt& prompt = status == UpgradeStatus::Succeeded && restartFailed
+                                      ? ProgramStatusTable::SucceededWithoutRestart()
+                                      : ProgramStatusTable::Reaction(status, state);
     const std::string text = details.empty() ? prompt.text : std::string(prompt.text) + "\n\n" + details;
     outcome.finalText = text;
     const MessageResult answer =

@@ -30,6 +30,7 @@ public:
 private:
     enum class PortResult { Lent, Cancelled, Unavailable };
 
+    bool FirmwareFilesSound(ProgramOutcome& outcome);
     PortResult LendBootstrapPort(CRadioUpgrade& engine, AttemptState state, ProgramOutcome& outcome);
     CSerial* OpenBootstrapPort();
     // The retry question again, headed by the text of the error that kept the port from opening.
@@ -37,7 +38,7 @@ private:
     void HandOverInputs(CRadioUpgrade& engine);
     std::string Details(UpgradeStatus status, const CRadioUpgrade& engine, const RadioSavedData& savedData) const;
     std::string Shown(const std::filesystem::path& file) const;
-    AttemptState React(UpgradeStatus status, AttemptState state, const std::string& details,
+    AttemptState React(UpgradeStatus status, bool restartFailed, AttemptState state, const std::string& details,
                        ProgramOutcome& outcome);
 
     const UpgradeDocument& document_;

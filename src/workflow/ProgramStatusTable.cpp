@@ -20,6 +20,9 @@ constexpr ProgramPrompt kRetryBootstrapPrompt = {
 
 constexpr ProgramPrompt kSucceeded = {"Radio Update is successful", "NOTE", MessageIcon::Information,
                                       MessageButtons::Ok, OnOk::Finish};
+constexpr ProgramPrompt kSucceededWithoutRestart = {
+    "Radio Update is successful\nThe radio did not restart by itself: please switch the radio off and on.",
+    "NOTE", MessageIcon::Information, MessageButtons::Ok, OnOk::Finish};
 constexpr ProgramPrompt kInvalidDataFile = {
     "Upgrade operation detected an invalid data file.\nPlease reinstall the application!",
     "Invalid Operation", MessageIcon::Stop, MessageButtons::Ok, OnOk::Finish};
@@ -70,4 +73,8 @@ const ProgramPrompt& ProgramStatusTable::Reaction(UpgradeStatus status, AttemptS
 
 const ProgramPrompt& ProgramStatusTable::RetryQuestion() {
     return kUpdateFailed;
+}
+
+const ProgramPrompt& ProgramStatusTable::SucceededWithoutRestart() {
+    return kSucceededWithoutRestart;
 }

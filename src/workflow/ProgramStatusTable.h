@@ -28,4 +28,6 @@ public:
     // The general retry question ("An error occurred while updating the radio..."), also asked when a
     // retry's port cannot be opened.
     static const ProgramPrompt& RetryQuestion();
+    // The success box of a run whose radio did not take its final reset.
+    static const ProgramPrompt& SucceededWithoutRestart();
 };

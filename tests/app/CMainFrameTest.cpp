@@ -112,7 +112,7 @@ TEST_F(CMainFrameTest, MenusAndToolBarCarryTheCommands) {
     WriteKit("VOLANTE");
     Start();
     for (const char* name :
-         {"commSetting", "zubSetting", "exit", "about", "toolBarToggle", "statusBarToggle", "bench"})
+         {"commSetting", "zubSetting", "flashRate", "exit", "about", "toolBarToggle", "statusBarToggle", "bench"})
         EXPECT_TRUE(Frame().Command(name)->isEnabled()) << name;
     EXPECT_FALSE(Frame().Command("optionList")->isEnabled());
 
@@ -166,7 +166,7 @@ protected:
 };
 
 TEST_F(HeldPressTest, WhileAPressRunsOnlyItsOwnWindowsAct) {
-    for (const char* name : {"commSetting", "zubSetting", "exit", "about"})
+    for (const char* name : {"commSetting", "zubSetting", "flashRate", "exit", "about"})
         EXPECT_FALSE(Frame().Command(name)->isEnabled()) << name;
     EXPECT_FALSE(Frame().FormView()->ProgramButton()->isEnabled());
     EXPECT_FALSE(Frame().Runner().Run([] {}));

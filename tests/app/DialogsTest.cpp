@@ -134,4 +134,15 @@ TEST_F(SettingsDialogsTest, ZubSettingStoresTheChoiceOnOkOnly) {
     EXPECT_EQ(app_->Document()->EchoType(), 0);
 }
 
+TEST_F(SettingsDialogsTest, FlashRateChangesTheRateBetweenPressesOnOkOnly) {
+    ShowUpgradeForm();
+    operatorAnswers.Then(ModalAnswerer::Choose("38,400 Bd"))
+        .Then([](QWidget& dialog) { qobject_cast<QDialog*>(&dialog)->reject(); });
+    Frame().Command("flashRate")->trigger();
+    EXPECT_EQ(Frame().FormView()->Form().Flash().flashRate, 38400u);
+    Frame().Command("flashRate")->trigger();
+    EXPECT_EQ(Frame().FormView()->Form().Flash().flashRate, 38400u);
+    EXPECT_TRUE(operatorAnswers.ScriptDone());
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "DesktopFixture.h"
+#include "SRecordWriter.h"
 #include "SimRadioTest.h"
 #include "app/UpgradeFormView.h"
 
@@ -15,12 +16,15 @@ constexpr const char* kKitKey = "test-kit-key-0042";
 // bootstrap mode.
 class ProgramPressTest : public SimRadioTest, public DesktopHarness {
 protected:
+    static std::string BootCodeText(std::string_view rate) {
+        return WriteSRecords(std::vector<std::uint8_t>(rate.begin(), rate.end()), {});
+    }
     void SetUp() override {
         WriteKit("VOLANTE");
-        for (const char* rate : {"19k2", "38k4", "115k"}) {
-            kit_.WriteFile(std::string("g2_") + rate + ".s19",
-                           EncipherForKit(std::string("S1 boot code for ") + rate + "\n", kKitKey));
-        }
+        for (const char* rate : {"19k2", "38k4", "115k"})
+            kit_.WriteFile(std::string("g2_") + rate + ".s19", EncipherForKit(BootCodeText(rate), kKitKey));
+        for (const char* firmware : {"fw_128k", "fw_256k", "fw_512k"})
+            kit_.WriteFile(firmware, EncipherForKit(WriteSRecords(std::vector<std::uint8_t>(64, 0x5A), {}), kKitKey));
         program = [](CUpgradeForm& form) { form.OnProgram(); };
         Start();
         app_->Document()->SetEcho(0);
@@ -48,11 +52,11 @@ TEST_F(ProgramPressTest, TheOperatorChoosesTheFlashRateOnceAndMayCancelAtTheBoot
 
     EXPECT_EQ(operatorAnswers.Seen(), (std::vector<std::string>{"Configuration | flashRateDialog", prompt}));
     EXPECT_EQ(form.Flash().flashRate, 38400u);
-    EXPECT_EQ(form.Flash().bootCodeText, "S1 boot code for 38k4\n");
+    EXPECT_EQ(form.Flash().bootCodeText, BootCodeText("38k4"));
     EXPECT_EQ(form.Radio().group, 2u);
     EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::Cancelled);
 
-    Press();  // the dialog comes once per form
+    Press();  // the radio's group has not changed: the rate stands
     EXPECT_EQ(operatorAnswers.Seen(),
               (std::vector<std::string>{"Configuration | flashRateDialog", prompt, prompt}));
     EXPECT_TRUE(Frame().FormView()->ProgramButton()->isEnabled());

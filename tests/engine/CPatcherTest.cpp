@@ -65,9 +65,19 @@ protected:
 };
 
 TEST_F(CPatcherTest, AnEmptySectionOpensAndClosesTheProgressAndResetsTheRadio) {
-    EXPECT_TRUE(Run({kEnd}));
+    CPatcher patcher(1);
+    EXPECT_TRUE(patcher.UpdateRadio(std::vector<PatchRecord>{kEnd}, kPort, 0, 9600));
     EXPECT_EQ(notifications_.Calls(), (std::vector<std::string>{"Begin 0 1", "End"}));
     EXPECT_EQ(LastRequest(), RequestKind::Reset);
+    EXPECT_FALSE(patcher.RestartFailed());
+}
+
+TEST_F(CPatcherTest, AResetTheRadioDoesNotTakeLeavesTheRunSucceededButSaysSo) {
+    for (unsigned n = 1; n <= 10; ++n)
+        Radio().ScheduleFault({RequestKind::Reset, n, ScheduledFault::Kind::NegativeAck});
+    CPatcher patcher(1);
+    EXPECT_TRUE(patcher.UpdateRadio(std::vector<PatchRecord>{kEnd}, kPort, 0, 9600));
+    EXPECT_TRUE(patcher.RestartFailed());
 }
 
 TEST_F(CPatcherTest, SetsTheFieldBitsOfAPresentBlockAndSkipsTheRecordsOfAnAbsentOne) {
@@ -111,10 +121,12 @@ TEST_F(CPatcherTest, AFailedCheckEndsTheRunBeforeTheRecordsAfterIt) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
-TEST_F(CPatcherTest, AnUnknownOpcodeEndsTheRunSuccessfullyAfterItself) {
-    EXPECT_TRUE(Run({Record(0x40), Check(4, 1, '6'), kEnd}));
-    EXPECT_EQ(notifications_.Steps(), 1);
-    EXPECT_FALSE(LogHas("Verification of radio type failed"));
+TEST_F(CPatcherTest, AnUnknownOpcodeFailsTheRunBeforeAnyRecordRuns) {
+    EXPECT_FALSE(Run({Select(kSettings), SetBits(3, 0xFF, 0), Write(kSettings), Record(0x40), SetBits(4, 0xFF, 1),
+                      Write(kSettings), kEnd}));
+    EXPECT_TRUE(LogHas("CPatcher::UpdateRadio: Patch record 4 has the unknown operation 40"));
+    EXPECT_TRUE(Radio().Requests().empty()) << "a script that would stop half way is not begun";
+    EXPECT_TRUE(notifications_.Calls().empty());
 }
 
 TEST_F(CPatcherTest, CancelTakesEffectAfterTheRecordInProgress) {

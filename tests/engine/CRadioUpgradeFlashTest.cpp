@@ -167,6 +167,8 @@ TEST_F(CRadioUpgradeFlashTest, RecordAddressesAreMappedIntoTheFlashWindow) {
         {"relative S1", FirmwareText(image, 0x0000), 0x400000},
         {"relative S2", FirmwareText(image, 0x012340, 2), 0x412340},
         {"absolute S2", FirmwareText(image, 0x412340, 2), 0x412340},
+        {"relative S3", FirmwareText(image, 0x012340, 3), 0x412340},
+        {"absolute S3", FirmwareText(image, 0x412340, 3), 0x412340},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

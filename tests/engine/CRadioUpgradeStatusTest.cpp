@@ -82,6 +82,14 @@ const FailureCase kFailures[] = {
      },
      UpgradeStatus::InvalidDataFile, kBeforeFlashing,
      "CRadioUpgrade::PrepareUpgrade: Firmware record 2 at address 20 is damaged", "", 0},
+    {"a record that is no data record the flash can take",
+     [](EngineRunTest& t) {
+         const std::string text = EngineRunTest::FirmwareText(EngineRunTest::FirmwareImage(64), 0);
+         t.WriteKitFile("fw_128k", text.substr(0, text.find("\r\n") + 2) + "S40900001000AABBCC00\r\n" +
+                                       text.substr(text.find("\r\n") + 2));
+     },
+     UpgradeStatus::InvalidDataFile, kBeforeFlashing,
+     "CRadioUpgrade::PrepareUpgrade: Firmware record 2 at address 0 is no record the flash can take", "", 0},
     {"a firmware record beyond the detected flash",
      [](EngineRunTest& t) {
          t.WriteKitFile("fw_128k",

@@ -111,6 +111,7 @@ TEST_P(CodeplugModeRunTest, KeepsTheRadiosOwnDataAndRestartsTheRadioAfterFlashin
     EXPECT_EQ(notes_.Steps(), static_cast<int>(Chunks() + (flash ? 20 + bootcodeBlocks : 0)));
     // After flashing the radio still runs the bootcode; the codeplug step restarts it.
     EXPECT_EQ(RequestsOf(RequestKind::Reset).size(), flash ? 1u : 0u);
+    EXPECT_FALSE(engine_->RestartFailed());
     Wait(kRestartWaitNs);
     EXPECT_EQ(Radio().State(), RadioState::Running);
     if (flash) {
@@ -233,6 +234,39 @@ TEST_F(CodeplugRunTest, ACancelLeftFromAnEarlierRunDoesNotStopThisOne) {
     CancelSignal::Global().Set();
     EXPECT_EQ(Run(), UpgradeStatus::Succeeded);
 }
+
+struct RestartCase {
+    const char* name;
+    int mode;
+    bool patch;
+    const char* logLine;
+};
+
+class MissedRestartRunTest : public CodeplugRunTest, public testing::WithParamInterface<RestartCase> {};
+
+// Whichever step sends the last reset after flashing, a radio that does not take it holds everything it
+// was sent: the run succeeds and says the radio has not restarted.
+TEST_P(MissedRestartRunTest, SucceedsAndSaysTheRadioHasNotRestarted) {
+    Prepare(1, GetParam().mode == 0 ? 1 : GetParam().mode, true);
+    options_.codeplugMode = GetParam().mode;
+    options_.patchCodeplug = GetParam().patch;
+    patchRecords_ = {{0x99, 0, 0, 0, 0, 0}};
+    for (unsigned n = 1; n <= 10; ++n)  // every retry of the reset
+        Radio().ScheduleFault({RequestKind::Reset, n, ScheduledFault::Kind::NegativeAck});
+
+    EXPECT_EQ(Run(), UpgradeStatus::Succeeded);
+    EXPECT_TRUE(engine_->RestartFailed());
+    EXPECT_TRUE(LogHas(GetParam().logLine));
+    Wait(kRestartWaitNs);
+    EXPECT_NE(Radio().State(), RadioState::Running);
+}
+
+INSTANTIATE_TEST_SUITE_P(LastSteps, MissedRestartRunTest,
+                         testing::Values(
+                             RestartCase{"firmware", 0, false, "CRadioUpgrade::ProgramFlash: Reset radio command failed"},
+                             RestartCase{"codeplug", 1, false, "CCodeplug::StopCpAccess: Reset radio command failed"},
+                             RestartCase{"patch", 1, true, "CCodeplug::StopCpAccess: Reset radio command failed"}),
+                         [](const testing::TestParamInfo<RestartCase>& info) { return info.param.name; });
 
 struct StepFault {
     const char* name;

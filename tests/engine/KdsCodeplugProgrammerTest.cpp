@@ -87,6 +87,18 @@ TEST_F(KdsFaultTest, ShowsItsStepAndNamesTheInternalRegionWhenAChunkFails) {
     EXPECT_TRUE(saved_.AtRisk());
 }
 
+// The moved fields take 92 bytes of the saved entry: a shorter one is refused before the codeplug is
+// written, not found out when the radio already holds the kit's generic tuning.
+TEST_F(KdsFaultTest, ASavedTuningEntryTooShortForTheMovedFieldsIsRefusedBeforeTheWrite) {
+    Setup(KdsImage(0x11, 80), KdsImage(0x80), CCodeplug::kKdsFormat);
+    job_.variantCode = "01";
+    const RaisedError raised = RaisedBy([&] { Program(); });
+    EXPECT_EQ(raised, GenError(3, "The kit's codeplug cannot take back the radio's own data: the radio's tuning entry "
+                                  "has 80 bytes, the moved fields need 92"));
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_FALSE(saved_.AtRisk());
+}
+
 TEST_F(KdsFaultTest, ARegionPastItsSmallerImageIsRefused) {
     job_.mode = 3;
     job_.region = {0, 16385};

@@ -198,13 +198,15 @@ TEST_F(StandardCodeplugProgrammerTest, ABackupFolderPlantedAsALinkRefusesTheCode
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path()));
 }
 
-TEST_F(StandardCodeplugProgrammerTest, AWrongCodeplugInTheRadioAfterTheWriteIsReportedAndNothingRestored) {
+// The radio could not find its own data's places in such a codeplug once it held it.
+TEST_F(StandardCodeplugProgrammerTest, AKitCodeplugWhosePointersLeadNowhereIsRefusedBeforeTheWrite) {
     SelectMode(3);
-    // A kit image whose pointers lead nowhere: the radio holds it once written.
     kitImage_ = Bytes(kit_.bytes.size(), 0xFF);
     kitText_ = WriteSRecords(kitImage_, SRecordLayout{});
-    EXPECT_EQ(RaisedBy([&] { Program(); }), GenError(3, "incorrect codeplug loaded into radio"));
-    EXPECT_TRUE(saved_.AtRisk()) << "the radio's data wait for the next attempt";
+    EXPECT_EQ(RaisedBy([&] { Program(); }),
+              GenError(3, "The kit's codeplug cannot take back the radio's own data: its image has no valid pointers"));
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_FALSE(saved_.AtRisk());
 }
 
 class StandardResetTest : public StandardCodeplugProgrammerTest, public testing::WithParamInterface<bool> {};

@@ -30,8 +30,9 @@ constexpr std::uint32_t kOldPlace = 523;
 constexpr std::uint32_t kNewPlace = 651;
 constexpr std::uint32_t kNewPlaceChecksum = kNewPlace + 71;
 
-// A KDS codeplug whose bytes all start from `seed`, so the radio's and the kit's differ everywhere.
-inline Bytes KdsImage(std::uint8_t seed) {
+// A KDS codeplug whose bytes all start from `seed`, so the radio's and the kit's differ everywhere;
+// its tuning entry has `tuningBytes` bytes.
+inline Bytes KdsImage(std::uint8_t seed, std::uint32_t tuningBytes = kTuningBytes) {
     Bytes image(kImageBytes);
     for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>(seed + i * 13);
@@ -43,10 +44,10 @@ inline Bytes KdsImage(std::uint8_t seed) {
     image[0x11B] = 4;
     PutWord(image, 11, kTuningBlock);
     image[kTuningBlock] = 0x40;
-    image[kTuningBlock + 1] = kTuningBytes;
+    image[kTuningBlock + 1] = static_cast<std::uint8_t>(tuningBytes);
     image[kTuningBlock + 2] = 1;
-    const auto sum = std::accumulate(image.begin() + kTuningEntry, image.begin() + kTuningEntry + kTuningBytes, 0u);
-    image[kTuningEntry + kTuningBytes] = static_cast<std::uint8_t>(-sum);
+    const auto sum = std::accumulate(image.begin() + kTuningEntry, image.begin() + kTuningEntry + tuningBytes, 0u);
+    image[kTuningEntry + tuningBytes] = static_cast<std::uint8_t>(-sum);
     return image;
 }
 
@@ -79,15 +80,16 @@ inline Bytes Payload(std::uint8_t seed, std::size_t length) {
     return bytes;
 }
 
-// A Wren codeplug with the tuning blocks 16 and 20 in the internal region and the serial number in
-// block 48; everything the radio and the kit hold differently comes from `seed`.
-inline Bytes WrenImage(std::uint8_t seed) {
+// A Wren codeplug with the tuning blocks 16 (of `block16Payload` bytes between its header and its
+// checksum, at most 125) and 20 in the internal region and the serial number in block 48; everything the
+// radio and the kit hold differently comes from `seed`.
+inline Bytes WrenImage(std::uint8_t seed, std::size_t block16Payload = kBlock16Bytes - 3) {
     Bytes root = Payload(seed, 60);
     for (const std::size_t pointer : {44 - 2, 52 - 2})  // no blocks 54 and 51
         root[pointer] = root[pointer + 1] = 0;
     WrenImageBuilder image(kImageBytes);
     image.Word(2, 0x0130).Word(38, 0x0100).Word(46, kBlock16).Word(60, kBlock20);
-    image.Block(16, kBlock16, Payload(seed + 1, 100))
+    image.Block(16, kBlock16, Payload(seed + 1, block16Payload))
         .Block(20, kBlock20, Payload(seed + 2, 470))
         .Block(48, kBoundary, root);
     return image.Image();

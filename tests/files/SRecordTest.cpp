@@ -174,13 +174,36 @@ TEST(SRecordTest, RecordTypesOtherThanDataAreReadAsTheirKindSays) {
         EXPECT_TRUE(reader.ReadNextRecord(record));
     }
     {
-        // A 32-bit address record would be misread with a 24-bit address: the image refuses it.
-        const std::string text = Lines({kFirst, "S30900001000AABBCC00", kEnd});
+        // An S3 record holds a 32-bit address, which its checksum covers whole.
+        const std::string text = Lines({"S30800401000AABBCC76", kFirst, kEnd});
+        SRecord reader;
+        reader.AttachText(text);
+        EXPECT_TRUE(reader.CheckFirstRecord());
+        EXPECT_EQ(reader.FirstRecordDataLength(), 3u);
+        ASSERT_TRUE(reader.ReadNextRecord(record));
+        EXPECT_EQ(record.type, '3');
+        EXPECT_EQ(record.address, 0x00401000u);
+        EXPECT_EQ(record.length, 3u);
+        EXPECT_EQ(record.data[2], 0xCC);
+        reader.AttachText(text);
+        std::vector<std::uint8_t> image(64);
+        std::size_t length = 0;
+        EXPECT_TRUE(reader.ReadAllData(image, length));
+        EXPECT_EQ(length, 19u);
+    }
+    {
+        // S4 is no data record: the image refuses it, the record reader hands it back empty.
+        const std::string text = Lines({kFirst, "S40900001000AABBCC00", kEnd});
         SRecord reader;
         reader.AttachText(text);
         std::vector<std::uint8_t> image(64);
         std::size_t length = 0;
         EXPECT_FALSE(reader.ReadAllData(image, length));
+        reader.AttachText(text);
+        EXPECT_TRUE(reader.ReadNextRecord(record));
+        EXPECT_FALSE(reader.ReadNextRecord(record));
+        EXPECT_EQ(record.type, '4');
+        EXPECT_EQ(record.length, 0u);
     }
 }
 

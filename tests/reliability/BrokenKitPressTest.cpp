@@ -121,17 +121,31 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenKit{"CodeplugNotSRecords",
                   [](BrokenKitPressTest& t) { t.Replace("cp.s19", "not an S-record file\n"); },
                   {kBootstrapPrompt, kInvalidDataFile}},
+        // Every firmware file is checked before the radio is asked into bootstrap mode, also those the
+        // radio's flash size would not choose.
         BrokenKit{"FirmwareMissing",
                   [](BrokenKitPressTest& t) { t.Remove("fw_128k"); },
-                  {kBootstrapPrompt,
-                   "Unable to open firmware file!\nPlease make sure installation is completed successfully",
-                   kInvalidDataFile}},
+                  {std::string(kInvalidDataFile) + "\n\nThe firmware file fw_128k cannot be opened"}},
         BrokenKit{"FirmwareCorrupt",
-                  [](BrokenKitPressTest& t) { t.Truncate("fw_128k"); },
-                  {kBootstrapPrompt, kCorruptFile, kInvalidDataFile}},
+                  [](BrokenKitPressTest& t) { t.Truncate("fw_512k"); },
+                  {std::string(kInvalidDataFile) + "\n\nThe firmware file fw_512k is corrupted"}},
         BrokenKit{"FirmwarePastTheFlash",
                   [](BrokenKitPressTest& t) { t.Replace("fw_128k", FlashRecords(kFlashBytes + 64)); },
-                  {kBootstrapPrompt, kInvalidDataFile}},
+                  {std::string(kInvalidDataFile) +
+                   "\n\nThe firmware file fw_128k: Firmware record 4097 at address 420000 lies outside the "
+                   "flash"}},
+        BrokenKit{"FirmwareWithAnS4Record",
+                  [](BrokenKitPressTest& t) {
+                      std::string text = Records(64);
+                      text.insert(text.find("\r\n") + 2, "S40900001000AABBCC00\r\n");
+                      t.Replace("fw_256k", text);
+                  },
+                  {std::string(kInvalidDataFile) +
+                   "\n\nThe firmware file fw_256k: Firmware record 2 at address 0 is no record the flash can "
+                   "take"}},
+        BrokenKit{"BootCodeNotSRecords",
+                  [](BrokenKitPressTest& t) { t.Replace("g2_19k2.s19", "not an S-record file\n"); },
+                  {std::string(kInvalidDataFile) + "\n\nThe boot code file g2_19k2.s19 cannot be used."}},
         BrokenKit{"BootCodeMissing",
                   [](BrokenKitPressTest& t) { t.Remove("g2_19k2.s19"); },
                   {"Boot code file is non-existent or corrupt !!: Terminating program"}},
@@ -180,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {kCorruptFile, kBootstrapPrompt, kInvalidDataFile}},
         BrokenKit{"FirmwarePastItsCap",
                   [](BrokenKitPressTest& t) { t.Grow("fw_128k", kFirmwareCap + 8); },
-                  {kBootstrapPrompt, kCorruptFile, kInvalidDataFile}},
+                  {std::string(kInvalidDataFile) + "\n\nThe firmware file fw_128k is larger than any firmware file can be"}},
         BrokenKit{"BootCodeImageTooLarge",
                   [](BrokenKitPressTest& t) {
                       t.Replace("g2_19k2.s19",

@@ -50,7 +50,8 @@ WholeUpgradeTest::WholeUpgradeTest() {
         Profile().bootcodes.push_back({BootcodeFor(rate), rate});
     for (std::size_t k = 0; k < kFlashRates.size(); ++k)
         WriteKitFile(kBootCodeFiles[k], WriteSRecords(BootcodeFor(kFlashRates[k]), SRecordLayout{}));
-    WriteKitFile("fw_128k", WriteSRecords(Firmware(), SRecordLayout{}));
+    for (const char* firmware : {"fw_128k", "fw_256k", "fw_512k"})
+        WriteKitFile(firmware, WriteSRecords(Firmware(), SRecordLayout{}));
     WriteKitFile(kCodeplugFile, WriteSRecords(kitCodeplug_, SRecordLayout{}));
 
     WriteKitConfig(TestKit{}.patch);

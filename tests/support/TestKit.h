@@ -9,6 +9,7 @@ struct TestKit {
     std::string firstBootCode = "boot19.s19";
     std::string groupOneIdentities = "01\n00112233445566778899AABBCCDDEEFF";
     std::string groupTwoIdentities = "01\nE58EC154199D11D180180060B03C8AFF";
+    std::string groupOneRows = "01\n*,01,00,00,00";
     std::string verification = "00";
     std::string models = "01\n01\nTESTRADIO,000000000,0000000000,00,00,07,#,any model";
     std::string rows = "01\n*,01,01,00,01";
@@ -33,7 +34,9 @@ struct TestKit {
                "MODEL_MATCHING_BLOCK\n" +
                models +
                "\n"
-               "RADIO_MATCHING_BLOCK\n01\n*,01,00,00,00\n"
+               "RADIO_MATCHING_BLOCK\n" +
+               groupOneRows +
+               "\n"
                "RADIO_MATCHING_BLOCK\n" +
                rows +
                "\n"

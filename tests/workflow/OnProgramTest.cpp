@@ -34,8 +34,10 @@ constexpr const char* kFirmwareFile = "fw_128k";
 constexpr const char* kHardwareProblem =
     "The current radio has a hardware problem.\nPlease refer to the radio repair manual for specific "
     "instructions.";
+// A firmware file is checked before the radio is asked into bootstrap mode.
 constexpr const char* kNoFirmwareFile =
-    "Unable to open firmware file!\nPlease make sure installation is completed successfully";
+    "Upgrade operation detected an invalid data file.\nPlease reinstall the application!\n\nThe firmware file "
+    "fw_128k cannot be opened";
 
 std::vector<std::uint8_t> BootcodeFor(unsigned rate) {
     std::vector<std::uint8_t> image = SmallRadio::Bootcode();
@@ -59,7 +61,8 @@ protected:
         Profile().flashBytes = 128 * 1024;
         for (std::size_t k = 0; k < kFlashRates.size(); ++k)
             WriteKitFile(kBootCodeFiles[k], WriteSRecords(BootcodeFor(kFlashRates[k]), SRecordLayout{}));
-        WriteKitFile("fw_128k", WriteSRecords(Firmware(), SRecordLayout{}));
+        for (const char* firmware : {"fw_128k", "fw_256k", "fw_512k"})
+            WriteKitFile(firmware, WriteSRecords(Firmware(), SRecordLayout{}));
         // The operator's hands: the radio enters bootstrap mode at the prompts the test names.
         boxes_.OnShow([this](const RecordingMessageBox::Box& box) {
             if (box.caption == "NOTE" && bootstrapAtPrompt_ > 0 && --bootstrapAtPrompt_ == 0)
@@ -158,6 +161,48 @@ TEST_F(OnProgramTest, NoOtherProgramTakesTheRadioBetweenThePressesStepsNorAfterT
     EXPECT_TRUE(form.LastOutcome().Succeeded());
     EXPECT_EQ(takenByAnother, std::vector<bool>{false});
     EXPECT_NE(Line().OpenProgramEnd(), nullptr) << "let go when the press ends";
+}
+
+TEST_F(OnProgramTest, ARadioThatMissesTheFinalResetIsUpgradedAndTheOperatorToldToSwitchItOffAndOn) {
+    for (unsigned n = 1; n <= 10; ++n)  // every retry of the reset
+        Radio().ScheduleFault({RequestKind::Reset, n, ScheduledFault::Kind::NegativeAck});
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+
+    form.OnProgram();
+
+    const std::string success =
+        "Radio Update is successful\nThe radio did not restart by itself: please switch the radio off and on.";
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kFirstBootstrapPrompt, success}));
+    EXPECT_EQ(boxes_.Boxes()[1].caption, "NOTE");
+    EXPECT_TRUE(form.LastOutcome().Succeeded());
+    const std::string record = kit_.ReadFile(UpgradeRecord::kFileName);
+    // The record keeps the text on one line, its line feed escaped.
+    const std::string cell =
+        "Radio Update is successful\\x0AThe radio did not restart by itself: please switch the radio off and on.";
+    EXPECT_NE(record.find(",firmware,1,5," + cell + ","), std::string::npos) << record;
+}
+
+// The radio's 128 KiB flash would choose fw_128k, but every firmware file the probe may choose is read
+// and checked before the radio is asked to leave its firmware.
+TEST_F(OnProgramTest, AFirmwareFileThatFailsItsCheckRefusesThePressBeforeTheBootstrapPrompt) {
+    std::string text = WriteSRecords(Firmware(), SRecordLayout{});
+    text.insert(text.find("\r\n") + 2, "S40900001000AABBCC00\r\n");
+    WriteKitFile("fw_512k", text);
+    CUpgradeForm& form = Form("01\n*,01,01,00,00");
+
+    form.OnProgram();
+
+    const std::string fault =
+        "The firmware file fw_512k: Firmware record 2 at address 0 is no record the flash can take";
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Upgrade operation detected an invalid data file.\nPlease "
+                                                   "reinstall the application!\n\n" + fault});
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Invalid Operation");
+    EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::KitFileRefused);
+    EXPECT_EQ(Radio().ReceivedBootcode().size(), 0u);
+    EXPECT_EQ(Radio().State(), RadioState::Running);
+    const std::vector<std::string> rows = RecordRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_NE(rows[1].find(",0,-1," + fault + ","), std::string::npos) << rows[1];
 }
 
 TEST_F(OnProgramTest, CancelAtTheFirstBootstrapPromptSendsNothingAndGivesThePortBack) {
@@ -260,8 +305,8 @@ TEST_F(OnProgramTest, ARetryWhoseFirmwareFileCannotBeReadWritesNoFirmware) {
 
     form.OnProgram();
 
-    ASSERT_EQ(form.LastOutcome().attempts, 2);
-    EXPECT_FALSE(form.LastOutcome().Succeeded());
+    ASSERT_EQ(form.LastOutcome().attempts, 1) << "the retry was refused before it began";
+    EXPECT_EQ(form.LastOutcome().end, ProgramOutcome::End::KitFileRefused);
     EXPECT_EQ(FirmwareWritesFrom(requestsAtRetry), 0u);
     EXPECT_THAT(BoxTexts(), testing::Contains(kNoFirmwareFile));
 }

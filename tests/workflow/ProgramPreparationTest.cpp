@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "SRecordWriter.h"
 #include "TestKit.h"
 #include "WorkflowFixture.h"
 
@@ -12,6 +13,7 @@ protected:
     CUpgradeForm& VerifiedForm(const std::string& rows) {
         TestKit kit;
         kit.rows = rows;
+        kit.groupOneRows = rows;
         WriteConfig(kit.Text());
         CUpgradeForm& form = StartForm(kVolante);
         EXPECT_TRUE(form.VerifyRadio());
@@ -23,11 +25,23 @@ protected:
             count += request.kind == RequestKind::RadioStatus && request.code == 5;
         return count;
     }
-    void WriteBootCodes() const {
-        WriteKitFile("g2_19k2.s19", "S1 boot code for 19200\n");
-        WriteKitFile("g2_38k4.s19", "S1 boot code for 38400\n");
-        WriteKitFile("g2_115k.s19", "S1 boot code for 115200\n");
+    // Each boot-code file holds its own name as its image.
+    static std::string BootCode(const std::string& file) {
+        return WriteSRecords(std::vector<std::uint8_t>(file.begin(), file.end()), SRecordLayout{});
     }
+    void WriteBootCodes() const {
+        for (const char* file : {"g2_19k2.s19", "g2_38k4.s19", "g2_115k.s19", "boot19.s19", "b38.s19", "b115.s19"})
+            WriteKitFile(file, BootCode(file));
+    }
+    // A radio of group one (the kit's first group) in place of the small test radio.
+    void ReplaceRadioByGroupOnes() {
+        Profile().statuses[15] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
+                                  0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+        otherRadio_ = std::make_shared<SimRadio>(Profile());
+        otherRadio_->AttachTo(SharedLine());
+    }
+
+    std::shared_ptr<SimRadio> otherRadio_;
 };
 
 struct PowerUpCase {
@@ -80,7 +94,7 @@ TEST_F(ProgramPreparationTest, AnUnreadablePowerUpStatusEndsThePress) {
     Platform().ReleaseSerial();
 }
 
-TEST_F(ProgramPreparationTest, TheFlashDialogOpensOnceAndLoadsTheChosenRatesBootCode) {
+TEST_F(ProgramPreparationTest, TheFlashDialogOpensOnceForAGroupAndLoadsTheChosenRatesBootCode) {
     WriteBootCodes();
     view_.chosenRate = 38400;
     CUpgradeForm& form = VerifiedForm("01\n*,01,01,00,00");
@@ -92,19 +106,76 @@ TEST_F(ProgramPreparationTest, TheFlashDialogOpensOnceAndLoadsTheChosenRatesBoot
     ASSERT_EQ(view_.offeredRates.size(), 1u);
     EXPECT_FALSE(view_.offeredRates[0]);  // nothing chosen before: 19,200 Bd preselected
     EXPECT_EQ(form.Flash().flashRate, 38400u);
-    EXPECT_EQ(form.Flash().bootCodeText, "S1 boot code for 38400\n");
+    EXPECT_EQ(form.Flash().bootCodeText, BootCode("g2_38k4.s19"));
     EXPECT_EQ(form.Flash().bootVariant, FlashSettings::kVariantZR5);
 }
 
-TEST_F(ProgramPreparationTest, ADialogClosedWithoutOkKeeps19200AndItsBootCode) {
+// The boot code belongs to the radio's group and the rate to its cable: a radio of another group on the
+// line gets its own group's boot code, and the operator is asked for the rate again.
+TEST_F(ProgramPreparationTest, ARadioOfAnotherGroupIsAskedForTheRateAgainAndGetsItsGroupsBootCode) {
+    WriteBootCodes();
+    view_.chosenRate = 115200;
+    CUpgradeForm& form = VerifiedForm("01\n*,01,01,00,00");
+    ASSERT_TRUE(form.PrepareFlashing());
+    ASSERT_EQ(form.Radio().group, 2u);
+
+    ReplaceRadioByGroupOnes();
+    view_.chosenRate = 19200;
+    ASSERT_TRUE(form.VerifyRadio());
+    ASSERT_EQ(form.Radio().group, 1u);
+    ASSERT_TRUE(form.PrepareFlashing());
+
+    EXPECT_EQ(view_.offeredRates, (std::vector<std::optional<unsigned>>{std::nullopt, 115200u}));
+    EXPECT_EQ(form.Flash().flashRate, 19200u);
+    EXPECT_EQ(form.Flash().bootCodeText, BootCode("boot19.s19"));
+}
+
+TEST_F(ProgramPreparationTest, ARateChosenFromTheMenuServesTheNextPressWithoutAsking) {
+    WriteBootCodes();
+    view_.chosenRate = 115200;
+    CUpgradeForm& form = VerifiedForm("01\n*,01,01,00,00");
+    ASSERT_TRUE(form.PrepareFlashing());
+
+    view_.chosenRate = 38400;
+    form.ChangeFlashRate();
+    ASSERT_TRUE(form.VerifyRadio());
+    ASSERT_TRUE(form.PrepareFlashing());
+
+    EXPECT_EQ(view_.offeredRates, (std::vector<std::optional<unsigned>>{std::nullopt, 115200u}));
+    EXPECT_EQ(form.Flash().flashRate, 38400u);
+    EXPECT_EQ(form.Flash().bootCodeText, BootCode("g2_38k4.s19"));
+}
+
+TEST_F(ProgramPreparationTest, ADialogClosedWithoutOkKeepsTheRateInEffect) {
     WriteBootCodes();
     view_.chosenRate.reset();
     CUpgradeForm& form = VerifiedForm("01\n*,01,01,00,00");
 
     ASSERT_TRUE(form.PrepareFlashing());
-
     EXPECT_EQ(form.Flash().flashRate, 19200u);
-    EXPECT_EQ(form.Flash().bootCodeText, "S1 boot code for 19200\n");
+    EXPECT_EQ(form.Flash().bootCodeText, BootCode("g2_19k2.s19"));
+
+    view_.chosenRate = 38400;
+    form.ChangeFlashRate();
+    view_.chosenRate.reset();
+    form.ChangeFlashRate();
+    EXPECT_EQ(form.Flash().flashRate, 38400u);
+}
+
+TEST_F(ProgramPreparationTest, ABootCodeFileThatHoldsNoBootCodeIsRefusedBeforeThePress) {
+    WriteBootCodes();
+    WriteKitFile("g2_19k2.s19", "S1 is no boot code\n");
+    CUpgradeForm& form = VerifiedForm("01\n*,01,01,00,00");
+
+    EXPECT_FALSE(form.PrepareFlashing());
+
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text,
+              "Upgrade operation detected an invalid data file.\nPlease reinstall the application!\n\nThe boot "
+              "code file g2_19k2.s19 cannot be used.");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Invalid Operation");
+    EXPECT_FALSE(view_.quitStatus);
+    EXPECT_TRUE(form.Flash().bootCodeText.empty());
 }
 
 TEST_F(ProgramPreparationTest, WorkWithoutFirmwareShowsNoDialog) {
@@ -139,9 +210,12 @@ TEST_F(ProgramPreparationTest, ABootCodeFileOverItsBufferIsRefusedAndTheDialogOf
     EXPECT_FALSE(view_.quitStatus);
     EXPECT_TRUE(form.Flash().bootCodeText.empty());
 
-    WriteKitFile("g2_19k2.s19", std::string(FlashDialog::kBootCodeBufferBytes - 8, 'S'));
+    // 4000 bytes in 32-byte records make a text just short of the buffer.
+    const std::string largest = WriteSRecords(std::vector<std::uint8_t>(4000, 0x5A), SRecordLayout{});
+    ASSERT_GT(largest.size(), FlashDialog::kBootCodeBufferBytes - 1000);
+    WriteKitFile("g2_19k2.s19", largest);
     EXPECT_TRUE(form.PrepareFlashing());
-    EXPECT_EQ(form.Flash().bootCodeText.size(), FlashDialog::kBootCodeBufferBytes - 8);
+    EXPECT_EQ(form.Flash().bootCodeText, largest);
     EXPECT_EQ(view_.offeredRates.size(), 2u);
 }
 

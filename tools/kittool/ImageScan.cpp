@@ -39,7 +39,7 @@ ImageScan ImageScan::Of(std::string_view text) {
     scan.firstRecordDataLength = reader.FirstRecordDataLength();
     scan.firstRecordValid = reader.CheckFirstRecord();
     if (!scan.firstRecordValid)
-        scan.faults.push_back({1, "the first record is not a valid S1 or S2 record"});
+        scan.faults.push_back({1, "the first record is not a valid S1, S2 or S3 record"});
 
     LineCounter lines(text);
     SRecordData record;
@@ -53,7 +53,7 @@ ImageScan ImageScan::Of(std::string_view text) {
             break;
         if (record.type == kNoRecord) {
             scan.faults.push_back({line, "characters that are no S-record, or a malformed record"});
-        } else if (record.type != '1' && record.type != '2') {
+        } else if (!SRecord::IsDataRecord(record.type)) {
             scan.faults.push_back(
                 {line, FormatText("an S%c record, which the program does not read", record.type)});
         } else if (!good) {

@@ -21,11 +21,13 @@ void AppendHex(std::string& text, std::uint32_t value, int bytes) {
 }  // namespace
 
 std::string WriteSRecords(std::span<const std::uint8_t> image, const SRecordLayout& layout) {
-    const int addressBytes = layout.type == 1 ? 2 : 3;
-    const unsigned maxRecordBytes =
-        layout.type == 1 ? SRecordLayout::kMaxS1RecordBytes : SRecordLayout::kMaxS2RecordBytes;
-    if ((layout.type != 1 && layout.type != 2) || layout.recordBytes == 0 ||
-        layout.recordBytes > maxRecordBytes) {
+    if (layout.type < 1 || layout.type > 3)
+        throw std::invalid_argument("record size or type out of range");
+    const int addressBytes = layout.type + 1;
+    constexpr unsigned kMaxRecordBytes[] = {SRecordLayout::kMaxS1RecordBytes, SRecordLayout::kMaxS2RecordBytes,
+                                            SRecordLayout::kMaxS3RecordBytes};
+    const unsigned maxRecordBytes = kMaxRecordBytes[layout.type - 1];
+    if (layout.recordBytes == 0 || layout.recordBytes > maxRecordBytes) {
         throw std::invalid_argument("record size or type out of range");
     }
     const std::uint64_t window = layout.windowFrom && *layout.windowFrom < image.size() ? layout.windowBase : 0;

@@ -115,8 +115,8 @@ int main(int argc, char** argv) {
     srec->add_option("--seed", source.seed, "text that starts the demo image and seeds its bytes");
     srec->add_option("--address", layout.address, "load address of the first byte");
     srec->add_option("--record-bytes", layout.recordBytes, "data bytes per record");
-    srec->add_option("--type", layout.type, "1 for S1 (16-bit addresses), 2 for S2 (24-bit)")
-        ->check(CLI::IsMember({1, 2}));
+    srec->add_option("--type", layout.type, "1 for S1 (16-bit addresses), 2 for S2 (24-bit), 3 for S3 (32-bit)")
+        ->check(CLI::IsMember({1, 2, 3}));
     srec->add_flag("--check-value", source.checkValue,
                    "end the image with the CRC-32 of the bytes before, as demo firmware carries it");
     srec->add_option("--absolute-from", layout.windowFrom,
