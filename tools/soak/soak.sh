@@ -7,9 +7,11 @@
 # number and tuning entries.
 #
 # A run takes two minutes (the bootcode alone is 50 s at 2400 Bd), so LANES runs go side by side, each
-# on its own terminal. SOAK_SEED repeats a soak's draws. Under the sanitizers radiosim takes half a core
-# (it serves the line every 100 us); SOAK_RADIOSIM names another radiosim, e.g. an optimised build's, so
-# that more lanes fit while corvida-cli stays under the sanitizers.
+# radio on its own terminal, as the bench runs them: one corvida-cli program with a --device per radio,
+# a lane each, and the second presses of a round likewise together. SOAK_SEED repeats a soak's draws.
+# Under the sanitizers radiosim takes half a core (it serves the line every 100 us); SOAK_RADIOSIM names
+# another radiosim, e.g. an optimised build's, so that more lanes fit while corvida-cli stays under the
+# sanitizers.
 #
 #   tools/soak/soak.sh BUILD_DIR [N] [LANES]
 set -uo pipefail
@@ -48,16 +50,26 @@ radio_data() {
     done >"$out" 2>&1
 }
 
+# One corvida-cli for the radios on the terminals given, a lane each; its lines name their lane.
 press() {
-    local tty=$1 log=$2
-    timeout "$run_timeout" "$cli" --device "$tty" program --kit "$kit" --no-echo --yes --retries 3 \
+    local log=$1 tty devices=()
+    shift
+    for tty in "$@"; do devices+=(--device "$tty"); done
+    timeout "$run_timeout" "$cli" program --kit "$kit" "${devices[@]}" --no-echo --yes --retries 3 \
         --rate 115200 >"$log" 2>&1
+}
+
+# What the press said about the radio on TTY: its lane's lines (all of them with one radio).
+lane_log() {
+    local log=$1 tty=$2 out=$3 count=$4
+    if [ "$count" -eq 1 ]; then cp "$log" "$out"; else grep -F "[$tty] " "$log" >"$out"; fi
 }
 
 problem_of() {
     local status=$1 log=$2 simlog=$3
     if [ "$status" -eq 124 ]; then echo "hang"
     elif [ "$status" -gt 128 ]; then echo "crash (status $status)"
+    elif grep -q "the lane crashed" "$log"; then echo "crash ($(grep -m 1 "the lane crashed" "$log"))"
     elif grep -q "Sanitizer" "$log" "$simlog"; then echo "sanitizer finding"
     fi
 }
@@ -77,50 +89,71 @@ stop_sim() {
     wait "$sim" 2>/dev/null
 }
 
-# The faulty press runs against a radiosim with the drawn fault. What follows, a second press when the
-# first did not succeed and the read of the radio's entries, runs against a new radiosim on the same
-# radio memory without the fault: the technician's retry after a hiccup, and a fault that the press never
-# reached cannot fall on the check.
-one_run() {
-    local lane=$1 run=$2 dir="$work/lane$1"
-    local pattern fault profile="$dir/radio.radio" tty="$dir/radio.tty" simlog="$dir/radiosim.log"
-    local state="$dir/radio.state" log="$dir/run.log" again="$dir/again.log" status problem ending
-    local started=$SECONDS
-    pattern=${faults[RANDOM % ${#faults[@]}]}
-    # shellcheck disable=SC2059
-    fault=$(printf "$pattern" $((RANDOM % 40 + 1)))
-    { cat kits/demo/radios/kx400.radio; echo "fault = $fault"; } >"$profile"
-    rm -f "$state" "$dir"/*.log "$dir"/*.txt
-
-    start_sim "$profile" "$state" "$tty" "$simlog"
-    press "$tty" "$log"
+# A round: COUNT runs from FIRST, a lane each. The faulty presses run together against radiosims with
+# the drawn faults. What follows, second presses (together) for the radios whose first did not succeed
+# and the read of each radio's entries, runs against new radiosims on the same radio memories without
+# the faults: the technician's retry after a hiccup, and a fault that a press never reached cannot fall
+# on the check.
+one_round() {
+    local first=$1 count=$2 started=$SECONDS lane dir pattern status
+    local -a ttys=() sims=() faults_drawn=() endings=() problems=() again=()
+    for ((lane = 1; lane <= count; ++lane)); do
+        dir="$work/lane$lane"
+        mkdir -p "$dir"
+        pattern=${faults[RANDOM % ${#faults[@]}]}
+        # shellcheck disable=SC2059
+        faults_drawn[lane]=$(printf "$pattern" $((RANDOM % 40 + 1)))
+        { cat kits/demo/radios/kx400.radio; echo "fault = ${faults_drawn[lane]}"; } >"$dir/radio.radio"
+        rm -f "$dir/radio.state" "$dir"/*.log "$dir"/*.txt
+        ttys[lane]="$dir/radio.tty"
+        start_sim "$dir/radio.radio" "$dir/radio.state" "${ttys[lane]}" "$dir/radiosim.log"
+        sims[lane]=$sim
+    done
+    press "$work/round.log" "${ttys[@]}"
     status=$?
-    stop_sim
-    ending=$(ending_of "$log")
-    problem=$(problem_of "$status" "$log" "$simlog")
-
-    start_sim kits/demo/radios/kx400.radio "$state" "$tty" "$simlog"
-    if [ -z "$problem" ] && [[ "$ending" != 5* ]]; then
-        press "$tty" "$again"
+    for ((lane = 1; lane <= count; ++lane)); do
+        dir="$work/lane$lane"
+        sim=${sims[lane]} && stop_sim
+        lane_log "$work/round.log" "${ttys[lane]}" "$dir/run.log" "$count"
+        endings[lane]=$(ending_of "$dir/run.log")
+        problems[lane]=$(problem_of "$status" "$dir/run.log" "$dir/radiosim.log")
+        start_sim kits/demo/radios/kx400.radio "$dir/radio.state" "${ttys[lane]}" "$dir/radiosim.log"
+        sims[lane]=$sim
+        [ -z "${problems[lane]}" ] && [[ "${endings[lane]}" != 5* ]] && again+=("$lane")
+    done
+    if [ "${#again[@]}" -gt 0 ]; then
+        local -a again_ttys=()
+        for lane in "${again[@]}"; do again_ttys+=("${ttys[lane]}"); done
+        press "$work/again.log" "${again_ttys[@]}"
         status=$?
-        problem=$(problem_of "$status" "$again" "$simlog")
-        [ -z "$problem" ] && [[ "$(ending_of "$again")" != 5* ]] &&
-            problem="a second press did not upgrade the radio: $(ending_of "$again")"
+        for lane in "${again[@]}"; do
+            dir="$work/lane$lane"
+            lane_log "$work/again.log" "${ttys[lane]}" "$dir/again.log" "${#again[@]}"
+            problems[lane]=$(problem_of "$status" "$dir/again.log" "$dir/radiosim.log")
+            [ -z "${problems[lane]}" ] && [[ "$(ending_of "$dir/again.log")" != 5* ]] &&
+                problems[lane]="a second press did not upgrade the radio: $(ending_of "$dir/again.log")"
+        done
     fi
-    if [ -z "$problem" ]; then
-        radio_data "$tty" "$dir/after.txt"
-        cmp -s "$work/reference.txt" "$dir/after.txt" ||
-            problem="the radio's serial-number or tuning entry differs from before the upgrade"
-    fi
-    stop_sim
-    grep -q "Sanitizer" "$simlog" && problem="sanitizer finding in radiosim"
-
-    echo "$ending" >>"$dir/endings"
-    echo "run $run (lane $lane, $((SECONDS - started)) s): $fault -> $ending${problem:+ -- $problem}"
-    if [ -n "$problem" ]; then
-        echo "$run" >>"$dir/failed"
-        for file in "$dir"/*.log "$dir"/*.txt; do cp "$file" "$work/failed-$run-$(basename "$file")"; done
-    fi
+    for ((lane = 1; lane <= count; ++lane)); do
+        local run=$((first + lane - 1))
+        dir="$work/lane$lane"
+        if [ -z "${problems[lane]}" ]; then
+            radio_data "${ttys[lane]}" "$dir/after.txt"
+            cmp -s "$work/reference.txt" "$dir/after.txt" ||
+                problems[lane]="the radio's serial-number or tuning entry differs from before the upgrade"
+        fi
+        sim=${sims[lane]} && stop_sim
+        grep -q "Sanitizer" "$dir/radiosim.log" && problems[lane]="sanitizer finding in radiosim"
+        echo "${endings[lane]}" >>"$work/endings"
+        echo "run $run (lane $lane, round of $((SECONDS - started)) s): ${faults_drawn[lane]} -> ${endings[lane]}${problems[lane]:+ -- ${problems[lane]}}"
+        if [ -n "${problems[lane]}" ]; then
+            echo "$run" >>"$work/failed"
+            for file in "$dir"/*.log "$dir"/*.txt "$work"/round.log "$work"/again.log; do
+                [ -e "$file" ] && cp "$file" "$work/failed-$run-$(basename "$file")"
+            done
+        fi
+    done
+    rm -f "$work/round.log" "$work/again.log"
 }
 
 # The radio's entries before any upgrade, read once from a radio without a fault: every run's radio is
@@ -136,25 +169,19 @@ read_reference() {
     return "$status"
 }
 
-lane() {
-    local lane=$1
-    RANDOM=$((seed + lane))
-    mkdir -p "$work/lane$lane"
-    rm -f "$work/lane$lane/endings" "$work/lane$lane/failed"
-    for ((run = lane; run <= runs; run += lanes)); do one_run "$lane" "$run"; done
-}
-
-rm -rf "$work"/failed-* "$work"/lane*
+rm -rf "$work"/failed-* "$work"/lane* "$work/endings" "$work/failed"
 read_reference || { echo "cannot read the radio's entries: $(cat "$work/reference.txt")"; exit 1; }
 readonly seed=${SOAK_SEED:-$$}
 echo "== $runs runs, $lanes side by side, faults drawn with SOAK_SEED=$seed, radiosim $radiosim"
 started=$SECONDS
-for ((l = 1; l <= lanes; ++l)); do lane "$l" & done
-wait
+RANDOM=$seed
+for ((first = 1; first <= runs; first += lanes)); do
+    one_round "$first" $((runs - first + 1 < lanes ? runs - first + 1 : lanes))
+done
 
 echo "== endings of $runs runs in $(((SECONDS - started) / 60)) min, $lanes side by side"
-cat "$work"/lane*/endings | sort | uniq -c
-failed=$(cat "$work"/lane*/failed 2>/dev/null | sort -n | tr '\n' ' ')
+sort "$work/endings" | uniq -c
+failed=$(sort -n "$work/failed" 2>/dev/null | tr '\n' ' ')
 if [ -n "$failed" ]; then
     echo "== failed: runs $failed(logs in $work)"
     exit 1
